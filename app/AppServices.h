@@ -1,0 +1,12 @@
+#pragma once
+
+class Dialogs;
+
+/** What the program is handed from outside rather than reaching for globals:
+    the way it asks the user things. The application object (or a test) owns the
+    services and keeps them alive longer than the window it hands them to.
+*/
+struct AppServices
+{
+    Dialogs& dialogs;
+};

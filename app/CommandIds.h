@@ -1,0 +1,13 @@
+#pragma once
+
+/** The program's own application commands. The quit command is the framework's
+    StandardApplicationCommandIDs::quit and is handled by the application object.
+*/
+namespace CommandIds
+{
+    enum : int
+    {
+        showPresetLibrarian = 0x2001,
+        showHelp            = 0x200a
+    };
+}

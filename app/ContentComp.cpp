@@ -1,0 +1,149 @@
+#include "app/ContentComp.h"
+
+#include "app/CommandIds.h"
+#include "app/Dialogs.h"
+#include "app/TonarelWindow.h"
+#include "resources/Artwork.h"
+
+namespace
+{
+    constexpr int tooltipDelayMs = 700;
+    constexpr auto helpFileName = "PresetLibrarianHelp.pdf";
+}
+
+ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
+    : ownerWindow (owner),
+      services (appServices)
+{
+    tooltipWindow = std::make_unique<juce::TooltipWindow> (nullptr, tooltipDelayMs);
+
+    // Posted, not run: the librarian is built from the message loop once the
+    // window is on screen, because its start-up may hold modal boxes.
+    invokeDirectly (CommandIds::showPresetLibrarian, true);
+
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
+
+    backgroundImage = Artwork::decode (Artwork::Picture::background);
+}
+
+ContentComp::~ContentComp()
+{
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    backgroundImage = {};
+    currentPage.reset();
+}
+
+void ContentComp::paint (juce::Graphics& g)
+{
+    g.setFillType (juce::FillType (backgroundImage, juce::AffineTransform()));
+    g.fillRect (0, 0, backgroundWidth, backgroundHeight);
+}
+
+void ContentComp::resized()
+{
+    if (currentPage != nullptr)
+        currentPage->setBounds (getLocalBounds());
+}
+
+juce::StringArray ContentComp::getMenuBarNames()
+{
+    return { "Functions", "Help" };
+}
+
+juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&)
+{
+    juce::PopupMenu menu;
+    menu.setLookAndFeel (&menuLookAndFeel);
+
+    auto& commandManager = ownerWindow.getCommandManager();
+
+    if (menuIndex == 0)
+    {
+        menu.addCommandItem (&commandManager, CommandIds::showPresetLibrarian);
+        menu.addSeparator();
+        menu.addCommandItem (&commandManager, juce::StandardApplicationCommandIDs::quit);
+    }
+    else if (menuIndex == 1)
+    {
+        menu.addCommandItem (&commandManager, CommandIds::showHelp);
+    }
+
+    return menu;
+}
+
+void ContentComp::menuItemSelected (int, int)
+{
+    // Every item is a command item: the command manager dispatches it.
+}
+
+juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
+{
+    return findFirstTargetParentComponent();
+}
+
+void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
+{
+    commands.add (CommandIds::showPresetLibrarian, CommandIds::showHelp);
+}
+
+void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    if (commandID == CommandIds::showPresetLibrarian)
+    {
+        result.setInfo ("Preset Librarian", "Shows the preset librarian", " ", 0);
+        result.setTicked (currentCommand == CommandIds::showPresetLibrarian);
+    }
+    else if (commandID == CommandIds::showHelp)
+    {
+        result.setInfo ("Help", "Help", "General", 0);
+    }
+}
+
+bool ContentComp::perform (const InvocationInfo& info)
+{
+    if (info.commandID == CommandIds::showPresetLibrarian)
+    {
+        createLibrarianPage();
+        return true;
+    }
+
+    if (info.commandID == CommandIds::showHelp)
+    {
+        openHelpFile();
+        return true;
+    }
+
+    return false;
+}
+
+void ContentComp::createLibrarianPage()
+{
+    currentPage.reset();
+
+    // The librarian panel takes this place once it exists; until then the
+    // page is empty and the background shows through it.
+    auto page = std::make_unique<juce::Component> ("Preset Librarian");
+    page->setInterceptsMouseClicks (false, false);
+    showPage (std::move (page));
+
+    currentCommand = CommandIds::showPresetLibrarian;
+}
+
+void ContentComp::showPage (std::unique_ptr<juce::Component> page)
+{
+    currentPage = std::move (page);
+    addAndMakeVisible (*currentPage);
+    resized();
+}
+
+void ContentComp::openHelpFile()
+{
+    const auto helpFile = juce::File::getSpecialLocation (juce::File::currentApplicationFile)
+                              .getParentDirectory()
+                              .getChildFile (helpFileName);
+
+    if (helpFile.existsAsFile())
+        helpFile.startAsProcess();
+    else
+        services.dialogs.showMessage (Dialogs::Icon::warning, "Error", "Cannot open help file!", "Ok");
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "app/AppServices.h"
+#include "app/TonarelLookAndFeel.h"
+
+class TonarelWindow;
+
+/** The main window's content: paints the background picture, hosts the page of
+    the current command (the preset librarian) over its whole area, and is the
+    program's menu bar model and command target.
+
+    Owned by TonarelWindow. Installs its TonarelLookAndFeel as the framework's
+    default for its whole life, so every component and box of the program is
+    drawn by it; only the menus keep the framework's stock look.
+*/
+class ContentComp final : public juce::Component,
+                          public juce::MenuBarModel,
+                          public juce::ApplicationCommandTarget
+{
+public:
+    ContentComp (TonarelWindow& ownerWindow, AppServices& services);
+    ~ContentComp() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    juce::StringArray getMenuBarNames() override;
+    juce::PopupMenu getMenuForIndex (int menuIndex, const juce::String& menuName) override;
+    void menuItemSelected (int menuItemID, int topLevelMenuIndex) override;
+
+    juce::ApplicationCommandTarget* getNextCommandTarget() override;
+    void getAllCommands (juce::Array<juce::CommandID>& commands) override;
+    void getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result) override;
+    bool perform (const InvocationInfo& info) override;
+
+    /** The page shown over the content, or nullptr before the first command has run. */
+    juce::Component* getCurrentPage() const noexcept { return currentPage.get(); }
+    juce::CommandID getCurrentCommand() const noexcept { return currentCommand; }
+
+    /** The size of the background picture: beyond it the content paints nothing. */
+    static constexpr int backgroundWidth = 1356, backgroundHeight = 836;
+
+private:
+    void createLibrarianPage();
+    void showPage (std::unique_ptr<juce::Component> page);
+    void openHelpFile();
+
+    TonarelWindow& ownerWindow;
+    AppServices& services;
+    TonarelLookAndFeel lookAndFeel;
+    juce::LookAndFeel_V2 menuLookAndFeel;
+    std::unique_ptr<juce::Component> currentPage;
+    juce::CommandID currentCommand = 0;
+    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
+    juce::Image backgroundImage;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
+};

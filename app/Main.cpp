@@ -1,0 +1,3 @@
+#include "app/TonarelApplication.h"
+
+START_JUCE_APPLICATION (TonarelApplication)

@@ -1,0 +1,5 @@
+#include "app/TonarelLookAndFeel.h"
+
+TonarelLookAndFeel::TonarelLookAndFeel() = default;
+
+TonarelLookAndFeel::~TonarelLookAndFeel() = default;

@@ -1,0 +1,62 @@
+#include "app/TonarelWindow.h"
+
+#include "app/AppInfo.h"
+#include "app/ContentComp.h"
+#include "resources/Artwork.h"
+
+TonarelWindow::TonarelWindow (AppServices& services)
+    : DocumentWindow (juce::String (AppInfo::windowTitlePrefix) + AppInfo::applicationVersion,
+                      juce::Colour (backgroundArgb),
+                      DocumentWindow::allButtons,
+                      true)
+{
+    commandManager = std::make_unique<juce::ApplicationCommandManager>();
+
+    setResizable (true, false);
+    setResizeLimits (minimumWidth, minimumHeight, maximumWidth, maximumHeight);
+
+    auto content = std::make_unique<ContentComp> (*this, services);
+
+    // The content's commands first, then the application's (quit). Without an
+    // application object (as in the tests) there is nothing more to register.
+    commandManager->registerAllCommandsForTarget (content.get());
+    commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+
+    addKeyListener (commandManager->getKeyMappings());
+
+    auto* contentPointer = content.release();
+    setContentOwned (contentPointer, false);
+    contentPointer->setApplicationCommandManagerToWatch (commandManager.get());
+
+    // Without a menu bar the Help command would be unreachable.
+   #if JUCE_MAC
+    juce::MenuBarModel::setMacMainMenu (contentPointer);
+   #else
+    setMenuBar (contentPointer);
+   #endif
+
+    setVisible (true);
+
+    windowIconImage = Artwork::decode (Artwork::Picture::windowIcon);
+    setIcon (windowIconImage);
+
+    setUsingNativeTitleBar (true);
+}
+
+TonarelWindow::~TonarelWindow()
+{
+   #if JUCE_MAC
+    juce::MenuBarModel::setMacMainMenu (nullptr);
+   #endif
+    setMenuBar (nullptr);
+    clearContentComponent();
+    windowIconImage = {};
+    commandManager.reset();
+}
+
+void TonarelWindow::closeButtonPressed()
+{
+    // The same path as the quit command, so closing the window ends the program.
+    if (auto* application = juce::JUCEApplication::getInstance())
+        application->systemRequestedQuit();
+}
