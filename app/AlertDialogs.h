@@ -10,9 +10,7 @@ class AlertDialogs final : public Dialogs
 public:
     AlertDialogs() = default;
 
-    void showMessage (Icon icon,
-                      const juce::String& title,
-                      const juce::String& message,
+    void showMessage (Icon icon, const juce::String& title, const juce::String& message,
                       const juce::String& buttonText) override;
 
 private:

@@ -6,7 +6,7 @@
 */
 namespace AppInfo
 {
-    inline constexpr const char* applicationName    = JUCE_APPLICATION_NAME_STRING;
+    inline constexpr const char* applicationName = JUCE_APPLICATION_NAME_STRING;
     inline constexpr const char* applicationVersion = JUCE_APPLICATION_VERSION_STRING;
-    inline constexpr const char* windowTitlePrefix  = "Tonarel Librarian - v";
+    inline constexpr const char* windowTitlePrefix = "Tonarel Librarian - v";
 }

@@ -8,6 +8,6 @@ namespace CommandIds
     enum : int
     {
         showPresetLibrarian = 0x2001,
-        showHelp            = 0x200a
+        showHelp = 0x200a
     };
 }

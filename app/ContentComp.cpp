@@ -12,8 +12,7 @@ namespace
 }
 
 ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
-    : ownerWindow (owner),
-      services (appServices)
+    : ownerWindow (owner), services (appServices)
 {
     tooltipWindow = std::make_unique<juce::TooltipWindow> (nullptr, tooltipDelayMs);
 

@@ -24,8 +24,6 @@ public:
     virtual ~Dialogs() = default;
 
     /** Shows a box with a single button and returns when the user has closed it. */
-    virtual void showMessage (Icon icon,
-                              const juce::String& title,
-                              const juce::String& message,
+    virtual void showMessage (Icon icon, const juce::String& title, const juce::String& message,
                               const juce::String& buttonText) = 0;
 };

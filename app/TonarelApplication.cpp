@@ -34,6 +34,4 @@ bool TonarelApplication::moreThanOneInstanceAllowed()
     return true;
 }
 
-void TonarelApplication::anotherInstanceStarted (const juce::String&)
-{
-}
+void TonarelApplication::anotherInstanceStarted (const juce::String&) {}

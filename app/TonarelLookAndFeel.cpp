@@ -50,7 +50,7 @@ namespace
         if (alert.containsAnyExtraComponents() || alert.getNumButtons() > 2)
             iconSize = jmin (iconSize, textArea.getHeight() + 50);
 
-        return {alertIconInset, alertIconInset, iconSize, iconSize - 10};
+        return { alertIconInset, alertIconInset, iconSize, iconSize - 10 };
     }
 
     juce_wchar getAlertIconCharacter (MessageBoxIconType type)
@@ -98,7 +98,7 @@ namespace
                 g.drawVerticalLine (position, across.getStart(), across.getEnd());
         };
 
-        for (const auto offset : {gripSpacing, 0, -gripSpacing})
+        for (const auto offset : { gripSpacing, 0, -gripSpacing })
         {
             const auto position = (int) (centre + (float) offset);
 
@@ -170,7 +170,7 @@ void TonarelLookAndFeel::drawButtonBackground (Graphics& g, Button& button, cons
 {
     const auto enabled = button.isEnabled();
     const auto outlineThickness =
-        !enabled ? 0.4f : (shouldDrawButtonAsHighlighted || shouldDrawButtonAsDown ? 1.2f : 0.7f);
+        ! enabled ? 0.4f : (shouldDrawButtonAsHighlighted || shouldDrawButtonAsDown ? 1.2f : 0.7f);
     const auto halfThickness = outlineThickness * 0.5f;
 
     const auto indentL = button.isConnectedOnLeft() ? connectedEdgeIndent : halfThickness;
@@ -178,7 +178,7 @@ void TonarelLookAndFeel::drawButtonBackground (Graphics& g, Button& button, cons
     const auto indentT = button.isConnectedOnTop() ? connectedEdgeIndent : halfThickness;
     const auto indentB = button.isConnectedOnBottom() ? connectedEdgeIndent : halfThickness;
 
-    const auto colour = !enabled                        ? paleGlass.darker (0.4f)
+    const auto colour = ! enabled                       ? paleGlass.darker (0.4f)
                         : shouldDrawButtonAsDown        ? violetGlass.darker (0.1f)
                         : shouldDrawButtonAsHighlighted ? violetGlass
                                                         : paleGlass;
@@ -194,7 +194,7 @@ void TonarelLookAndFeel::drawButtonText (Graphics& g, TextButton& button, bool s
 {
     const Font font (buttonFontHeight, Font::bold);
     g.setFont (font);
-    g.setColour (!button.isEnabled()                                       ? Colour (0xff808080)
+    g.setColour (! button.isEnabled()                                      ? Colour (0xff808080)
                  : shouldDrawButtonAsHighlighted || shouldDrawButtonAsDown ? Colours::white
                                                                            : Colours::black);
 
@@ -296,14 +296,14 @@ void TonarelLookAndFeel::drawScrollbar (Graphics& g, ScrollBar& scrollbar, int x
     {
         const auto across = (float) (width - 2);
         g.fillRect (x + roundToInt (0.35f * across), y, roundToInt (0.3f * across), height);
-        thumb = {x + 1, thumbStartPosition, width - 4, thumbSize};
+        thumb = { x + 1, thumbStartPosition, width - 4, thumbSize };
         width -= 2;
     }
     else
     {
         const auto across = (float) (height - 2);
         g.fillRect (x, y + roundToInt (0.35f * across), width, roundToInt (0.3f * across));
-        thumb = {thumbStartPosition, y + 1, thumbSize, height - 4};
+        thumb = { thumbStartPosition, y + 1, thumbSize, height - 4 };
         height -= 2;
     }
 
@@ -325,7 +325,7 @@ ImageEffectFilter* TonarelLookAndFeel::getScrollbarEffect()
 // Focus and read-only state do not change the outline.
 void TonarelLookAndFeel::drawTextEditorOutline (Graphics& g, int width, int height, TextEditor& textEditor)
 {
-    if (!textEditor.isEnabled())
+    if (! textEditor.isEnabled())
         return;
 
     g.setColour (textEditor.findColour (TextEditor::outlineColourId));
@@ -356,7 +356,7 @@ void TonarelLookAndFeel::drawComboBox (Graphics& g, int width, int height, bool 
     g.setColour (box.findColour (ComboBox::outlineColourId));
     g.drawRect (0, 0, width, height);
 
-    if (!box.isEnabled())
+    if (! box.isEnabled())
         return;
 
     const auto bx = (float) buttonX, by = (float) buttonY, bw = (float) buttonW, bh = (float) buttonH;
@@ -418,7 +418,7 @@ void TonarelLookAndFeel::drawSliderPointers (Graphics& g, int x, int y, int widt
 {
     const auto enabled = slider.isEnabled();
     const auto fill = slider.findColour (Slider::thumbColourId)
-                          .withAlpha (!enabled ? 0.35f : (slider.isMouseOverOrDragging() ? 1.0f : 0.7f));
+                          .withAlpha (! enabled ? 0.35f : (slider.isMouseOverOrDragging() ? 1.0f : 0.7f));
     const auto outline = Colours::black.withAlpha (enabled ? 0.7f : 0.35f);
 
     const auto drawPointer = [&] (const Path& pointer)
@@ -479,7 +479,7 @@ void TonarelLookAndFeel::drawCornerResizer (Graphics& g, int w, int h, bool isMo
 
     g.setColour (Colour (isMouseOver || isMouseDragging ? 0xffd3d3d3 : 0xff555555));
 
-    for (const auto t : {0.0f, 0.3f, 0.6f, 0.9f})
+    for (const auto t : { 0.0f, 0.3f, 0.6f, 0.9f })
         g.drawLine (width * t, height + 1.0f, width + 1.0f, height * t, jmin (width, height) * 0.1f);
 }
 
@@ -489,17 +489,17 @@ Button* TonarelLookAndFeel::createDocumentWindowButton (int buttonType)
     {
         auto* button =
             new ShapeButton ("close", Colour (0x7fff3333), Colour (0xd7ff3333), Colour (0xf7ff3333));
-        button->setShape (lineShape ({{0.0f, 0.0f, 1.0f, 1.0f}, {1.0f, 0.0f, 0.0f, 1.0f}}, 0.35f), false,
-                          true, true);
+        button->setShape (lineShape ({ { 0.0f, 0.0f, 1.0f, 1.0f }, { 1.0f, 0.0f, 0.0f, 1.0f } }, 0.35f),
+                          false, true, true);
         return button;
     }
 
     if (buttonType == DocumentWindow::minimiseButton)
-        return createTitleBarDrawableButton ("minimise", lineShape ({{0.0f, 0.5f, 1.0f, 0.5f}}, 0.25f));
+        return createTitleBarDrawableButton ("minimise", lineShape ({ { 0.0f, 0.5f, 1.0f, 0.5f } }, 0.25f));
 
     if (buttonType == DocumentWindow::maximiseButton)
         return createTitleBarDrawableButton (
-            "maximise", lineShape ({{0.5f, 0.0f, 0.5f, 1.0f}, {0.0f, 0.5f, 1.0f, 0.5f}}, 0.25f));
+            "maximise", lineShape ({ { 0.5f, 0.0f, 0.5f, 1.0f }, { 0.0f, 0.5f, 1.0f, 0.5f } }, 0.25f));
 
     return nullptr;
 }
@@ -526,7 +526,7 @@ void TonarelLookAndFeel::positionDocumentWindowButtons (DocumentWindow&, int tit
     if (positionTitleBarButtonsOnLeft)
         std::swap (minimiseButton, maximiseButton);
 
-    for (auto* button : {maximiseButton, minimiseButton})
+    for (auto* button : { maximiseButton, minimiseButton })
     {
         if (button != nullptr)
         {

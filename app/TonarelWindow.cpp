@@ -6,9 +6,7 @@
 
 TonarelWindow::TonarelWindow (AppServices& services)
     : DocumentWindow (juce::String (AppInfo::windowTitlePrefix) + AppInfo::applicationVersion,
-                      juce::Colour (backgroundArgb),
-                      DocumentWindow::allButtons,
-                      true)
+                      juce::Colour (backgroundArgb), DocumentWindow::allButtons, true)
 {
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
 
@@ -29,11 +27,11 @@ TonarelWindow::TonarelWindow (AppServices& services)
     contentPointer->setApplicationCommandManagerToWatch (commandManager.get());
 
     // Without a menu bar the Help command would be unreachable.
-   #if JUCE_MAC
+#if JUCE_MAC
     juce::MenuBarModel::setMacMainMenu (contentPointer);
-   #else
+#else
     setMenuBar (contentPointer);
-   #endif
+#endif
 
     setVisible (true);
 
@@ -45,9 +43,9 @@ TonarelWindow::TonarelWindow (AppServices& services)
 
 TonarelWindow::~TonarelWindow()
 {
-   #if JUCE_MAC
+#if JUCE_MAC
     juce::MenuBarModel::setMacMainMenu (nullptr);
-   #endif
+#endif
     setMenuBar (nullptr);
     clearContentComponent();
     windowIconImage = {};

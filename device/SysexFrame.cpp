@@ -20,7 +20,7 @@ namespace
         // the cut below can therefore never split a character.
         int count = 0;
 
-        for (auto text = name.getCharPointer(); !text.isEmpty() && count < kPresetNameBytes; ++count)
+        for (auto text = name.getCharPointer(); ! text.isEmpty() && count < kPresetNameBytes; ++count)
         {
             const auto character = text.getAndAdvance();
             out[count] = character <= kDataBitsMask ? static_cast<uint8_t> (character)
@@ -156,7 +156,7 @@ juce::String toDeviceName (const juce::String& name)
 
 void writeNameField (const juce::String& name, uint8_t* field)
 {
-    std::fill_n (field, kPresetNameBytes, uint8_t{0});
+    std::fill_n (field, kPresetNameBytes, uint8_t { 0 });
     toDeviceNameBytes (name, field);
 }
 
@@ -203,7 +203,7 @@ PresetStartCheck readSendPresetStart (const uint8_t* data, int size, SysexPreset
     if (data == nullptr || size != frameLength (SysexType::sendPresetStart))
         return PresetStartCheck::wrongLength;
 
-    if (!checksumMatches (data, size))
+    if (! checksumMatches (data, size))
         return PresetStartCheck::checksumMismatch;
 
     header.number = decode14 (data + kPresetNumberOffset);
@@ -217,7 +217,8 @@ std::optional<SysexParameter> readParameterData (const uint8_t* data, int size) 
     if (data == nullptr || size != frameLength (SysexType::parameterData))
         return std::nullopt;
 
-    return SysexParameter{decode14 (data + kParameterIndexOffset), decode28 (data + kParameterValueOffset)};
+    return SysexParameter { decode14 (data + kParameterIndexOffset),
+                            decode28 (data + kParameterValueOffset) };
 }
 
 //==============================================================================

@@ -26,7 +26,7 @@ inline constexpr uint8_t kSysexStart = 0xF0;
 inline constexpr uint8_t kSysexEnd = 0xF7;
 
 /** Manufacturer and product identifier, offsets 1 to 6 of every frame. */
-inline constexpr std::array<uint8_t, 6> kSysexHeader{0x00, 0x21, 0x6A, 0x00, 0x33, 0x05};
+inline constexpr std::array<uint8_t, 6> kSysexHeader { 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05 };
 inline constexpr int kSysexHeaderOffset = 1;
 
 inline constexpr int kMinFrameBytes = 10;
@@ -85,19 +85,19 @@ struct SysexMessageInfo
     uint16_t length;
 };
 
-inline constexpr std::array<SysexMessageInfo, 11> sysexMessageTable{{
-    {"ACK", SysexType::ack, 10},
-    {"ERR", SysexType::err, 10},
-    {"CHECKSUM FAILED", SysexType::checksumFailed, 10},
-    {"SEND PRESET START", SysexType::sendPresetStart, 34},
-    {"SEND PRESET END", SysexType::sendPresetEnd, 10},
-    {"REQUEST PRESET", SysexType::requestPreset, 12},
-    {"REQUEST PRESET VERSION", SysexType::requestPresetVersion, 10},
-    {"PRESET VERSION DATA", SysexType::presetVersionData, 12},
-    {"PARAMETER DATA", SysexType::parameterData, 16},
-    {"SEND FIRMWARE START", SysexType::sendFirmwareStart, 34},
-    {"SEND FIRMWARE END", SysexType::sendFirmwareEnd, 10},
-}};
+inline constexpr std::array<SysexMessageInfo, 11> sysexMessageTable { {
+    { "ACK", SysexType::ack, 10 },
+    { "ERR", SysexType::err, 10 },
+    { "CHECKSUM FAILED", SysexType::checksumFailed, 10 },
+    { "SEND PRESET START", SysexType::sendPresetStart, 34 },
+    { "SEND PRESET END", SysexType::sendPresetEnd, 10 },
+    { "REQUEST PRESET", SysexType::requestPreset, 12 },
+    { "REQUEST PRESET VERSION", SysexType::requestPresetVersion, 10 },
+    { "PRESET VERSION DATA", SysexType::presetVersionData, 12 },
+    { "PARAMETER DATA", SysexType::parameterData, 16 },
+    { "SEND FIRMWARE START", SysexType::sendFirmwareStart, 34 },
+    { "SEND FIRMWARE END", SysexType::sendFirmwareEnd, 10 },
+} };
 
 /** The table row of a type, or nullptr for a code the table does not know. */
 const SysexMessageInfo* findMessageInfo (SysexType type) noexcept;
@@ -112,7 +112,7 @@ int frameLength (SysexType type) noexcept;
 */
 struct SysexFrame
 {
-    std::array<uint8_t, kMaxFrameBytes> bytes{};
+    std::array<uint8_t, kMaxFrameBytes> bytes {};
     int len = 0;
 
     const uint8_t* data() const noexcept { return bytes.data(); }

@@ -23,11 +23,11 @@ namespace Artwork
         headerCap
     };
 
-    inline constexpr Picture allPictures[] = { Picture::background,      Picture::windowIcon,
-                                               Picture::alertBackground, Picture::progressTrack,
-                                               Picture::progressFill,    Picture::headerConnected,
+    inline constexpr Picture allPictures[] = { Picture::background,         Picture::windowIcon,
+                                               Picture::alertBackground,    Picture::progressTrack,
+                                               Picture::progressFill,       Picture::headerConnected,
                                                Picture::headerDisconnected, Picture::headerRight,
-                                               Picture::headerFill,      Picture::headerCap };
+                                               Picture::headerFill,         Picture::headerCap };
 
     /** The picture's file as it is stored in the program (PNG or JPEG bytes). */
     struct EncodedPicture

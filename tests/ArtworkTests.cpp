@@ -25,7 +25,7 @@ namespace
     {
         switch (format)
         {
-            case Format::pngRgb:  return "PNG RGB";
+            case Format::pngRgb: return "PNG RGB";
             case Format::pngRgba: return "PNG RGBA";
             case Format::jpegRgb: return "JPEG, 3 components";
             case Format::unknown: break;
@@ -58,8 +58,8 @@ namespace
             {
                 const auto marker = bytes[i + 1];
                 const size_t length = (size_t) ((bytes[i + 2] << 8) | bytes[i + 3]);
-                const bool startOfFrame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8
-                                          && marker != 0xcc;
+                const bool startOfFrame =
+                    marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
 
                 if (startOfFrame)
                     return i + 9 < size && bytes[i + 9] == 3 ? Format::jpegRgb : Format::unknown;
@@ -76,7 +76,10 @@ namespace
         return image.getPixelAt (x, y).getARGB() & 0xffffffu;
     }
 
-    juce::uint32 argbAt (const juce::Image& image, int x, int y) { return image.getPixelAt (x, y).getARGB(); }
+    juce::uint32 argbAt (const juce::Image& image, int x, int y)
+    {
+        return image.getPixelAt (x, y).getARGB();
+    }
 }
 
 TEST (Artwork, EveryPictureHasTheSizeAndFormatOfTheTable)
@@ -189,7 +192,7 @@ TEST (Artwork, FixedColoursAndSeamlessCaptionPieces)
         SCOPED_TRACE (Artwork::getEncoded (picture).fileName);
 
         for (int row = 0; row < 44; ++row)
-            EXPECT_EQ (argbAt (caption, caption.getWidth() - 1, row), argbAt (fill, 0, row)) << "last column, row "
-                                                                                                 << row;
+            EXPECT_EQ (argbAt (caption, caption.getWidth() - 1, row), argbAt (fill, 0, row))
+                << "last column, row " << row;
     }
 }

@@ -53,10 +53,10 @@ namespace
     }
 
     // The progress strip's rows, top to bottom; the rest of the artwork's look is free.
-    constexpr uint32 progressFillRows[] = {0xff999999, 0xfff1f0fb, 0xffdad9eb, 0xffcdcde4, 0xffbebedc,
-                                           0xffafaed4, 0xff9f9ecb, 0xff908ec3, 0xff8583be, 0xff7c7abc,
-                                           0xff5a58ad, 0xff4f4eaa, 0xff5e5bb3, 0xff6966bc, 0xff7471c6,
-                                           0xff7f7ccf, 0xff8a87d8, 0xff9592e2, 0xff9f9ce2, 0xff999999};
+    constexpr uint32 progressFillRows[] = { 0xff999999, 0xfff1f0fb, 0xffdad9eb, 0xffcdcde4, 0xffbebedc,
+                                            0xffafaed4, 0xff9f9ecb, 0xff908ec3, 0xff8583be, 0xff7c7abc,
+                                            0xff5a58ad, 0xff4f4eaa, 0xff5e5bb3, 0xff6966bc, 0xff7471c6,
+                                            0xff7f7ccf, 0xff8a87d8, 0xff9592e2, 0xff9f9ce2, 0xff999999 };
 } // namespace
 
 /** Installs the look as the default, as the main window's content does, so
@@ -102,7 +102,7 @@ TEST_F (LookAndFeelDrawing, ProgressBarTilesTrackAndFillPictures)
                 ASSERT_TRUE (isNear (bar.at (x, y), trackAt (x, y))) << x << ", " << y;
     }
 
-    for (const auto progress : {1.0, 1.5})
+    for (const auto progress : { 1.0, 1.5 })
     {
         SCOPED_TRACE ("full (" + std::to_string (progress) + "): the fill stays one pixel inside");
         Canvas bar (200, 23, Colours::red);
@@ -144,10 +144,10 @@ TEST_F (LookAndFeelDrawing, TextButtonLookDependsOnlyOnItsState)
         uint32 lozenge, text;
     };
 
-    for (const auto& state : {State{"enabled", true, false, false, 0xffe9e9ed, 0xff000000},
-                              State{"mouse over", true, true, false, 0xff847bc2, 0xffffffff},
-                              State{"down", true, true, true, 0xff776fb0, 0xffffffff},
-                              State{"disabled", false, true, true, 0xffa6a6a9, 0xff808080}})
+    for (const auto& state : { State { "enabled", true, false, false, 0xffe9e9ed, 0xff000000 },
+                               State { "mouse over", true, true, false, 0xff847bc2, 0xffffffff },
+                               State { "down", true, true, true, 0xff776fb0, 0xffffffff },
+                               State { "disabled", false, true, true, 0xffa6a6a9, 0xff808080 } })
     {
         SCOPED_TRACE (state.name);
         button.setEnabled (state.enabled);
@@ -207,7 +207,7 @@ TEST_F (LookAndFeelDrawing, ScrollbarDrawsGripsOnlyOnThumbsLongerThan16)
         const auto bar = drawThumb (17);
         const auto brightness = [&] (int y) { return bar->at (7, y).getBrightness(); };
 
-        for (const auto grip : {44, 48, 52})
+        for (const auto grip : { 44, 48, 52 })
         {
             EXPECT_LT (brightness (grip), brightness (41)) << grip;
             EXPECT_GT (brightness (grip - 1), brightness (41)) << grip;
@@ -291,7 +291,7 @@ TEST_F (LookAndFeelDrawing, AlertBoxIconShrinksOnCrowdedAlertsAndTextMakesRoomFo
         EXPECT_TRUE (isNear (image->at (30, 84), background.at (30, 84)));
     }
 
-    for (const auto& [numButtons, withExtra] : {std::pair{3, false}, std::pair{2, true}})
+    for (const auto& [numButtons, withExtra] : { std::pair { 3, false }, std::pair { 2, true } })
     {
         SCOPED_TRACE (std::to_string (numButtons) + " buttons, extra component " +
                       std::to_string (withExtra));
@@ -347,7 +347,8 @@ TEST_F (LookAndFeelDrawing, AlertBoxIconShrinksOnCrowdedAlertsAndTextMakesRoomFo
         const auto columns = drawTextColumns (*alert, Justification::centredTop);
         EXPECT_NEAR ((columns.getStart() + columns.getEnd()) / 2, textArea.getCentreX(), 3);
 
-        for (const auto& [x, y] : {std::pair{0, 150}, std::pair{width - 1, 150}, std::pair{200, 0}})
+        for (const auto& [x, y] :
+             { std::pair { 0, 150 }, std::pair { width - 1, 150 }, std::pair { 200, 0 } })
             EXPECT_TRUE (isNear (image->at (x, y), Colour (0xff666666)));
     }
 }

@@ -38,20 +38,22 @@ namespace
 
 TEST (SysexFrame, BuildersProduceTheDevicesFramesByteForByte)
 {
-    EXPECT_EQ (bytesOf (makeAck()), (Bytes{0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x01, 0x7C, 0xF7}));
-    EXPECT_EQ (bytesOf (makeErr()), (Bytes{0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x02, 0x7F, 0xF7}));
+    EXPECT_EQ (bytesOf (makeAck()), (Bytes { 0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x01, 0x7C, 0xF7 }));
+    EXPECT_EQ (bytesOf (makeErr()), (Bytes { 0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x02, 0x7F, 0xF7 }));
     EXPECT_EQ (bytesOf (makeRequestPreset (5)),
-               (Bytes{0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x13, 0x00, 0x05, 0x6B, 0xF7}));
+               (Bytes { 0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x13, 0x00, 0x05, 0x6B, 0xF7 }));
     EXPECT_EQ (bytesOf (makeRequestPresetVersion()),
-               (Bytes{0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x14, 0x69, 0xF7}));
+               (Bytes { 0xF0, 0x00, 0x21, 0x6A, 0x00, 0x33, 0x05, 0x14, 0x69, 0xF7 }));
 }
 
 TEST (SysexFrame, NumbersSurviveTheSevenBitEncoding)
 {
     {
         SCOPED_TRACE ("14-bit");
-        const std::pair<int, Bytes> cases[] = {
-            {99, {0x00, 0x63}}, {200, {0x01, 0x48}}, {16383, {0x7F, 0x7F}}, {16384, {0x00, 0x00}}};
+        const std::pair<int, Bytes> cases[] = { { 99, { 0x00, 0x63 } },
+                                                { 200, { 0x01, 0x48 } },
+                                                { 16383, { 0x7F, 0x7F } },
+                                                { 16384, { 0x00, 0x00 } } };
 
         for (const auto& [value, expected] : cases)
         {
@@ -60,17 +62,17 @@ TEST (SysexFrame, NumbersSurviveTheSevenBitEncoding)
             EXPECT_EQ (out, expected) << value;
         }
 
-        const uint8_t withBit7Set[] = {0xFF, 0xFF};
+        const uint8_t withBit7Set[] = { 0xFF, 0xFF };
         EXPECT_EQ (decode14 (withBit7Set), 16383);
     }
 
     {
         SCOPED_TRACE ("28-bit limits and sign");
-        EXPECT_EQ (encoded28 (-1), (Bytes{0x7F, 0x7F, 0x7F, 0x7F}));
+        EXPECT_EQ (encoded28 (-1), (Bytes { 0x7F, 0x7F, 0x7F, 0x7F }));
         EXPECT_EQ (decode28 (encoded28 (-1).data()), -1);
 
-        const uint8_t mostNegative[] = {0x40, 0x00, 0x00, 0x00};
-        const uint8_t mostPositive[] = {0x3F, 0x7F, 0x7F, 0x7F};
+        const uint8_t mostNegative[] = { 0x40, 0x00, 0x00, 0x00 };
+        const uint8_t mostPositive[] = { 0x3F, 0x7F, 0x7F, 0x7F };
         EXPECT_EQ (decode28 (mostNegative), -134217728);
         EXPECT_EQ (decode28 (mostPositive), 134217727);
 
@@ -86,7 +88,7 @@ TEST (SysexFrame, NumbersSurviveTheSevenBitEncoding)
             ASSERT_EQ (decode28 (encoded28 ((int32_t) value).data()), value);
 
         for (const int32_t value :
-             {kMin28BitValue, kMin28BitValue + 1, -1, 0, 1, kMax28BitValue - 1, kMax28BitValue})
+             { kMin28BitValue, kMin28BitValue + 1, -1, 0, 1, kMax28BitValue - 1, kMax28BitValue })
             EXPECT_EQ (decode28 (encoded28 (value).data()), value);
     }
 }
@@ -115,8 +117,9 @@ TEST (SysexFrame, IsDeviceFrameAcceptsOnlyTheDevicesShape)
 
     {
         SCOPED_TRACE ("channel and system messages");
-        for (const auto& message : {juce::MidiMessage::noteOn (1, 60, (uint8_t) 100),
-                                    juce::MidiMessage::programChange (1, 5), juce::MidiMessage::midiClock()})
+        for (const auto& message :
+             { juce::MidiMessage::noteOn (1, 60, (uint8_t) 100), juce::MidiMessage::programChange (1, 5),
+               juce::MidiMessage::midiClock() })
             EXPECT_FALSE (::isDeviceFrame (message.getRawData(), message.getRawDataSize()));
     }
 
@@ -226,7 +229,7 @@ TEST (SysexFrame, PresetNameFieldStaysInsideItsTwentyBytes)
         EXPECT_EQ (roundTrip ("Duet"), "Duet");
 
         uint8_t guarded[kPresetNameBytes + 4];
-        std::fill (std::begin (guarded), std::end (guarded), uint8_t{0x55});
+        std::fill (std::begin (guarded), std::end (guarded), uint8_t { 0x55 });
         writeNameField ("Duet", guarded);
         for (int i = 4; i < kPresetNameBytes; ++i)
             EXPECT_EQ (guarded[i], 0) << "offset " << i;
@@ -238,8 +241,8 @@ TEST (SysexFrame, PresetNameFieldStaysInsideItsTwentyBytes)
         EXPECT_EQ (roundTrip ("ABCDEFGHIJKLMNOPQRST"), "ABCDEFGHIJKLMNOPQRST");
 
         // The byte after the field is not zero either: the reader must stop at twenty.
-        const uint8_t field[] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k',
-                                 'l', 'm', 'n', 'o', 'p', 'q', 'r', 's', 't', 'X', 'Y'};
+        const uint8_t field[] = { 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k',
+                                  'l', 'm', 'n', 'o', 'p', 'q', 'r', 's', 't', 'X', 'Y' };
         EXPECT_EQ (readNameField (field), "abcdefghijklmnopqrst");
     }
 
@@ -250,7 +253,7 @@ TEST (SysexFrame, PresetNameFieldStaysInsideItsTwentyBytes)
                    juce::String::repeatedString ("?", kPresetNameBytes));
 
         uint8_t guarded[kPresetNameBytes + 4];
-        std::fill (std::begin (guarded), std::end (guarded), uint8_t{0x55});
+        std::fill (std::begin (guarded), std::end (guarded), uint8_t { 0x55 });
         writeNameField (juce::String::fromUTF8 (u8"ÄÖÜäöüßÄÖÜäöüßÄÖÜäöüß long"), guarded);
         for (int i = 0; i < kPresetNameBytes; ++i)
             EXPECT_EQ (guarded[i], '?') << "offset " << i;
@@ -260,7 +263,7 @@ TEST (SysexFrame, PresetNameFieldStaysInsideItsTwentyBytes)
 
     {
         SCOPED_TRACE ("a received byte with bit 7 set is not taken as text");
-        const uint8_t field[kPresetNameBytes] = {'A', 0xE9, 'B'};
+        const uint8_t field[kPresetNameBytes] = { 'A', 0xE9, 'B' };
         EXPECT_EQ (readNameField (field), "A?B");
     }
 }
@@ -270,11 +273,11 @@ TEST (SysexFrame, EveryBuilderMakesAFrameTheDeviceAcceptsForAnyArgument)
     const auto name = juce::String::fromUTF8 (u8"Ünïcödé ñame that is far too long");
 
     for (const auto& frame :
-         {makeAck(), makeErr(), makeChecksumFailed(), makeSendPresetEnd(), makeRequestPresetVersion(),
-          makeRequestPreset (kLastPresetNumber), makeSendPresetStart (kLastPresetNumber, name, -1),
-          makeSendPresetStart (kFirstPresetNumber, name, 0xFFFF), makePresetVersionData (0x7F, 0x7F),
-          makeParameterData (-1, -1), makeParameterData (0xFFFF, std::numeric_limits<int32_t>::min()),
-          makeParameterData (kMax14BitValue, std::numeric_limits<int32_t>::max())})
+         { makeAck(), makeErr(), makeChecksumFailed(), makeSendPresetEnd(), makeRequestPresetVersion(),
+           makeRequestPreset (kLastPresetNumber), makeSendPresetStart (kLastPresetNumber, name, -1),
+           makeSendPresetStart (kFirstPresetNumber, name, 0xFFFF), makePresetVersionData (0x7F, 0x7F),
+           makeParameterData (-1, -1), makeParameterData (0xFFFF, std::numeric_limits<int32_t>::min()),
+           makeParameterData (kMax14BitValue, std::numeric_limits<int32_t>::max()) })
     {
         const auto* info = findMessageInfo (frameType (frame.data(), frame.size()));
         ASSERT_NE (info, nullptr);

@@ -24,7 +24,10 @@ namespace
 {
     using namespace juce;
 
-    Colour rgb (uint32 value) { return Colour (0xff000000u | value); }
+    Colour rgb (uint32 value)
+    {
+        return Colour (0xff000000u | value);
+    }
 
     const Colour metalLight = rgb (0xebeae8);
     const Colour metalDark = rgb (0x918f90);
@@ -69,8 +72,8 @@ namespace
                     const int index = (int) position;
                     const float fraction = position - (float) index;
                     const float smooth = fraction * fraction * (3.0f - 2.0f * fraction);
-                    streak[(size_t) x] += amount * (lattice[(size_t) index] * (1.0f - smooth)
-                                                    + lattice[(size_t) index + 1] * smooth);
+                    streak[(size_t) x] += amount * (lattice[(size_t) index] * (1.0f - smooth) +
+                                                    lattice[(size_t) index + 1] * smooth);
                 }
             };
 
@@ -87,8 +90,8 @@ namespace
                 const float amount = (random.nextBool() ? 1.0f : -0.8f) * (2.0f + 3.0f * random.nextFloat());
 
                 for (int x = jmax (0, start); x < jmin (width, start + length); ++x)
-                    streak[(size_t) x] += amount * std::sin (MathConstants<float>::pi
-                                                             * (float) (x - start) / (float) length);
+                    streak[(size_t) x] +=
+                        amount * std::sin (MathConstants<float>::pi * (float) (x - start) / (float) length);
             }
 
             for (int x = 0; x < width; ++x)
@@ -98,8 +101,9 @@ namespace
                 const auto channel = [offset] (uint8 value)
                 { return (uint8) jlimit (0, 255, roundToInt ((float) value + offset)); };
 
-                pixels.setPixelColour (x, y, Colour (channel (base.getRed()), channel (base.getGreen()),
-                                                     channel (base.getBlue())));
+                pixels.setPixelColour (
+                    x, y,
+                    Colour (channel (base.getRed()), channel (base.getGreen()), channel (base.getBlue())));
             }
         }
 
@@ -120,7 +124,7 @@ namespace
     StrokeLetter makeStrokeLetter (juce_wchar c, float capHeight, float stroke)
     {
         const float h = capHeight;
-        const float s = stroke * 0.5f; // centre line of an edge stroke
+        const float s = stroke * 0.5f;    // centre line of an edge stroke
         const float over = stroke * 2.0f; // how far a cut stroke runs past the box
         const float pi = MathConstants<float>::pi;
 
@@ -248,13 +252,9 @@ namespace
                 break;
             }
 
-            case ' ':
-                letter.width = 0.0f;
-                break;
+            case ' ': letter.width = 0.0f; break;
 
-            default:
-                jassertfalse;
-                break;
+            default: jassertfalse; break;
         }
 
         return letter;
@@ -304,8 +304,8 @@ namespace
     /** Fills a stroke-letter outline placed at (x, top), cut to the band of the
         cap height, first as a light engraving edge one pixel lower, then in a dark
         vertical gradient. */
-    void drawEngravedText (Graphics& g, const Path& outline, float x, float top, float capHeight,
-                           float width, Colour upper, Colour lower, float highlightAlpha)
+    void drawEngravedText (Graphics& g, const Path& outline, float x, float top, float capHeight, float width,
+                           Colour upper, Colour lower, float highlightAlpha)
     {
         const auto band = Rectangle<float> (x - 4.0f, top, width + 8.0f, capHeight);
 
@@ -427,9 +427,12 @@ namespace
     /** The colours of one column of the panel's frame, top to bottom. */
     Colour panelColumnColour (int row)
     {
-        if (row == 0) return rgb (0x787777);
-        if (row == 1) return rgb (0x9a9a99);
-        if (row == 2) return rgb (0x000000);
+        if (row == 0)
+            return rgb (0x787777);
+        if (row == 1)
+            return rgb (0x9a9a99);
+        if (row == 2)
+            return rgb (0x000000);
 
         if (row <= 10) // bevel, 0x9c9c9c down to 0x747474
         {
@@ -437,8 +440,10 @@ namespace
             return Colour (level, level, level);
         }
 
-        if (row <= 41) return rgb (0x000000);
-        if (row == 42) return rgb (0xc6c6c5);
+        if (row <= 41)
+            return rgb (0x000000);
+        if (row == 42)
+            return rgb (0xc6c6c5);
         return rgb (0xb5b4b4);
     }
 
@@ -557,17 +562,20 @@ namespace
         badge.addEllipse (Rectangle<float> (2.0f * radius, 2.0f * radius).withCentre (centre));
         DropShadow (Colours::black.withAlpha (0.35f), 5, { 0, 2 }).drawForPath (g, badge);
 
-        g.setGradientFill (ColourGradient::vertical (rgb (0xfdfdfc), centre.y - radius, rgb (0x7d7b7d),
-                                                     centre.y + radius));
+        g.setGradientFill (
+            ColourGradient::vertical (rgb (0xfdfdfc), centre.y - radius, rgb (0x7d7b7d), centre.y + radius));
         g.fillPath (badge);
         g.setColour (Colours::black.withAlpha (0.35f));
-        g.drawEllipse (Rectangle<float> (2.0f * radius - 1.0f, 2.0f * radius - 1.0f).withCentre (centre), 1.0f);
+        g.drawEllipse (Rectangle<float> (2.0f * radius - 1.0f, 2.0f * radius - 1.0f).withCentre (centre),
+                       1.0f);
 
         const float faceRadius = radius - 4.0f;
         const auto face = Rectangle<float> (2.0f * faceRadius, 2.0f * faceRadius).withCentre (centre);
-        g.setGradientFill (ColourGradient::vertical (rgb (0x5b5a5d), face.getY(), rgb (0xf4f4f3), face.getBottom()));
+        g.setGradientFill (
+            ColourGradient::vertical (rgb (0x5b5a5d), face.getY(), rgb (0xf4f4f3), face.getBottom()));
         g.fillEllipse (face.expanded (1.0f));
-        g.setGradientFill (ColourGradient::vertical (rgb (0x2d3042), face.getY(), rgb (0x0a0b11), face.getBottom()));
+        g.setGradientFill (
+            ColourGradient::vertical (rgb (0x2d3042), face.getY(), rgb (0x0a0b11), face.getBottom()));
         g.fillEllipse (face);
 
         // A voice waveform: rounded bars glowing like the display's dots.
@@ -585,8 +593,8 @@ namespace
 
         g.setColour (lcdGlow.withAlpha (0.3f));
         g.strokePath (bars, PathStrokeType (2.2f, PathStrokeType::curved));
-        g.setGradientFill (ColourGradient::vertical (rgb (0xe6f2ff), centre.y - tallest * 0.5f, rgb (0x9cc8ff),
-                                                     centre.y + tallest * 0.5f));
+        g.setGradientFill (ColourGradient::vertical (rgb (0xe6f2ff), centre.y - tallest * 0.5f,
+                                                     rgb (0x9cc8ff), centre.y + tallest * 0.5f));
         g.fillPath (bars);
 
         // A soft reflection across the upper half of the face.
@@ -619,12 +627,15 @@ namespace
     Image makeBackground()
     {
         constexpr int width = 1356, height = 836;
-        auto image = makeBrushedMetal (width, height, Image::RGB, [] (int x, int y)
-        {
-            const float u = std::pow ((float) x / (float) (width - 1), 1.25f);
-            const float v = std::pow ((float) y / (float) (height - 1), 1.35f);
-            return 1.0f - (1.0f - u) * (1.0f - v);
-        }, 0x746f6e6172656cLL);
+        auto image = makeBrushedMetal (
+            width, height, Image::RGB,
+            [] (int x, int y)
+            {
+                const float u = std::pow ((float) x / (float) (width - 1), 1.25f);
+                const float v = std::pow ((float) y / (float) (height - 1), 1.35f);
+                return 1.0f - (1.0f - u) * (1.0f - v);
+            },
+            0x746f6e6172656cLL);
 
         Graphics g (image);
         drawLogo (g);
@@ -634,8 +645,9 @@ namespace
     Image makeAlertBackground()
     {
         constexpr int width = 928, height = 270;
-        return makeBrushedMetal (width, height, Image::ARGB,
-                                 [] (int x, int) { return (float) x / (float) (width - 1); }, 0x616c657274LL);
+        return makeBrushedMetal (
+            width, height, Image::ARGB, [] (int x, int) { return (float) x / (float) (width - 1); },
+            0x616c657274LL);
     }
 
     //==============================================================================
@@ -764,9 +776,11 @@ int main (int argc, char* argv[])
     ok = writeImage (makeProgressTrack(), folder.getChildFile ("progress_track.png")) && ok;
     ok = writeImage (makeProgressFill(), folder.getChildFile ("progress_fill.png")) && ok;
 
-    const std::pair<const char*, const char*> captions[] = { { "header_connected.png", "PRESETS IN TONAREL" },
-                                                             { "header_disconnected.png", "USB NOT CONNECTED" },
-                                                             { "header_right.png", "PRESETS IN MY COMPUTER" } };
+    const std::pair<const char*, const char*> captions[] = {
+        { "header_connected.png", "PRESETS IN TONAREL" },
+        { "header_disconnected.png", "USB NOT CONNECTED" },
+        { "header_right.png", "PRESETS IN MY COMPUTER" }
+    };
 
     for (const auto& [fileName, text] : captions)
         ok = writeImage (makeCaption (text), folder.getChildFile (fileName)) && ok;
