@@ -111,10 +111,9 @@ TEST_F (ShellFixture, LibrarianPageIsBuiltFromTheMessageLoopAndReplacedOnEachCom
     EXPECT_EQ (content().getCurrentCommand(), 0);
     EXPECT_FALSE (isTicked (CommandIds::showPresetLibrarian));
 
-    deliverPendingMessages();
+    ASSERT_TRUE (dispatchMessagesUntil ([this] { return content().getCurrentPage() != nullptr; }));
 
     auto* firstPage = content().getCurrentPage();
-    ASSERT_NE (firstPage, nullptr);
     EXPECT_EQ (content().getCurrentCommand(), CommandIds::showPresetLibrarian);
     EXPECT_TRUE (isTicked (CommandIds::showPresetLibrarian));
     EXPECT_FALSE (isTicked (CommandIds::showHelp));

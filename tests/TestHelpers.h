@@ -4,11 +4,25 @@
 
 #include "app/Dialogs.h"
 
-/** Delivers the messages already posted to the message thread (async command
-    invocations, repaints) by running the dispatch loop briefly. */
-inline void deliverPendingMessages (int milliseconds = 50)
+/** Runs the message loop (posted commands, repaints, timers) until the
+    condition holds. The time limit only turns a hang into a failure: on a busy
+    machine a message may take a while, so it is generous and never the thing
+    a test measures. Returns whether the condition came true.
+*/
+template <typename Condition>
+bool dispatchMessagesUntil (Condition&& condition, int timeLimitMs = 20000)
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeLimitMs;
+
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > deadline)
+            return false;
+
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
+    return true;
 }
 
 /** Dialogs for tests: records every box and answers from a script. */
