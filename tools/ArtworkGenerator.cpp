@@ -14,6 +14,8 @@
 #include <juce_events/juce_events.h>
 #include <juce_graphics/juce_graphics.h>
 
+#include "resources/Artwork.h"
+
 #include <array>
 #include <cmath>
 #include <functional>
@@ -749,6 +751,30 @@ namespace
     }
 }
 
+namespace
+{
+    juce::Image drawPicture (Artwork::Picture picture)
+    {
+        using Picture = Artwork::Picture;
+
+        switch (picture)
+        {
+            case Picture::background: return makeBackground();
+            case Picture::windowIcon: return makeWindowIcon();
+            case Picture::alertBackground: return makeAlertBackground();
+            case Picture::progressTrack: return makeProgressTrack();
+            case Picture::progressFill: return makeProgressFill();
+            case Picture::headerConnected: return makeCaption ("PRESETS IN TONAREL");
+            case Picture::headerDisconnected: return makeCaption ("USB NOT CONNECTED");
+            case Picture::headerRight: return makeCaption ("PRESETS IN MY COMPUTER");
+            case Picture::headerFill: return makeHeaderFill();
+            case Picture::headerCap: return makeHeaderCap();
+        }
+
+        return {};
+    }
+}
+
 int main (int argc, char* argv[])
 {
     const juce::ScopedJuceInitialiser_GUI juceSetUp;
@@ -770,23 +796,11 @@ int main (int argc, char* argv[])
 
     bool ok = true;
 
-    ok = writeImage (makeBackground(), folder.getChildFile ("background.png")) && ok;
-    ok = writeImage (makeWindowIcon(), folder.getChildFile ("window_icon.jpg")) && ok;
-    ok = writeImage (makeAlertBackground(), folder.getChildFile ("alert_background.png")) && ok;
-    ok = writeImage (makeProgressTrack(), folder.getChildFile ("progress_track.png")) && ok;
-    ok = writeImage (makeProgressFill(), folder.getChildFile ("progress_fill.png")) && ok;
-
-    const std::pair<const char*, const char*> captions[] = {
-        { "header_connected.png", "PRESETS IN TONAREL" },
-        { "header_disconnected.png", "USB NOT CONNECTED" },
-        { "header_right.png", "PRESETS IN MY COMPUTER" }
-    };
-
-    for (const auto& [fileName, text] : captions)
-        ok = writeImage (makeCaption (text), folder.getChildFile (fileName)) && ok;
-
-    ok = writeImage (makeHeaderFill(), folder.getChildFile ("header_fill.png")) && ok;
-    ok = writeImage (makeHeaderCap(), folder.getChildFile ("header_cap.png")) && ok;
+    // The file names are the ones the program embeds, so the two cannot drift apart.
+    for (const auto picture : Artwork::allPictures)
+        ok = writeImage (drawPicture (picture),
+                         folder.getChildFile (Artwork::getEncoded (picture).fileName)) &&
+             ok;
 
     return ok ? 0 : 1;
 }
