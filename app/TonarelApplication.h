@@ -4,6 +4,7 @@
 
 #include "app/AlertDialogs.h"
 #include "app/AppServices.h"
+#include "device/JuceMidiPorts.h"
 
 class TonarelWindow;
 
@@ -26,7 +27,8 @@ public:
 
 private:
     AlertDialogs dialogs;
-    AppServices services { dialogs };
+    JuceMidiPorts midiPorts;
+    AppServices services { dialogs, midiPorts };
     std::unique_ptr<TonarelWindow> mainWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)

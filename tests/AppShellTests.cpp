@@ -4,6 +4,7 @@
 #include "app/ContentComp.h"
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
+#include "device/InProcessMidiPorts.h"
 #include "resources/Artwork.h"
 #include "tests/TestHelpers.h"
 
@@ -13,7 +14,8 @@ namespace
     struct ShellFixture : public testing::Test
     {
         ScriptedDialogs dialogs;
-        AppServices services { dialogs };
+        InProcessMidiPorts midiPorts;
+        AppServices services { dialogs, midiPorts };
         std::unique_ptr<TonarelWindow> window = std::make_unique<TonarelWindow> (services);
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }
