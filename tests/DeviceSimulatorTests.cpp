@@ -1,0 +1,612 @@
+#include "device/DeviceSimulator.h"
+#include "device/InProcessMidiPorts.h"
+#include "device/JuceMidiPorts.h"
+#include "device/SysexFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace
+{
+    using Clock = std::chrono::steady_clock;
+
+    SysexType typeOf (const juce::MidiMessage& message)
+    {
+        const auto* data = message.getRawData();
+        const auto size = message.getRawDataSize();
+        return isDeviceFrame (data, size) ? frameType (data, size) : SysexType::none;
+    }
+
+    bool isRealtime (const juce::MidiMessage& message)
+    {
+        return message.getRawDataSize() == 1 && message.getRawData()[0] >= 0xF8;
+    }
+
+    class FunctionCallback final : public juce::MidiInputCallback
+    {
+    public:
+        explicit FunctionCallback (std::function<void()> f = {}) : onMessage (std::move (f)) {}
+
+        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage&) override
+        {
+            if (onMessage != nullptr)
+                onMessage();
+        }
+
+    private:
+        std::function<void()> onMessage;
+    };
+
+    /** The librarian's side, cut down to what these tests drive by hand: it finds the device's
+        ports by name, records what arrives and answers from inside the callback, as the
+        librarian does.
+    */
+    class ProgramSide final : public juce::MidiInputCallback
+    {
+    public:
+        using Answer = std::function<void (ProgramSide&, const juce::MidiMessage&)>;
+
+        struct Arrival
+        {
+            juce::MidiMessage message;
+            Clock::time_point at;
+        };
+
+        explicit ProgramSide (MidiPorts& p) : ports (p) { connect(); }
+        ~ProgramSide() override { input.reset(); }
+
+        bool connect()
+        {
+            input.reset();
+            output.reset();
+            const auto inputs = ports.getInputNames(), outputs = ports.getOutputNames();
+
+            for (int i = 0; i < inputs.size() && input == nullptr; ++i)
+                if (inputs[i].contains ("Tonarel"))
+                    input = ports.openInput (i, *this);
+
+            for (int i = 0; i < outputs.size() && output == nullptr; ++i)
+                if (outputs[i].contains ("Tonarel"))
+                    output = ports.openOutput (i);
+
+            if (input != nullptr)
+                input->start();
+
+            return input != nullptr && output != nullptr;
+        }
+
+        void send (const SysexFrame& frame) { output->sendMessageNow (frame.toMidiMessage()); }
+
+        void setAnswer (Answer newAnswer)
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            answer = std::move (newAnswer);
+        }
+
+        std::vector<Arrival> takeArrivals()
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            return std::exchange (arrivals, {});
+        }
+
+        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) override
+        {
+            const auto at = Clock::now();
+            Answer current;
+            {
+                const std::lock_guard<std::mutex> guard (lock);
+                current = answer;
+            }
+
+            if (current != nullptr)
+                current (*this, message);
+
+            const std::lock_guard<std::mutex> guard (lock);
+            arrivals.push_back ({ message, at });
+        }
+
+    private:
+        MidiPorts& ports;
+        std::mutex lock;
+        std::vector<Arrival> arrivals;
+        Answer answer;
+        std::unique_ptr<MidiOutputPort> output;
+        std::unique_ptr<MidiInputPort> input;
+    };
+
+    /** The librarian's answers during a full read. */
+    void acknowledgeReadFrames (ProgramSide& program, const juce::MidiMessage& message)
+    {
+        const auto type = typeOf (message);
+
+        if (type == SysexType::sendPresetStart || type == SysexType::parameterData ||
+            type == SysexType::sendPresetEnd)
+            program.send (makeAck());
+    }
+
+    PresetData presetFrom (const std::vector<ProgramSide::Arrival>& arrivals)
+    {
+        PresetData preset;
+
+        for (auto& arrival : arrivals)
+        {
+            const auto* data = arrival.message.getRawData();
+            const auto size = arrival.message.getRawDataSize();
+            SysexPresetHeader header;
+
+            if (typeOf (arrival.message) == SysexType::sendPresetStart &&
+                readSendPresetStart (data, size, header) == PresetStartCheck::ok)
+            {
+                preset.number = (juce::int16) header.number;
+                preset.name = header.name;
+                preset.version = (juce::int16) header.version;
+            }
+            else if (auto parameter = readParameterData (data, size))
+            {
+                preset.parameters.push_back ({ (juce::int16) parameter->index, parameter->value });
+            }
+        }
+
+        return preset;
+    }
+
+    PresetData readSlot (DeviceSimulator& device, ProgramSide& program, int number)
+    {
+        program.takeArrivals();
+        program.setAnswer (acknowledgeReadFrames);
+        program.send (makeRequestPreset (number));
+        EXPECT_TRUE (device.waitUntilQuiet());
+        return presetFrom (program.takeArrivals());
+    }
+
+    /** Sends a preset as the librarian does, except that every parameter goes out at once after
+        the ACK of SEND PRESET START: the largest burst there can be. Returns whether the slot
+        already held the preset when the ACK of SEND PRESET END arrived.
+    */
+    bool sendPreset (DeviceSimulator& device, ProgramSide& program, const PresetData& preset)
+    {
+        const auto acksExpected = (int) preset.parameters.size() + 2;
+        auto acks = std::make_shared<int> (0);
+        auto storedBeforeLastAck = std::make_shared<bool> (false);
+
+        program.setAnswer (
+            [=, &device] (ProgramSide& p, auto& message)
+            {
+                const auto type = typeOf (message);
+
+                if (type == SysexType::presetVersionData)
+                    p.send (makeSendPresetStart (preset.number, preset.name, preset.version));
+
+                if (type == SysexType::ack && ++*acks == 1)
+                {
+                    for (auto& parameter : preset.parameters)
+                        p.send (makeParameterData (parameter.index, parameter.value));
+
+                    p.send (makeSendPresetEnd());
+                }
+
+                if (type == SysexType::ack && *acks == acksExpected)
+                    *storedBeforeLastAck = device.getSlot (preset.number) == preset;
+            });
+
+        program.send (makeRequestPresetVersion());
+        EXPECT_TRUE (device.waitUntilQuiet());
+        EXPECT_EQ (*acks, acksExpected);
+        return *storedBeforeLastAck;
+    }
+} // namespace
+
+//==============================================================================
+TEST (InProcessMidiPorts, PortsAreListedOpenedByPositionAndUnplugged)
+{
+    InProcessMidiPorts ports;
+    std::vector<juce::MidiMessage> sent; // everything here runs on this thread
+
+    const auto otherIn = ports.addInput ("Other In");
+    ports.addInput ("");
+    const auto deviceIn = ports.addInput ("Tonarel In");
+    const auto deviceOut = ports.addOutput ("Tonarel Out", [&] (auto& message) { sent.push_back (message); });
+    EXPECT_EQ (ports.getInputNames(), juce::StringArray ("Other In", "", "Tonarel In"));
+    EXPECT_EQ (ports.getOutputNames(), juce::StringArray ("Tonarel Out"));
+
+    FunctionCallback unused;
+    EXPECT_EQ (ports.openInput (-1, unused), nullptr);
+    EXPECT_EQ (ports.openInput (3, unused), nullptr);
+    EXPECT_EQ (ports.openOutput (1), nullptr);
+
+    ProgramSide program (ports);
+    const auto ack = makeAck();
+    int namesSeen = 0;
+
+    {
+        SCOPED_TRACE ("a callback may list ports and send: the service holds no lock of its own then");
+        program.setAnswer (
+            [&] (ProgramSide& p, auto&)
+            {
+                namesSeen = ports.getInputNames().size();
+                p.send (ack);
+            });
+        ports.deliver (otherIn, juce::MidiMessage::midiClock());
+        ports.deliver (deviceIn, juce::MidiMessage::midiClock());
+        EXPECT_EQ (program.takeArrivals().size(), 1u);
+        EXPECT_EQ (sent.size(), 1u);
+        EXPECT_EQ (namesSeen, 3);
+    }
+
+    {
+        SCOPED_TRACE ("unplugged ports leave the lists; their handles stay dead after plugging in");
+        ports.removeInput (deviceIn);
+        ports.removeOutput (deviceOut);
+        EXPECT_EQ (ports.getInputNames(), juce::StringArray ("Other In", ""));
+        EXPECT_TRUE (ports.getOutputNames().isEmpty());
+
+        const auto replugged = ports.addInput ("Tonarel In");
+        ports.addOutput ("Tonarel Out", [&] (auto& message) { sent.push_back (message); });
+        ports.deliver (deviceIn, juce::MidiMessage::midiClock());
+        ports.deliver (replugged, juce::MidiMessage::midiClock());
+        program.send (ack);
+        EXPECT_TRUE (program.takeArrivals().empty());
+        EXPECT_EQ (sent.size(), 1u);
+
+        ASSERT_TRUE (program.connect());
+        ports.deliver (replugged, juce::MidiMessage::midiClock());
+        EXPECT_EQ (program.takeArrivals().size(), 1u);
+        EXPECT_EQ (sent.size(), 2u);
+    }
+
+    {
+        SCOPED_TRACE ("a stopped input receives nothing; handles may outlive the service");
+        auto service = std::make_unique<InProcessMidiPorts>();
+        const auto id = service->addInput ("Tonarel");
+        auto input = service->openInput (0, program);
+        service->deliver (id, juce::MidiMessage::midiClock());
+        input->start();
+        input->stop();
+        service->deliver (id, juce::MidiMessage::midiClock());
+        service.reset();
+        input->start();
+        input.reset();
+        EXPECT_TRUE (program.takeArrivals().empty());
+    }
+}
+
+TEST (InProcessMidiPorts, StopReturnsOnlyOnceTheRunningCallbackHasFinished)
+{
+    InProcessMidiPorts ports;
+    const auto id = ports.addInput ("Tonarel");
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool entered = false, stopping = false, stopReturned = false, stopReturnedWhileRunning = false;
+    int calls = 0;
+
+    FunctionCallback callback (
+        [&]
+        {
+            std::unique_lock<std::mutex> guard (lock);
+            ++calls;
+            entered = true;
+            changed.notify_all();
+            changed.wait (guard, [&] { return stopping; });
+
+            // Blocks as the librarian's callback may; a stop() that does not wait shows up here.
+            stopReturnedWhileRunning =
+                changed.wait_for (guard, std::chrono::milliseconds (200), [&] { return stopReturned; });
+        });
+
+    auto input = ports.openInput (0, callback);
+    input->start();
+    std::thread midiThread ([&] { ports.deliver (id, juce::MidiMessage::midiClock()); });
+
+    {
+        std::unique_lock<std::mutex> guard (lock);
+        changed.wait (guard, [&] { return entered; });
+        stopping = true;
+        changed.notify_all();
+    }
+
+    input->stop();
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        stopReturned = true;
+        changed.notify_all();
+    }
+
+    midiThread.join();
+    ports.deliver (id, juce::MidiMessage::midiClock());
+    EXPECT_FALSE (stopReturnedWhileRunning);
+    EXPECT_EQ (calls, 1);
+}
+
+TEST (InProcessMidiPorts, JuceCounterpartOpensNothingOutsideItsLists)
+{
+    // This machine has no MIDI service, so that is all there is to check here.
+    JuceMidiPorts ports;
+    FunctionCallback callback;
+    EXPECT_EQ (ports.openInput (-1, callback), nullptr);
+    EXPECT_EQ (ports.openInput (ports.getInputNames().size(), callback), nullptr);
+    EXPECT_EQ (ports.openOutput (-1), nullptr);
+    EXPECT_EQ (ports.openOutput (ports.getOutputNames().size()), nullptr);
+}
+
+//==============================================================================
+TEST (DeviceSimulator, ReadSendsEachFrameOnlyAfterTheAckOfTheOneBefore)
+{
+    InProcessMidiPorts ports;
+    DeviceSimulator device (ports, WireModel::instant());
+    ProgramSide program (ports);
+
+    {
+        SCOPED_TRACE ("full read: device and program take strict turns");
+        const auto slot = device.getSlot (7);
+        EXPECT_EQ (slot.parameters.size(), (size_t) DeviceSimulator::parametersPerPreset);
+        EXPECT_EQ (readSlot (device, program, 7), slot);
+
+        const auto transcript = device.getTranscript();
+        ASSERT_EQ (transcript.size(), 1u + 2u * (DeviceSimulator::parametersPerPreset + 2));
+        EXPECT_EQ (typeOf (transcript[0].message), SysexType::requestPreset);
+
+        for (size_t i = 1; i < transcript.size(); ++i)
+        {
+            ASSERT_EQ (transcript[i].fromDevice, i % 2 == 1) << "entry " << i;
+            EXPECT_TRUE (transcript[i].fromDevice || typeOf (transcript[i].message) == SysexType::ack);
+        }
+    }
+
+    {
+        SCOPED_TRACE ("name-only read: ERR after the header stops the device");
+        program.setAnswer (
+            [] (ProgramSide& p, auto& message)
+            {
+                if (typeOf (message) == SysexType::sendPresetStart)
+                    p.send (makeErr());
+            });
+        program.send (makeRequestPreset (99));
+        ASSERT_TRUE (device.waitUntilQuiet());
+        const auto arrivals = program.takeArrivals();
+        ASSERT_EQ (arrivals.size(), 1u);
+        EXPECT_EQ (presetFrom (arrivals).name, device.getSlot (99).name);
+        EXPECT_EQ (device.getSlot (99).name.length(), kPresetNameBytes) << "no terminator on the wire";
+    }
+
+    {
+        SCOPED_TRACE ("slots outside 1 to 99 are answered with ERR");
+        for (const int number : { 0, 100 })
+        {
+            auto request = makeRequestPreset (1);
+            encode14 (number, request.bytes.data() + kPresetNumberOffset);
+            writeChecksum (request);
+            program.send (request);
+            ASSERT_TRUE (device.waitUntilQuiet());
+            const auto arrivals = program.takeArrivals();
+            ASSERT_EQ (arrivals.size(), 1u);
+            EXPECT_EQ (typeOf (arrivals[0].message), SysexType::err);
+        }
+    }
+}
+
+TEST (DeviceSimulator, SentPresetIsStoredBeforeTheAckOfItsEndAndReadsBack)
+{
+    InProcessMidiPorts ports;
+    DeviceSimulator device (ports, WireModel::instant());
+    ProgramSide program (ports);
+    const auto factorySlot5 = device.getSlot (5);
+
+    for (const int count : { 0, 1, 300 })
+    {
+        SCOPED_TRACE (juce::String (count) + " parameters");
+        PresetData preset;
+        preset.number = 42;
+        preset.name = "Sent " + juce::String (count);
+        preset.version = 9;
+
+        for (int i = 0; i < count; ++i)
+            preset.parameters.push_back (
+                { (juce::int16) (i * 50), i % 2 == 0 ? kMin28BitValue + i : kMax28BitValue - i });
+
+        EXPECT_TRUE (sendPreset (device, program, preset));
+        EXPECT_EQ (readSlot (device, program, 42), preset);
+    }
+
+    EXPECT_EQ (device.getPresetsStored(), 3);
+
+    {
+        SCOPED_TRACE ("a SEND PRESET START with a wrong checksum is refused and nothing is stored");
+        program.takeArrivals();
+        program.setAnswer (
+            [] (ProgramSide& p, auto& message)
+            {
+                auto start = makeSendPresetStart (5, "Broken", 1);
+                start.bytes[32] ^= 0x01;
+
+                if (typeOf (message) == SysexType::presetVersionData)
+                    p.send (start);
+            });
+        program.send (makeRequestPresetVersion());
+        ASSERT_TRUE (device.waitUntilQuiet());
+        const auto arrivals = program.takeArrivals();
+        ASSERT_EQ (arrivals.size(), 2u);
+        EXPECT_EQ (typeOf (arrivals[1].message), SysexType::checksumFailed);
+        EXPECT_EQ (device.getPresetsStored(), 3);
+        EXPECT_EQ (device.getSlot (5), factorySlot5);
+    }
+}
+
+TEST (DeviceSimulator, InjectedFaults)
+{
+    InProcessMidiPorts ports;
+    DeviceSimulator device (ports, WireModel::instant());
+    ProgramSide program (ports);
+
+    // Reads slot 3 under the faults, acknowledging at most `acks` frames, and returns what arrived
+    // once the conversation has come to rest.
+    auto faultyRead = [&] (DeviceSimulator::Faults faults, int acks)
+    {
+        device.setFaults (faults);
+        auto acksLeft = std::make_shared<int> (acks);
+        program.setAnswer (
+            [acksLeft] (ProgramSide& p, auto& message)
+            {
+                if (*acksLeft > 0 && typeOf (message) != SysexType::none)
+                {
+                    --*acksLeft;
+                    acknowledgeReadFrames (p, message);
+                }
+            });
+        program.send (makeRequestPreset (3));
+        EXPECT_TRUE (device.waitUntilQuiet());
+        return program.takeArrivals();
+    };
+
+    const auto sizeOf = [] (const ProgramSide::Arrival& arrival) { return arrival.message.getRawDataSize(); };
+    DeviceSimulator::Faults faults;
+
+    faults.silent = true;
+    EXPECT_TRUE (faultyRead (faults, 5).empty());
+
+    faults = {};
+    faults.dropReply = 3;
+    EXPECT_EQ (faultyRead (faults, 5).size(), 2u) << "the second parameter is lost and the device waits";
+
+    faults = {};
+    faults.errAtReply = 2;
+    auto arrivals = faultyRead (faults, 5);
+    ASSERT_EQ (arrivals.size(), 2u);
+    EXPECT_EQ (typeOf (arrivals[1].message), SysexType::err);
+
+    faults = {};
+    faults.checksumFailedAtReply = 1;
+    arrivals = faultyRead (faults, 5);
+    ASSERT_EQ (arrivals.size(), 1u);
+    EXPECT_EQ (typeOf (arrivals[0].message), SysexType::checksumFailed);
+
+    faults = {};
+    faults.corruptPresetStartChecksum = true;
+    faults.wrongLengthAtReply = 2;
+    arrivals = faultyRead (faults, 1);
+    ASSERT_EQ (arrivals.size(), 2u);
+    EXPECT_FALSE (checksumMatches (arrivals[0].message.getRawData(), sizeOf (arrivals[0])));
+    EXPECT_EQ (sizeOf (arrivals[1]), 12);
+    EXPECT_EQ (typeOf (arrivals[1].message), SysexType::parameterData);
+    EXPECT_TRUE (checksumMatches (arrivals[1].message.getRawData(), 12));
+
+    faults = {};
+    faults.badHeaderAtReply = 1;
+    arrivals = faultyRead (faults, 5);
+    ASSERT_EQ (arrivals.size(), 1u);
+    EXPECT_EQ (sizeOf (arrivals[0]), 34);
+    EXPECT_EQ (typeOf (arrivals[0].message), SysexType::none) << "not a device frame";
+
+    {
+        SCOPED_TRACE ("clock and active sensing between the replies of a whole read");
+        faults = {};
+        faults.realtimeBetweenReplies = true;
+        device.setFaults (faults);
+        device.clearTranscript();
+        EXPECT_EQ (readSlot (device, program, 8), device.getSlot (8));
+
+        const auto transcript = device.getTranscript();
+        EXPECT_EQ (std::count_if (transcript.begin(), transcript.end(),
+                                  [] (auto& entry) { return isRealtime (entry.message); }),
+                   2 * (DeviceSimulator::parametersPerPreset + 2));
+    }
+
+    {
+        SCOPED_TRACE ("unplugged instead of a reply, then plugged in again");
+        faults = {};
+        faults.unplugAtReply = 3;
+        EXPECT_EQ (faultyRead (faults, 5).size(), 2u);
+        EXPECT_FALSE (device.isPluggedIn());
+        EXPECT_TRUE (ports.getInputNames().isEmpty());
+        EXPECT_TRUE (ports.getOutputNames().isEmpty());
+
+        device.plugIn();
+        ASSERT_TRUE (program.connect());
+        EXPECT_EQ (readSlot (device, program, 3), device.getSlot (3)) << "the unplug fault fires once";
+    }
+}
+
+TEST (DeviceSimulator, RepliesArriveNoEarlierThanTheWireAllows)
+{
+    InProcessMidiPorts ports;
+    DeviceSimulator device (ports, WireModel::din());
+    ProgramSide program (ports);
+
+    DeviceSimulator::Faults faults;
+    faults.realtimeBetweenReplies = true; // two more bytes queue in front of every reply
+    device.setFaults (faults);
+
+    const auto& wire = device.getWire();
+    const auto crossing = [&wire] (int bytes)
+    {
+        const std::chrono::duration<double, std::milli> ms (wire.transmissionMs (bytes) + wire.latencyMs);
+        return std::chrono::duration_cast<Clock::duration> (ms - std::chrono::microseconds (2));
+    };
+
+    std::vector<Clock::time_point> answersSent; // the callback's until the device is quiet
+    program.setAnswer (
+        [&] (ProgramSide& p, auto& message)
+        {
+            if (typeOf (message) != SysexType::none)
+            {
+                answersSent.push_back (Clock::now());
+                p.send (answersSent.size() < 4 ? makeAck() : makeErr());
+            }
+        });
+
+    const auto requestSent = Clock::now();
+    program.send (makeRequestPreset (1));
+    ASSERT_TRUE (device.waitUntilQuiet());
+
+    std::vector<Clock::time_point> frameArrivals;
+
+    for (auto& arrival : program.takeArrivals())
+        if (! isRealtime (arrival.message))
+            frameArrivals.push_back (arrival.at);
+
+    ASSERT_EQ (frameArrivals.size(), 4u);
+    EXPECT_GE (frameArrivals[0], requestSent + crossing (12) + crossing (2 + 34));
+
+    for (size_t i = 1; i < frameArrivals.size(); ++i)
+        EXPECT_GE (frameArrivals[i], answersSent[i - 1] + crossing (10) + crossing (2 + 16)) << i;
+}
+
+TEST (DeviceSimulator, DestructionWaitsForABlockedCallbackAndEndsDeliveries)
+{
+    InProcessMidiPorts ports;
+    auto device = std::make_unique<DeviceSimulator> (ports, WireModel::instant());
+    ProgramSide program (ports);
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool running = false;
+    int calls = 0;
+
+    program.setAnswer (
+        [&] (ProgramSide&, auto&)
+        {
+            std::unique_lock<std::mutex> guard (lock);
+            ++calls;
+            running = true;
+            changed.notify_all();
+
+            // The librarian may wait this long inside its callback.
+            changed.wait_for (guard, std::chrono::milliseconds (300), [] { return false; });
+            running = false;
+        });
+    program.send (makeRequestPreset (1));
+
+    {
+        std::unique_lock<std::mutex> guard (lock);
+        changed.wait (guard, [&] { return running; });
+    }
+
+    device.reset();
+    const std::lock_guard<std::mutex> guard (lock);
+    EXPECT_FALSE (running);
+    EXPECT_EQ (calls, 1);
+}
