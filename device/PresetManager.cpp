@@ -1,0 +1,522 @@
+#include "device/PresetManager.h"
+
+#include "device/SysexFrame.h"
+
+namespace
+{
+    /** The device wants a moment between exchanges before it takes the next request. */
+    constexpr int kPauseBeforeRequestMs = 40;
+
+    /** A full preset has this many parameters; it only scales the progress of a read. */
+    constexpr double kParametersPerFullPreset = 175.0;
+
+    /** After the first parameter, a send goes on in bursts of this many unacknowledged frames. */
+    constexpr int kParametersPerBurst = 5;
+
+    /** Budget of one exchange in the watch thread's counts (see run). */
+    constexpr int kExchangeBudget = 12000;
+
+    /** How long an early reply waits in the callback for its exchange to be set up. */
+    constexpr int kEarlyReplyWaitMs = 50;
+    constexpr int kEarlyReplyWaits = 10;
+
+    constexpr int kJobNone = 0;
+    constexpr int kJobRead = 1;
+    constexpr int kJobSend = 2;
+
+    constexpr int kStateIdle = 0;
+    constexpr int kStateChecksumFailed = -1;
+    constexpr int kStateError = -2;
+    constexpr int kStateTimeout = -3;
+
+    // Phases of a send.
+    constexpr int kSendAwaitingVersion = 1;
+    constexpr int kSendAwaitingStartAck = 2;
+    constexpr int kSendParameters = 3;
+    constexpr int kSendAwaitingEndAck = 4;
+
+    /** The position of the first name in the list that contains text. The system's list ends at
+        its first empty entry, and so does the search.
+    */
+    int findPort (const juce::StringArray& names, const char* text)
+    {
+        for (int index = 0;; ++index)
+        {
+            const auto& name = names[index]; // reads as empty past the end
+
+            if (name.isEmpty())
+                return -1;
+
+            if (name.contains (text))
+                return index;
+        }
+    }
+
+    /** Moves an exchange on only from the state it is known to be in, so that the callback and
+        the watch thread, which both end exchanges, never overwrite each other's outcome.
+    */
+    bool moveState (std::atomic<int>& state, int from, int to)
+    {
+        return state.compare_exchange_strong (from, to);
+    }
+
+    /** Index and value travel in 14 and 28 bits. Anything wider would reach the device as a
+        different parameter or value, so such a preset is not sent at all.
+    */
+    bool fitsTheWire (const PresetData& preset)
+    {
+        for (const auto& parameter : preset.parameters)
+            if (parameter.index < 0 || parameter.index > kMax14BitValue || parameter.value < kMin28BitValue ||
+                parameter.value > kMax28BitValue)
+                return false;
+
+        return true;
+    }
+} // namespace
+
+//==============================================================================
+PresetManager::PresetManager (MidiPorts& midiPorts) : juce::Thread ("PresetManager"), ports (midiPorts)
+{
+    openPorts();
+    received.clear();
+}
+
+PresetManager::~PresetManager()
+{
+    // The watch thread looks at the ports on every pass, so it has to be gone before they are.
+    stopThread (4000);
+    closePorts();
+    received.clear();
+}
+
+//==============================================================================
+bool PresetManager::isDevicePresent (MidiPorts& midiPorts)
+{
+    const auto inputIndex = findPort (midiPorts.getInputNames(), deviceInputName);
+    const auto outputIndex = findPort (midiPorts.getOutputNames(), deviceOutputName);
+    return inputIndex >= 0 && outputIndex >= 0;
+}
+
+bool PresetManager::openPorts()
+{
+    midiInput.reset();
+    const auto inputIndex = findPort (ports.getInputNames(), deviceInputName);
+
+    if (inputIndex >= 0)
+    {
+        midiInput = ports.openInput (inputIndex, *this);
+
+        if (midiInput != nullptr)
+            midiInput->start();
+    }
+
+    midiOutput.reset();
+    const auto outputIndex = findPort (ports.getOutputNames(), deviceOutputName);
+
+    if (outputIndex >= 0)
+        midiOutput = ports.openOutput (outputIndex);
+
+    return midiInput != nullptr && midiOutput != nullptr;
+}
+
+void PresetManager::closePorts()
+{
+    // The input goes first: once it has stopped, no callback can be sending on the output.
+    if (midiInput != nullptr)
+        midiInput->stop();
+
+    midiInput.reset();
+    midiOutput.reset();
+}
+
+bool PresetManager::reopenPorts()
+{
+    closePorts();
+    return openPorts();
+}
+
+bool PresetManager::isDeviceReachable() const
+{
+    return isDevicePresent (ports) && isInputOpen() && isOutputOpen();
+}
+
+//==============================================================================
+bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
+{
+    // An exchange whose watch thread still runs, or whose result nobody has taken yet, is still
+    // going on: a second request would mix its frames into it.
+    if (midiInput == nullptr || sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning())
+        return false;
+
+    received.clear();
+    const auto request = makeRequestPreset (number);
+    juce::Thread::sleep (kPauseBeforeRequestMs);
+
+    // Everything the callback reads is in place before the state opens the exchange, and the
+    // state is open before the request leaves, so a quick reply never finds the exchange unset.
+    nameOnly = readNameOnly;
+    elapsed = 0;
+    progress = 0.0;
+    activeJob = kJobRead;
+    receiveState = 1;
+
+    if (! startThread())
+    {
+        receiveState = kStateIdle;
+        activeJob = kJobNone;
+        return false;
+    }
+
+    sendFrame (request);
+    return true;
+}
+
+bool PresetManager::sendPreset (const juce::int16& number)
+{
+    if (number < kFirstPresetNumber || number > kLastPresetNumber || receiveState.load() > 0 ||
+        outgoing.parameters.empty())
+        return false;
+
+    if (sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning() || ! fitsTheWire (outgoing))
+        return false;
+
+    outgoing.number = number;
+    const auto request = makeRequestPresetVersion();
+    juce::Thread::sleep (kPauseBeforeRequestMs);
+
+    parametersSent = 0;
+    acksReceived = 0;
+    progress = 0.0;
+    elapsed = 0;
+    activeJob = kJobSend;
+    sendState = kSendAwaitingVersion;
+
+    if (! startThread())
+    {
+        sendState = kStateIdle;
+        activeJob = kJobNone;
+        return false;
+    }
+
+    sendFrame (request);
+    return true;
+}
+
+int PresetManager::takeReceiveResult()
+{
+    if (isThreadRunning())
+        return 0;
+
+    activeJob = kJobNone;
+    const auto state = receiveState.exchange (kStateIdle);
+    return state < 0 ? state : 1;
+}
+
+int PresetManager::takeSendResult()
+{
+    if (isThreadRunning())
+        return 0;
+
+    activeJob = kJobNone;
+    const auto state = sendState.exchange (kStateIdle);
+    return state < 0 ? state : 1;
+}
+
+//==============================================================================
+bool PresetManager::sendFrame (const SysexFrame& frame)
+{
+    if (midiOutput != nullptr)
+        midiOutput->sendMessageNow (frame.toMidiMessage());
+
+    return true;
+}
+
+bool PresetManager::sendAck()
+{
+    return sendFrame (makeAck());
+}
+
+bool PresetManager::sendErr()
+{
+    return sendFrame (makeErr());
+}
+
+bool PresetManager::sendChecksumFailed()
+{
+    return sendFrame (makeChecksumFailed());
+}
+
+bool PresetManager::sendPresetEnd()
+{
+    return sendFrame (makeSendPresetEnd());
+}
+
+bool PresetManager::sendPresetStart (int number, const juce::String& name, int version)
+{
+    return sendFrame (makeSendPresetStart (number, name, version));
+}
+
+bool PresetManager::sendParameter (int index, juce::int32 value)
+{
+    sendFrame (makeParameterData (index, value));
+    ++parametersSent;
+    return true;
+}
+
+void PresetManager::sendNextParameter()
+{
+    const auto& parameter = outgoing.parameters[parametersSent.load()];
+    sendParameter (parameter.index, parameter.value);
+}
+
+//==============================================================================
+void PresetManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+{
+    // MIDI clock, active sensing and channel messages share the cable with the device's frames;
+    // they are no part of the conversation and must neither wait here nor fail a transfer.
+    if (! message.isSysEx())
+        return;
+
+    for (int waits = 0;
+         waits < kEarlyReplyWaits && receiveState.load() == kStateIdle && sendState.load() == kStateIdle;
+         ++waits)
+        wait (kEarlyReplyWaitMs);
+
+    // Counted before the states are read: the watch thread ends an exchange only once no
+    // callback is still working on it (see waitForCallbacksToFinish).
+    ++callbacksInFlight;
+
+    const auto* data = message.getRawData();
+    const auto size = message.getRawDataSize();
+
+    if (receiveState.load() > 0)
+        applyReadTable (data, size);
+    else if (sendState.load() > 0)
+        applySendPhase (data, size);
+
+    --callbacksInFlight;
+}
+
+void PresetManager::applyReadTable (const juce::uint8* data, int size)
+{
+    if (! isDeviceFrame (data, size))
+    {
+        moveState (receiveState, 1, kStateError);
+        sendErr();
+        return;
+    }
+
+    switch (frameType (data, size))
+    {
+        case SysexType::sendPresetStart:
+        {
+            SysexPresetHeader header;
+
+            switch (readSendPresetStart (data, size, header))
+            {
+                case PresetStartCheck::wrongLength:
+                    moveState (receiveState, 1, kStateError);
+                    sendErr();
+                    break;
+
+                case PresetStartCheck::checksumMismatch:
+                    moveState (receiveState, 1, kStateChecksumFailed);
+                    sendChecksumFailed();
+                    break;
+
+                case PresetStartCheck::ok:
+                    received.number = static_cast<juce::int16> (header.number);
+                    received.name = header.name;
+                    received.version = static_cast<juce::int16> (header.version);
+
+                    if (nameOnly.load())
+                    {
+                        // ERR is how the device is told to keep the parameters to itself.
+                        sendErr();
+                        moveState (receiveState, 1, kStateIdle);
+                    }
+                    else
+                    {
+                        sendAck();
+                    }
+                    break;
+            }
+            break;
+        }
+
+        case SysexType::parameterData:
+        {
+            // A frame too short to hold index and value adds nothing; the read fails below.
+            if (const auto parameter = readParameterData (data, size))
+                received.parameters.push_back (
+                    { static_cast<juce::int16> (parameter->index), parameter->value });
+
+            if (size == frameLength (SysexType::parameterData))
+            {
+                sendAck();
+            }
+            else
+            {
+                moveState (receiveState, 1, kStateError);
+                sendErr();
+            }
+
+            progress = static_cast<double> (received.parameters.size()) / kParametersPerFullPreset;
+            break;
+        }
+
+        case SysexType::sendPresetEnd:
+            sendAck();
+            moveState (receiveState, 1, kStateIdle);
+            break;
+
+        case SysexType::err: moveState (receiveState, 1, kStateError); break;
+
+        default: break;
+    }
+}
+
+void PresetManager::applySendPhase (const juce::uint8* data, int size)
+{
+    const auto phase = sendState.load();
+
+    if (! isDeviceFrame (data, size))
+    {
+        moveState (sendState, phase, kStateError);
+        sendErr();
+        return;
+    }
+
+    const auto type = frameType (data, size);
+
+    if (type == SysexType::err)
+    {
+        moveState (sendState, phase, kStateError);
+        return;
+    }
+
+    if (type == SysexType::checksumFailed)
+    {
+        moveState (sendState, phase, kStateChecksumFailed);
+        return;
+    }
+
+    const auto parameterCount = static_cast<juce::uint32> (outgoing.parameters.size());
+
+    switch (phase)
+    {
+        case kSendAwaitingVersion:
+            // What the two bytes of PRESET VERSION DATA mean is the device's business.
+            if (type == SysexType::presetVersionData)
+            {
+                sendPresetStart (outgoing.number, outgoing.name, outgoing.version);
+                moveState (sendState, phase, kSendAwaitingStartAck);
+            }
+            break;
+
+        case kSendAwaitingStartAck:
+            if (type == SysexType::ack)
+            {
+                sendNextParameter();
+                moveState (sendState, phase, kSendParameters);
+            }
+            break;
+
+        case kSendParameters:
+            if (type == SysexType::ack)
+            {
+                const auto acks = ++acksReceived;
+
+                if (acks >= parameterCount)
+                {
+                    sendPresetEnd();
+                    moveState (sendState, phase, kSendAwaitingEndAck);
+                }
+                else if (acks == parametersSent.load())
+                {
+                    // Every frame so far is acknowledged: the next burst may go.
+                    for (int i = 0; i < kParametersPerBurst; ++i)
+                        if (parametersSent.load() < parameterCount)
+                            sendNextParameter();
+
+                    progress = static_cast<double> (parametersSent.load()) / parameterCount;
+                }
+            }
+            else if (size != frameLength (SysexType::ack))
+            {
+                moveState (sendState, phase, kStateError);
+            }
+            break;
+
+        case kSendAwaitingEndAck:
+            if (type == SysexType::ack)
+                moveState (sendState, phase, kStateIdle);
+            break;
+
+        default: break;
+    }
+}
+
+//==============================================================================
+void PresetManager::run()
+{
+    // A name-only read is short and the caller polls quickly, so the thread watches it closely.
+    const auto quick = nameOnly.load();
+    const auto pollWaitMs = quick ? 10 : 50;
+    const auto finishWaitMs = quick ? 10 : 20;
+    const auto countStep = quick ? 10 : 20;
+
+    while (! threadShouldExit())
+    {
+        if (! isDevicePresent (ports) || midiInput == nullptr || midiOutput == nullptr)
+        {
+            receiveState = kStateError;
+            sendState = kStateError;
+            break;
+        }
+
+        const auto job = activeJob.load();
+        auto& state = job == kJobRead ? receiveState : sendState;
+        const auto current = state.load();
+
+        if (job != kJobRead && job != kJobSend)
+            break;
+
+        if (current == kStateChecksumFailed || current == kStateError)
+        {
+            waitForCallbacksToFinish();
+            (job == kJobRead ? received : outgoing).clear();
+            wait (countStep);
+            break;
+        }
+
+        if (current == kStateIdle)
+        {
+            if (job == kJobRead)
+                wait (finishWaitMs);
+
+            break;
+        }
+
+        if (current > 0)
+        {
+            wait (pollWaitMs);
+
+            // The budget covers the whole exchange, not one reply: elapsed starts at 0 only
+            // when the exchange does.
+            if ((elapsed += countStep) >= kExchangeBudget && moveState (state, current, kStateTimeout))
+                break;
+        }
+    }
+
+    waitForCallbacksToFinish();
+}
+
+void PresetManager::waitForCallbacksToFinish() const
+{
+    // A callback that was already working on the exchange when it ended may still be writing
+    // the record; it finishes within a frame's work, and the caller reads the record only after
+    // this thread has stopped.
+    while (callbacksInFlight.load() > 0)
+        juce::Thread::sleep (1);
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "device/MidiPorts.h"
+#include "presets/PresetData.h"
+
+struct SysexFrame;
+
+#include <atomic>
+
+/** The librarian's only link to the device, and the keeper of the two preset records.
+
+    It finds the device's MIDI ports by name and carries out one exchange at a time: reading a
+    preset out of a device slot (requestPreset) or writing one into a slot (sendPreset). The
+    MIDI input's callback drives the conversation; a watch thread, started for each exchange,
+    ends it on time-out or when the device goes away. Callers start an exchange, then poll
+    takeReceiveResult or takeSendResult until it returns something other than 0.
+
+    It also carries the preset-file operations, which work on received, outgoing and
+    presetFolder and live in presets/PresetFile.cpp.
+
+    Threads: the caller (the transfer worker, or the message thread for the ports), the MIDI
+    callback and the watch thread meet here without locks. The exchange fields are atomic; the
+    records are written by the callback while an exchange runs and read by the caller only once
+    the watch thread has stopped. The librarian panel owns the one PresetManager.
+*/
+class PresetManager : public juce::MidiInputCallback, public juce::Thread
+{
+public:
+    /** Opens the device's ports if they are there. The thread is not started. */
+    explicit PresetManager (MidiPorts& midiPorts);
+
+    /** Stops the watch thread, then closes the ports. */
+    ~PresetManager() override;
+
+    //==============================================================================
+    /** The text both of the device's port names contain (case-sensitive). */
+    static constexpr const char* deviceInputName = "Tonarel";
+    static constexpr const char* deviceOutputName = "Tonarel";
+
+    /** True when the service lists an input and an output whose names contain the device's. */
+    static bool isDevicePresent (MidiPorts& midiPorts);
+
+    /** Opens and starts the first matching input and opens the first matching output; true only
+        when both are open afterwards. A port that opened stays open either way.
+    */
+    bool openPorts();
+    void closePorts();
+    bool reopenPorts();
+
+    bool isInputOpen() const noexcept { return midiInput != nullptr; }
+    bool isOutputOpen() const noexcept { return midiOutput != nullptr; }
+
+    /** isDevicePresent and both ports open. */
+    bool isDeviceReachable() const;
+
+    //==============================================================================
+    /** Starts reading a slot; with nameOnly the read ends after the preset header. False when the
+        exchange was not started (nothing is sent then).
+    */
+    bool requestPreset (juce::int16 number, bool nameOnly);
+
+    /** Starts writing outgoing into slot number (1 to 99); outgoing.number takes the number. False
+        when the exchange was not started (nothing is sent then).
+    */
+    bool sendPreset (const juce::int16& number);
+
+    /** 0 while the exchange is still running; then 1 for success or the failure: -1 checksum
+        failed, -2 device error or device gone, -3 time-out. Ends the exchange.
+    */
+    int takeReceiveResult();
+    int takeSendResult();
+
+    /** Fraction of the running exchange done, 0 to 1 (a preset of more than the usual 175
+        parameters takes a read past 1).
+    */
+    double getProgress() const noexcept { return progress.load(); }
+
+    //==============================================================================
+    // Single frames to the device; each is dropped silently when no output is open.
+    bool sendAck();
+    bool sendErr();
+    bool sendChecksumFailed();
+    bool sendPresetEnd();
+    bool sendPresetStart (int number, const juce::String& name, int version);
+
+    /** Counts the frame in parametersSent, also when it could not be sent. */
+    bool sendParameter (int index, juce::int32 value);
+
+    //==============================================================================
+    // Preset files in presetFolder (presets/PresetFile.cpp).
+
+    /** Slot as three digits, "_", the name without blanks, ".tnl"; characters no file system of
+        ours can take become "_".
+    */
+    static juce::String presetFileName (const PresetData& preset);
+
+    /** Sets fileName to the file name of received and tells whether that file exists. */
+    bool presetFileExists (juce::String& fileName) const;
+
+    /** Writes received as a preset file; false when nothing could be written. */
+    bool writePresetFile (PresetWriteMode mode);
+
+    /** Reads a preset file of presetFolder into outgoing. The number comes from the file name;
+        desc is the slot the file says the preset was read from.
+    */
+    bool readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
+                         juce::int16& number, juce::String& desc);
+
+    /** The full path of the first free copy name for fileName; empty when fileName is no plain
+        entry of presetFolder or presetFolder is not an absolute path.
+    */
+    juce::String copyFileName (const juce::String& fileName) const;
+
+    void copyPresetFile (const juce::String& fileName);
+    void deletePresetFile (const juce::String& fileName);
+
+    //==============================================================================
+    /** The preset being read from the device. */
+    PresetData received;
+
+    /** The preset being written to the device; filled by the caller before sendPreset. */
+    PresetData outgoing;
+
+    /** Full path of the computer's preset folder, without a trailing separator. */
+    juce::String presetFolder;
+
+    //==============================================================================
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+    void run() override;
+
+private:
+    void applyReadTable (const juce::uint8* data, int size);
+    void applySendPhase (const juce::uint8* data, int size);
+    void sendNextParameter();
+    bool sendFrame (const SysexFrame& frame);
+    void waitForCallbacksToFinish() const;
+
+    MidiPorts& ports;
+    std::unique_ptr<MidiInputPort> midiInput;
+    std::unique_ptr<MidiOutputPort> midiOutput;
+
+    std::atomic<double> progress { 0.0 };
+    std::atomic<int> receiveState { 0 };
+    std::atomic<int> sendState { 0 };
+    std::atomic<juce::uint32> parametersSent { 0 };
+    std::atomic<int> activeJob { 0 };
+    std::atomic<int> elapsed { 0 };
+    std::atomic<bool> nameOnly { false };
+    std::atomic<juce::uint32> acksReceived { 0 };
+
+    // Callbacks currently acting on an exchange; the watch thread waits for them before it ends one.
+    std::atomic<int> callbacksInFlight { 0 };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetManager)
+};

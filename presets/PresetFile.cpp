@@ -1,0 +1,540 @@
+// The preset-file operations of PresetManager: one small XML document per preset in the preset
+// folder. They run on the transfer worker during a job and on the message thread otherwise,
+// never both at once (the job's modal progress window keeps the user out).
+
+#include "device/PresetManager.h"
+#include "device/SysexFrame.h"
+#include "presets/PresetFileName.h"
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+namespace
+{
+    constexpr const char* kPresetFileExtension = ".tnl";
+
+    /** A number read from a file name outside the slots and not a clone: "some other preset". */
+    constexpr int kUnknownFileNumber = 999;
+
+    /** Each "clone_" in front of a file name puts its slot number another hundred higher. */
+    constexpr const char* kClonePrefix = "clone_";
+    constexpr int kCloneNumberStep = 100;
+
+    /** A real preset file is a few kilobytes; anything much larger is not one, and reading it
+        would only stall the folder scan.
+    */
+    constexpr size_t kMaxPresetFileBytes = 1024 * 1024;
+
+    /** A preset nests four elements deep. JUCE's parser recurses once per level and overflows the
+        stack on a few thousand, so deeper documents are refused before it sees them.
+    */
+    constexpr int kMaxElementDepth = 32;
+
+    constexpr const char* kNewLine = "\r\n";
+    constexpr int kIndentPerLevel = 2;
+
+    //==============================================================================
+    /** Every path is built as the folder, "/" and a plain name: File::getChildFile would read a
+        leading "~" as the home folder, and an empty folder path would put files at the root.
+    */
+    bool isUsableFolder (const juce::String& folder)
+    {
+        return folder.isNotEmpty() && juce::File::isAbsolutePath (folder);
+    }
+
+    juce::File fileInFolder (const juce::String& folder, const juce::String& fileName)
+    {
+        return juce::File (folder + "/" + fileName);
+    }
+
+    //==============================================================================
+    /** The number rule of preset files: leading white space, an optional minus sign, then decimal
+        digits up to the first other character; no digits read as 0. Arithmetic wraps in 32 bits,
+        so an over-long number keeps its low bits instead of overflowing.
+    */
+    juce::uint32 readNumberBits (const juce::String& text)
+    {
+        auto p = text.getCharPointer();
+        p.incrementToEndOfWhitespace();
+
+        const bool negative = *p == '-';
+
+        if (negative)
+            ++p;
+
+        juce::uint32 magnitude = 0;
+
+        for (; *p >= '0' && *p <= '9'; ++p)
+            magnitude = magnitude * 10u + (juce::uint32) (*p - '0');
+
+        return negative ? 0u - magnitude : magnitude;
+    }
+
+    juce::int32 lowBitsAsInt32 (juce::uint32 bits)
+    {
+        return bits <= 0x7fffffffu ? (juce::int32) bits : -(juce::int32) (~bits) - 1;
+    }
+
+    juce::int16 lowBitsAsInt16 (juce::uint32 bits)
+    {
+        const auto low = (int) (bits & 0xffffu);
+        return (juce::int16) (low <= 0x7fff ? low : low - 0x10000);
+    }
+
+    /** The slot a file name stands for: its first three characters, or a hundred more per
+        "clone_" in front of them, or 999 for anything else.
+    */
+    juce::int16 numberFromFileName (const juce::String& fileName)
+    {
+        const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
+
+        if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
+            return (juce::int16) leading;
+
+        if (! fileName.startsWithIgnoreCase (kClonePrefix))
+            return (juce::int16) kUnknownFileNumber;
+
+        auto rest = fileName;
+        juce::uint32 clones = 0;
+
+        while (rest.startsWithIgnoreCase (kClonePrefix))
+        {
+            rest = rest.substring ((int) std::strlen (kClonePrefix));
+            ++clones;
+        }
+
+        return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) +
+                               clones * (juce::uint32) kCloneNumberStep);
+    }
+
+    //==============================================================================
+    /** Everything but printable ASCII goes out as a character reference, so the file stays ASCII
+        and tabs and line breaks in a device name come back unchanged (a parser folds raw line
+        breaks). Other control characters have no proper XML 1.0 form at all; as references, this
+        program's reader still takes them back, so the name survives the round trip.
+    */
+    void writeEscapedText (juce::OutputStream& out, const juce::String& text)
+    {
+        for (auto p = text.getCharPointer(); ! p.isEmpty();)
+        {
+            const auto character = (juce::uint32) p.getAndAdvance();
+
+            if (character == '&')
+                out << "&amp;";
+            else if (character == '<')
+                out << "&lt;";
+            else if (character == '>')
+                out << "&gt;";
+            else if (character >= 0x20 && character < 0x7f)
+                out.writeByte ((char) character);
+            else
+                out << "&#" << (juce::int64) character << ";";
+        }
+    }
+
+    void writeIndent (juce::OutputStream& out, int level)
+    {
+        out.writeRepeatedByte (' ', (size_t) (level * kIndentPerLevel));
+    }
+
+    void writeTextElement (juce::OutputStream& out, int level, const char* tag, const juce::String& text)
+    {
+        writeIndent (out, level);
+        out << "<" << tag << ">";
+        writeEscapedText (out, text);
+        out << "</" << tag << ">" << kNewLine;
+    }
+
+    /** The whole file. JUCE's XmlElement writer is not used: it leaves line breaks inside text
+        raw, so a carriage return in a name would not come back.
+    */
+    juce::MemoryBlock presetDocument (const PresetData& preset)
+    {
+        juce::MemoryOutputStream out;
+        out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" << kNewLine << kNewLine;
+        out << "<preset>" << kNewLine;
+        writeTextElement (out, 1, "name", preset.name);
+        writeTextElement (out, 1, "version", juce::String (preset.version));
+        writeTextElement (out, 1, "desc", juce::String (preset.number));
+        writeIndent (out, 1);
+
+        if (preset.parameters.empty())
+        {
+            out << "<data/>" << kNewLine;
+        }
+        else
+        {
+            out << "<data>" << kNewLine;
+
+            for (const auto& parameter : preset.parameters)
+            {
+                writeIndent (out, 2);
+                out << "<parameter>" << kNewLine;
+                writeTextElement (out, 3, "ID", juce::String (parameter.index));
+                writeTextElement (out, 3, "Value", juce::String (parameter.value));
+                writeIndent (out, 2);
+                out << "</parameter>" << kNewLine;
+            }
+
+            writeIndent (out, 1);
+            out << "</data>" << kNewLine;
+        }
+
+        out << "</preset>" << kNewLine;
+        return out.getMemoryBlock();
+    }
+
+    /** FileOutputStream can lose the end of a write without saying so (a full disk, a file size
+        limit), so the bytes on disk are compared with what was meant to be there.
+    */
+    bool writeAndVerify (const juce::File& file, const juce::MemoryBlock& content)
+    {
+        {
+            juce::FileOutputStream out (file);
+
+            if (out.failedToOpen() || ! out.write (content.getData(), content.getSize()))
+                return false;
+
+            out.flush();
+
+            if (out.getStatus().failed())
+                return false;
+        }
+
+        juce::MemoryBlock written;
+        return file.loadFileAsData (written) && written == content;
+    }
+
+    //==============================================================================
+    bool isXmlBlank (char c)
+    {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    }
+
+    /** The text of a preset file as XmlDocument gets it, or nothing when the bytes are no
+        document it can safely take.
+
+        JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 and recurses once
+        per nesting level, and a preset folder can hold any file, so both are checked first (and
+        zero bytes, at which it would quietly stop reading).
+        Document type declarations are refused too: a preset never has one, and JUCE would
+        expand its entities into elements unchecked. A BOM is dropped.
+
+        The parser also drops text made only of white space even when told to keep empty text
+        ("<name>   </name>" reads as no name), so such element content is handed to it as
+        character references, which it keeps.
+    */
+    std::optional<juce::String> preparedDocumentText (const juce::MemoryBlock& bytes)
+    {
+        auto* text = static_cast<const char*> (bytes.getData());
+        auto size = bytes.getSize();
+
+        if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (text))
+        {
+            text += 3;
+            size -= 3;
+        }
+
+        if (size == 0 || std::memchr (text, 0, size) != nullptr ||
+            ! juce::CharPointer_UTF8::isValidString (text, (int) size))
+            return std::nullopt;
+
+        const auto startsWith = [&] (size_t at, const char* token)
+        {
+            const auto length = std::strlen (token);
+            return size - at >= length && std::memcmp (text + at, token, length) == 0;
+        };
+
+        const auto skipPast = [&] (size_t from, const char* token)
+        {
+            for (auto at = from; at < size; ++at)
+                if (startsWith (at, token))
+                    return at + std::strlen (token);
+
+            return size;
+        };
+
+        const auto endOfTag = [&] (size_t from)
+        {
+            for (char quote = 0; from < size; ++from)
+            {
+                if (quote != 0)
+                    quote = text[from] == quote ? 0 : quote;
+                else if (text[from] == '"' || text[from] == '\'')
+                    quote = text[from];
+                else if (text[from] == '>')
+                    break;
+            }
+
+            return from;
+        };
+
+        juce::MemoryOutputStream prepared (size + 64);
+        size_t copiedUpTo = 0;
+        int depth = 0;
+
+        for (size_t at = 0; at < size;)
+        {
+            if (text[at] != '<')
+            {
+                ++at;
+            }
+            else if (startsWith (at, "<!--"))
+            {
+                at = skipPast (at + 4, "-->");
+            }
+            else if (startsWith (at, "<![CDATA["))
+            {
+                at = skipPast (at + 9, "]]>");
+            }
+            else if (startsWith (at, "<?"))
+            {
+                at = skipPast (at + 2, "?>");
+            }
+            else if (startsWith (at, "<!"))
+            {
+                return std::nullopt;
+            }
+            else if (startsWith (at, "</"))
+            {
+                depth = juce::jmax (0, depth - 1);
+                at = skipPast (at + 2, ">");
+            }
+            else
+            {
+                if (++depth > kMaxElementDepth)
+                    return std::nullopt;
+
+                const auto tagEnd = endOfTag (at + 1);
+
+                if (tagEnd >= size)
+                    break;
+
+                at = tagEnd + 1;
+
+                if (text[tagEnd - 1] == '/')
+                {
+                    --depth;
+                    continue;
+                }
+
+                auto blankEnd = at;
+
+                while (blankEnd < size && isXmlBlank (text[blankEnd]))
+                    ++blankEnd;
+
+                if (blankEnd > at && startsWith (blankEnd, "</"))
+                {
+                    prepared.write (text + copiedUpTo, at - copiedUpTo);
+
+                    for (auto blank = at; blank < blankEnd; ++blank)
+                    {
+                        // XML reads a CR LF pair, and a lone CR, as one LF.
+                        if (text[blank] == '\r' && blank + 1 < blankEnd && text[blank + 1] == '\n')
+                            continue;
+
+                        prepared << "&#" << (text[blank] == '\r' ? (int) '\n' : (int) text[blank]) << ";";
+                    }
+
+                    copiedUpTo = blankEnd;
+                }
+
+                at = blankEnd;
+            }
+        }
+
+        prepared.write (text + copiedUpTo, size - copiedUpTo);
+        return juce::String::fromUTF8 (static_cast<const char*> (prepared.getData()),
+                                       (int) prepared.getDataSize());
+    }
+
+    /** A regular file, not a folder, a pipe or a device: opening a pipe named like a preset file
+        would block the folder scan until something writes to it.
+    */
+    bool isRegularFile (const juce::File& file)
+    {
+        std::error_code error;
+        return std::filesystem::is_regular_file (file.getFullPathName().toStdString(), error);
+    }
+
+    std::optional<juce::String> readDocumentText (const juce::File& file)
+    {
+        if (! isRegularFile (file) || file.getSize() > (juce::int64) kMaxPresetFileBytes)
+            return std::nullopt;
+
+        juce::FileInputStream in (file);
+
+        if (in.failedToOpen())
+            return std::nullopt;
+
+        // Read at most one byte past the limit: the file may be growing, or not a file at all.
+        juce::MemoryBlock bytes;
+        in.readIntoMemoryBlock (bytes, (ssize_t) kMaxPresetFileBytes + 1);
+
+        if (bytes.getSize() > kMaxPresetFileBytes)
+            return std::nullopt;
+
+        return preparedDocumentText (bytes);
+    }
+
+    /** Only the element's own text children: text inside nested elements is not part of it. */
+    juce::String ownText (const juce::XmlElement& element)
+    {
+        juce::String text;
+
+        for (auto* child : element.getChildIterator())
+            if (child->isTextElement())
+                text << child->getText();
+
+        return text;
+    }
+
+    bool hasTag (const juce::XmlElement& element, const char* tag)
+    {
+        return ! element.isTextElement() && element.getTagName().equalsIgnoreCase (tag);
+    }
+
+    PresetParameter readParameter (const juce::XmlElement& element)
+    {
+        PresetParameter parameter;
+
+        for (auto* child : element.getChildIterator())
+        {
+            if (hasTag (*child, "ID"))
+                parameter.index = lowBitsAsInt16 (readNumberBits (ownText (*child)));
+            else if (hasTag (*child, "Value"))
+                parameter.value = lowBitsAsInt32 (readNumberBits (ownText (*child)));
+        }
+
+        return parameter;
+    }
+} // namespace
+
+//==============================================================================
+juce::String PresetManager::presetFileName (const PresetData& preset)
+{
+    const int number = preset.number;
+    const juce::String numberText = number < 10    ? "00" + juce::String (number)
+                                    : number < 100 ? "0" + juce::String (number)
+                                                   : juce::String (number);
+
+    return makePlainFileName (numberText + "_" + preset.name.removeCharacters (" ") + kPresetFileExtension);
+}
+
+bool PresetManager::presetFileExists (juce::String& fileName) const
+{
+    fileName = presetFileName (received);
+    return isUsableFolder (presetFolder) && fileInFolder (presetFolder, fileName).existsAsFile();
+}
+
+bool PresetManager::writePresetFile (PresetWriteMode mode)
+{
+    if (mode == PresetWriteMode::Skip)
+        return true;
+
+    if (received.number < kFirstPresetNumber || received.number > kLastPresetNumber ||
+        received.name.isEmpty() || ! isUsableFolder (presetFolder))
+        return false;
+
+    const auto fileName = presetFileName (received);
+    const auto target = mode == PresetWriteMode::CreateCopy ? juce::File (copyFileName (fileName))
+                                                            : fileInFolder (presetFolder, fileName);
+
+    // The document goes to a new file beside the target first, so a write that fails half way
+    // leaves the old file as it was.
+    juce::TemporaryFile temporary (target);
+    return writeAndVerify (temporary.getFile(), presetDocument (received)) &&
+           temporary.overwriteTargetFileWithTemporary();
+}
+
+bool PresetManager::readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
+                                    juce::int16& number, juce::String& desc)
+{
+    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+        return false;
+
+    const auto text = readDocumentText (fileInFolder (presetFolder, fileName));
+
+    if (! text.has_value())
+        return false;
+
+    juce::XmlDocument document (*text);
+    document.setEmptyTextElementsIgnored (false);
+    const auto root = document.getDocumentElement();
+
+    if (root == nullptr)
+        return false;
+
+    outgoing.clear();
+    number = numberFromFileName (fileName);
+
+    if (! hasTag (*root, "preset"))
+        return false;
+
+    for (auto* element : root->getChildIterator())
+    {
+        if (hasTag (*element, "name"))
+        {
+            outgoing.name = ownText (*element);
+            name = outgoing.name;
+        }
+        else if (hasTag (*element, "version"))
+        {
+            outgoing.version = lowBitsAsInt16 (readNumberBits (ownText (*element)));
+            version = outgoing.version;
+        }
+        else if (hasTag (*element, "desc"))
+        {
+            desc = ownText (*element);
+        }
+        else if (hasTag (*element, "data"))
+        {
+            for (auto* parameter : element->getChildIterator())
+                if (hasTag (*parameter, "parameter"))
+                    outgoing.parameters.push_back (readParameter (*parameter));
+        }
+    }
+
+    return true;
+}
+
+juce::String PresetManager::copyFileName (const juce::String& fileName) const
+{
+    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+        return {};
+
+    const auto base = fileName.upToLastOccurrenceOf (".", false, false);
+
+    for (juce::int64 copyNumber = 1;; ++copyNumber)
+    {
+        const auto candidate =
+            fileInFolder (presetFolder, makePlainFileName ("copy" + juce::String (copyNumber) + "_" + base +
+                                                           kPresetFileExtension));
+
+        if (! candidate.existsAsFile())
+            return candidate.getFullPathName();
+    }
+}
+
+void PresetManager::copyPresetFile (const juce::String& fileName)
+{
+    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+        return;
+
+    const auto source = fileInFolder (presetFolder, fileName);
+
+    if (source.existsAsFile())
+        source.copyFileTo (juce::File (copyFileName (fileName)));
+}
+
+void PresetManager::deletePresetFile (const juce::String& fileName)
+{
+    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+        return;
+
+    const auto file = fileInFolder (presetFolder, fileName);
+
+    if (file.existsAsFile())
+        file.deleteFile();
+}

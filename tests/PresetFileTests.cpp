@@ -1,0 +1,282 @@
+#include "device/InProcessMidiPorts.h"
+#include "device/PresetManager.h"
+#include "presets/PresetFileName.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace
+{
+    /** A fresh folder under the system's temporary folder, removed with all it holds. */
+    struct TemporaryFolder
+    {
+        TemporaryFolder() { root.createDirectory(); }
+        ~TemporaryFolder() { root.deleteRecursively(); }
+
+        const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                    .getNonexistentChildFile ("tonarel-files", "");
+    };
+
+    const PresetData kWarmVox { 7, "Warm Vox", 1, { { 1, 2 } } };
+} // namespace
+
+/** A preset manager without a device whose preset folder is "Set 1" in a temporary folder. */
+class PresetFile : public ::testing::Test
+{
+protected:
+    PresetFile()
+    {
+        folder.createDirectory();
+        manager.presetFolder = folder.getFullPathName();
+    }
+
+    juce::File fileNamed (const juce::String& name) const
+    {
+        return juce::File (manager.presetFolder + "/" + name);
+    }
+    int numberOfFiles() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories); }
+
+    bool read (const juce::String& fileName, const juce::String& text = {})
+    {
+        if (text.isNotEmpty())
+            fileNamed (fileName).replaceWithText (text);
+
+        name = desc = {};
+        version = number = 0;
+        return manager.readPresetFile (fileName, name, version, number, desc);
+    }
+
+    InProcessMidiPorts ports;
+    PresetManager manager { ports };
+    TemporaryFolder temporary;
+    const juce::File folder = temporary.root.getChildFile ("Set 1");
+    juce::String name, desc;
+    juce::int16 version = 0, number = 0;
+};
+
+TEST (PresetFileName, RuleMakesNamesPlainAndKeepsCallersInsideTheFolder)
+{
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        { "a/b\\c:d*e?f\"g<h>i|j\x01k\x7f", "a_b_c_d_e_f_g_h_i_j_k_" }, { "007_Warm Vox.tnl", "007_Warm Vox.tnl" },
+        { "~home", "_home" }, { "nul.tnl", "_nul.tnl" }, { "Com7 .x", "_Com7 .x" }, { "COM10", "COM10" },
+        { "name. .", "name___" }, { "..", "__" } };
+    // clang-format on
+
+    for (const auto& [original, plain] : cases)
+    {
+        EXPECT_EQ (makePlainFileName (original), plain) << original;
+        EXPECT_TRUE (isPlainFileName (plain)) << plain;
+    }
+
+    for (auto* outside : { "", ".", "..", "../x.tnl", "a\\b.tnl", "/etc/passwd" })
+        EXPECT_FALSE (isFolderEntryName (outside)) << outside;
+
+    EXPECT_TRUE (isFolderEntryName ("001_Caf?.tnl"));
+
+    EXPECT_EQ (PresetManager::presetFileName (kWarmVox), "007_WarmVox.tnl");
+    EXPECT_EQ (PresetManager::presetFileName ({ 10, "Lead", 1, {} }), "010_Lead.tnl");
+    EXPECT_EQ (PresetManager::presetFileName ({ 99, "   ", 1, {} }), "099_.tnl");
+}
+
+TEST_F (PresetFile, DeviceNameWithPathCharactersStaysInsideTheFolder)
+{
+    manager.received = { 7, "../../x:y", 1, {} };
+    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+    EXPECT_TRUE (fileNamed ("007_.._.._x_y.tnl").existsAsFile());
+    EXPECT_EQ (numberOfFiles(), 1);
+    EXPECT_EQ (temporary.root.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
+}
+
+TEST_F (PresetFile, WritesTheDocumentByteForByte)
+{
+    manager.received = { 7, juce::CharPointer_UTF8 ("A&B <\"x\"> \xc3\xa9\t"), -3, { { -2, -70000 } } };
+    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+
+    const char* expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                           "\r\n"
+                           "<preset>\r\n"
+                           "  <name>A&amp;B &lt;\"x\"&gt; &#233;&#9;</name>\r\n"
+                           "  <version>-3</version>\r\n"
+                           "  <desc>7</desc>\r\n"
+                           "  <data>\r\n"
+                           "    <parameter>\r\n"
+                           "      <ID>-2</ID>\r\n"
+                           "      <Value>-70000</Value>\r\n"
+                           "    </parameter>\r\n"
+                           "  </data>\r\n"
+                           "</preset>\r\n";
+
+    juce::MemoryBlock written;
+    ASSERT_TRUE (fileNamed (juce::CharPointer_UTF8 ("007_A&B__x__\xc3\xa9_.tnl")).loadFileAsData (written));
+    EXPECT_EQ (written.toString(), expected);
+}
+
+TEST_F (PresetFile, RoundTripGivesBackTheSamePreset)
+{
+    // A name of blanks only used to come back empty.
+    for (auto* presetName : { "Warm Vox", "   ", " a\r\nb\x01 " })
+    {
+        SCOPED_TRACE (presetName);
+        manager.received = { 42, presetName, 5, { { 0, 0 }, { 16383, INT32_MIN }, { -1, INT32_MAX } } };
+        ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+        ASSERT_TRUE (read (PresetManager::presetFileName (manager.received)));
+
+        EXPECT_EQ (name, presetName);
+        EXPECT_EQ (version, 5);
+        EXPECT_EQ (number, 42);
+        EXPECT_EQ (desc, "42");
+        EXPECT_EQ (manager.outgoing, (PresetData { 0, presetName, 5, manager.received.parameters }));
+    }
+}
+
+TEST_F (PresetFile, WriteModesCopiesAndDeletes)
+{
+    for (const auto& refused :
+         std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} }, { 7, "", 1, {} } })
+    {
+        manager.received = refused;
+        EXPECT_TRUE (manager.writePresetFile (PresetWriteMode::Skip));
+        EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::CreateCopy));
+    }
+
+    EXPECT_EQ (numberOfFiles(), 0);
+
+    fileNamed ("007_WarmVox.tnl").replaceWithText ("old");
+    fileNamed ("copy1_007_WarmVox.tnl").replaceWithText ("copy");
+    juce::String fileName;
+    manager.received = kWarmVox;
+    EXPECT_TRUE (manager.presetFileExists (fileName));
+    EXPECT_EQ (fileName, "007_WarmVox.tnl");
+    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::CreateCopy));
+    EXPECT_TRUE (read ("copy2_007_WarmVox.tnl"));
+    EXPECT_EQ (fileNamed ("copy1_007_WarmVox.tnl").loadFileAsString(), "copy");
+
+    EXPECT_EQ (manager.copyFileName ("copy1_007_WarmVox.tnl"),
+               fileNamed ("copy1_copy1_007_WarmVox.tnl").getFullPathName());
+    manager.copyPresetFile ("007_WarmVox.tnl");
+    EXPECT_EQ (fileNamed ("copy3_007_WarmVox.tnl").loadFileAsString(), "old");
+    manager.deletePresetFile ("copy1_007_WarmVox.tnl");
+    EXPECT_EQ (numberOfFiles(), 3);
+
+    SCOPED_TRACE ("names reaching outside the folder");
+    const auto outside = temporary.root.getChildFile ("outside.tnl");
+    outside.replaceWithText ("<preset/>");
+    EXPECT_FALSE (read ("../outside.tnl"));
+    manager.copyPresetFile ("../outside.tnl");
+    manager.deletePresetFile ("../outside.tnl");
+    EXPECT_TRUE (outside.existsAsFile());
+    EXPECT_EQ (numberOfFiles(), 3);
+}
+
+TEST_F (PresetFile, FailedWriteLeavesTheOldFileIntact)
+{
+    manager.received = kWarmVox;
+    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+    const auto target = fileNamed ("007_WarmVox.tnl");
+    const auto before = target.loadFileAsString();
+
+    {
+        SCOPED_TRACE ("a file size limit cuts the write short, which the file stream does not report");
+        manager.received.parameters.assign (50, { 3, 123456 });
+        rlimit original {};
+        ASSERT_EQ (getrlimit (RLIMIT_FSIZE, &original), 0);
+        auto limited = original;
+        limited.rlim_cur = (rlim_t) before.length() + 16;
+        const auto originalHandler = std::signal (SIGXFSZ, SIG_IGN);
+        ASSERT_EQ (setrlimit (RLIMIT_FSIZE, &limited), 0);
+        const bool written = manager.writePresetFile (PresetWriteMode::Overwrite);
+        setrlimit (RLIMIT_FSIZE, &original);
+        std::signal (SIGXFSZ, originalHandler);
+
+        EXPECT_FALSE (written);
+        EXPECT_EQ (numberOfFiles(), 1);
+    }
+
+    for (auto badFolder : { target.getFullPathName() + "/sub", juce::String() })
+    {
+        manager.presetFolder = badFolder;
+        EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::Overwrite)) << badFolder;
+    }
+
+    EXPECT_EQ (target.loadFileAsString(), before);
+}
+
+TEST_F (PresetFile, ReaderFollowsTheFileRules)
+{
+    ASSERT_TRUE (read ("001_A.tnl",
+                       "<?xml version=\"1.0\"?>\n<PRESET>\n"
+                       " <Name>first</Name><unknown><name>nested</name></unknown>\n"
+                       " <NAME>Warm <b>bold</b>Vox</NAME>\n"
+                       " <version>  -7x</version><Version>70000</Version>\n"
+                       " <desc>slot <!-- note -->12</desc>\n"
+                       " <data><parameter><Value>12</Value></parameter><junk/>\n"
+                       "  <PARAMETER><id>+5</id><value>-5</value></PARAMETER>\n"
+                       "  <parameter><ID>99999999999</ID><Value>-4294967297</Value></parameter></data>\n"
+                       " <data><parameter/></data>\n"
+                       "</PRESET>\n"));
+    EXPECT_EQ (name + "|" + desc, "Warm Vox|slot 12");
+    EXPECT_EQ (version, 4464);
+    EXPECT_EQ (manager.outgoing,
+               (PresetData { 0, "Warm Vox", 4464, { { 0, 12 }, { 0, -5 }, { -6145, -1 }, { 0, 0 } } }));
+
+    SCOPED_TRACE ("numbers come from the file name");
+    // clang-format off
+    const std::pair<const char*, int> numbers[] = {
+        { "007_A.tnl", 7 }, { "5_A.tnl", 5 }, { "100_A.tnl", 999 }, { "-05_A.tnl", 999 }, { "clone_012_A.tnl", 112 },
+        { "CLONE_clone_012_A.tnl", 212 }, { "clone_abc.tnl", 100 }, { "copy1_007_A.tnl", 999 } };
+    // clang-format on
+
+    for (const auto& [fileName, expected] : numbers)
+    {
+        EXPECT_TRUE (read (fileName, "<preset/>"));
+        EXPECT_EQ (number, expected) << fileName;
+    }
+
+    SCOPED_TRACE ("a wrong root still clears outgoing");
+    manager.outgoing = kWarmVox;
+    EXPECT_FALSE (read ("clone_012_B.tnl", "<presets><name>x</name></presets>"));
+    EXPECT_EQ (number, 112);
+    EXPECT_EQ (manager.outgoing, PresetData());
+}
+
+TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
+{
+    const auto bytesOf = [] (const juce::String& text)
+    { return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()); };
+    const auto repeated = [] (const char* text, int times)
+    { return juce::String::repeatedString (text, times); };
+    const char notUtf8[] = "<preset><name>A\xc3"
+                           "B</name></preset>";
+
+    const std::pair<const char*, juce::MemoryBlock> files[] = {
+        { "missing", {} },
+        { "not UTF-8", { notUtf8, sizeof (notUtf8) - 1 } },
+        { "large", bytesOf ("<preset>" + repeated (" ", 1 << 20) + "</preset>") },
+        { "deep", bytesOf (repeated ("<a>", 100000)) },
+        { "document type",
+          bytesOf ("<!DOCTYPE p [<!ENTITY e \"<a>\">]><preset><name>&e;</name></preset>") }
+    };
+
+    for (const auto& [what, content] : files)
+    {
+        SCOPED_TRACE (what);
+        const auto fileName = juce::String (what) + ".tnl";
+        fileNamed (fileName).replaceWithData (content.getData(), content.getSize());
+
+        manager.outgoing = kWarmVox;
+        EXPECT_FALSE (read (fileName));
+        EXPECT_EQ (manager.outgoing, kWarmVox);
+        EXPECT_EQ (number, 0);
+    }
+
+    {
+        SCOPED_TRACE ("a pipe named like a preset file would block the folder scan when opened");
+        const auto pipe = fileNamed ("pipe.tnl");
+        ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
+        EXPECT_FALSE (read ("pipe.tnl"));
+    }
+}

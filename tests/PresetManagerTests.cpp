@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+
+#include "device/DeviceSimulator.h"
+#include "device/PresetManager.h"
+#include "device/SysexFrame.h"
+
+namespace
+{
+    /** A frame as a short label: ">" for what the librarian sent, "<" for what the device sent,
+        then the message kind, with the parameter index for PARAMETER DATA.
+    */
+    juce::String describe (const DeviceSimulator::TranscriptEntry& entry)
+    {
+        const juce::String side = entry.fromDevice ? "<" : ">";
+        const auto* data = entry.message.getRawData();
+        const auto size = entry.message.getRawDataSize();
+
+        if (! entry.message.isSysEx())
+            return side + juce::String::toHexString (data, size);
+
+        const auto type = frameType (data, size);
+        const auto* info = findMessageInfo (type);
+        juce::String label = info != nullptr ? info->name : "?";
+
+        if (type == SysexType::parameterData && size == frameLength (type))
+            label << " " << decode14 (data + kParameterIndexOffset);
+
+        return side + label;
+    }
+
+    PresetData makePreset (int parameterCount, const juce::String& name = "Test Voice")
+    {
+        PresetData preset;
+        preset.name = name;
+        preset.version = DeviceSimulator::presetVersion;
+
+        for (int i = 1; i <= parameterCount; ++i)
+            preset.parameters.push_back ({ static_cast<juce::int16> (i), i * 1000 - 77777 });
+
+        return preset;
+    }
+
+    /** A device on the in-process ports and the librarian's manager connected to it. */
+    struct PresetManagerTest : public testing::Test
+    {
+        InProcessMidiPorts ports;
+        DeviceSimulator device { ports, WireModel::instant() };
+        PresetManager manager { ports };
+
+        /** Polls as the transfer worker does until the exchange has ended. */
+        template <typename Take>
+        static int waitForResult (Take&& take)
+        {
+            for (;;)
+            {
+                if (const auto result = take(); result != 0)
+                    return result;
+
+                juce::Thread::sleep (20);
+            }
+        }
+
+        int read (int slot, bool nameOnly = false)
+        {
+            if (! manager.requestPreset (static_cast<juce::int16> (slot), nameOnly))
+                return 0;
+
+            return waitForResult ([this] { return manager.takeReceiveResult(); });
+        }
+
+        int send (const PresetData& preset, int slot)
+        {
+            manager.outgoing = preset;
+            const auto number = static_cast<juce::int16> (slot);
+
+            if (! manager.sendPreset (number))
+                return 0;
+
+            return waitForResult ([this] { return manager.takeSendResult(); });
+        }
+
+        juce::StringArray transcript() const
+        {
+            juce::StringArray lines;
+
+            for (const auto& entry : device.getTranscript())
+                lines.add (describe (entry));
+
+            return lines;
+        }
+
+        juce::String lastSentByLibrarian() const
+        {
+            const auto lines = transcript();
+
+            for (int i = lines.size(); --i >= 0;)
+                if (lines[i].startsWith (">"))
+                    return lines[i];
+
+            return {};
+        }
+
+        void setFaults (std::function<void (DeviceSimulator::Faults&)> change)
+        {
+            DeviceSimulator::Faults faults;
+            change (faults);
+            device.setFaults (faults);
+        }
+    };
+} // namespace
+
+//==============================================================================
+TEST_F (PresetManagerTest, ReadsAFullPresetAndItsName)
+{
+    ASSERT_TRUE (manager.isDeviceReachable());
+
+    {
+        SCOPED_TRACE ("full read");
+        ASSERT_EQ (read (42), 1);
+        EXPECT_EQ (manager.received, device.getSlot (42));
+        EXPECT_EQ (manager.received.parameters.size(), (size_t) DeviceSimulator::parametersPerPreset);
+        EXPECT_DOUBLE_EQ (manager.getProgress(), 1.0);
+
+        const auto lines = transcript();
+        EXPECT_EQ (lines[0], ">REQUEST PRESET");
+        EXPECT_EQ (lines[1], "<SEND PRESET START");
+        EXPECT_EQ (lines[2], ">ACK");
+        EXPECT_EQ (lines.size(), 5 + 2 * DeviceSimulator::parametersPerPreset);
+        EXPECT_EQ (lines[lines.size() - 2], "<SEND PRESET END");
+        EXPECT_EQ (lines[lines.size() - 1], ">ACK");
+    }
+
+    {
+        SCOPED_TRACE ("name-only read: ERR stops the device after the header");
+        device.clearTranscript();
+        ASSERT_EQ (read (7, true), 1);
+        EXPECT_EQ (manager.received.number, 7);
+        EXPECT_EQ (manager.received.name, device.getSlot (7).name);
+        EXPECT_EQ (manager.received.version, DeviceSimulator::presetVersion);
+        EXPECT_TRUE (manager.received.parameters.empty());
+        EXPECT_EQ (transcript(), juce::StringArray (">REQUEST PRESET", "<SEND PRESET START", ">ERR"));
+    }
+
+    {
+        SCOPED_TRACE ("clock and active sensing in the middle of a read change nothing");
+        setFaults ([] (auto& faults) { faults.realtimeBetweenReplies = true; });
+        ASSERT_EQ (read (99), 1);
+        EXPECT_EQ (manager.received, device.getSlot (99));
+    }
+}
+
+TEST_F (PresetManagerTest, SendsInTheDevicesBurstPattern)
+{
+    {
+        SCOPED_TRACE ("one parameter");
+        ASSERT_EQ (send (makePreset (1), 3), 1);
+        EXPECT_EQ (transcript(), juce::StringArray ({ ">REQUEST PRESET VERSION", "<PRESET VERSION DATA",
+                                                      ">SEND PRESET START", "<ACK", ">PARAMETER DATA 1",
+                                                      "<ACK", ">SEND PRESET END", "<ACK" }));
+
+        auto expected = makePreset (1);
+        expected.number = 3;
+        EXPECT_EQ (device.getSlot (3), expected);
+    }
+
+    {
+        SCOPED_TRACE ("twelve parameters: the first alone, then bursts of five once all is acknowledged");
+        device.clearTranscript();
+        ASSERT_EQ (send (makePreset (12), 12), 1);
+        EXPECT_DOUBLE_EQ (manager.getProgress(), 1.0);
+
+        juce::StringArray expected { ">REQUEST PRESET VERSION", "<PRESET VERSION DATA",
+                                     ">SEND PRESET START",      "<ACK",
+                                     ">PARAMETER DATA 1",       "<ACK" };
+
+        for (int i = 2; i <= 6; ++i)
+            expected.add (">PARAMETER DATA " + juce::String (i));
+
+        expected.addArray (juce::StringArray { "<ACK", "<ACK", "<ACK", "<ACK", "<ACK" });
+
+        for (int i = 7; i <= 11; ++i)
+            expected.add (">PARAMETER DATA " + juce::String (i));
+
+        expected.addArray (juce::StringArray { "<ACK", "<ACK", "<ACK", "<ACK", "<ACK", ">PARAMETER DATA 12",
+                                               "<ACK", ">SEND PRESET END", "<ACK" });
+        EXPECT_EQ (transcript(), expected);
+        EXPECT_EQ (device.getSlot (12).parameters, makePreset (12).parameters);
+    }
+
+    {
+        SCOPED_TRACE ("a preset read from one slot and sent to another arrives unchanged");
+        ASSERT_EQ (read (20), 1);
+        auto preset = manager.received;
+        ASSERT_EQ (send (preset, 21), 1);
+        preset.number = 21;
+        EXPECT_EQ (device.getSlot (21), preset);
+    }
+}
+
+TEST_F (PresetManagerTest, ReportsEachWayAReadCanFail)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void (DeviceSimulator::Faults&)> fault;
+        int expectedResult;
+        const char* lastFrameSent;
+    };
+
+    const Case cases[] = {
+        { "header with a wrong checksum", [] (auto& f) { f.corruptPresetStartChecksum = true; }, -1,
+          ">CHECKSUM FAILED" },
+        { "device answers ERR", [] (auto& f) { f.errAtReply = 3; }, -2, ">ACK" },
+        { "parameter frame of the wrong length", [] (auto& f) { f.wrongLengthAtReply = 4; }, -2, ">ERR" },
+        { "header of the wrong length", [] (auto& f) { f.wrongLengthAtReply = 1; }, -2, ">ERR" },
+        { "frame that is not the device's", [] (auto& f) { f.badHeaderAtReply = 2; }, -2, ">ERR" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setFaults (c.fault);
+        device.clearTranscript();
+
+        EXPECT_EQ (read (10), c.expectedResult);
+        EXPECT_EQ (lastSentByLibrarian(), juce::String (c.lastFrameSent));
+        EXPECT_EQ (manager.received, PresetData()) << "a failed read leaves no half preset behind";
+    }
+
+    {
+        SCOPED_TRACE ("the device still serves a read after all that");
+        setFaults ([] (auto&) {});
+        EXPECT_EQ (read (10), 1);
+    }
+}
+
+TEST_F (PresetManagerTest, ReportsEachWayASendCanFail)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void (DeviceSimulator::Faults&)> fault;
+        int expectedResult;
+    };
+
+    const Case cases[] = {
+        { "device reports a checksum failure", [] (auto& f) { f.checksumFailedAtReply = 2; }, -1 },
+        { "device answers ERR mid-preset", [] (auto& f) { f.errAtReply = 5; }, -2 },
+        { "frame that is not the device's", [] (auto& f) { f.badHeaderAtReply = 1; }, -2 },
+        { "frame that is not the device's mid-preset", [] (auto& f) { f.badHeaderAtReply = 4; }, -2 },
+    };
+
+    const auto before = device.getSlot (30);
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setFaults (c.fault);
+        EXPECT_EQ (send (makePreset (12), 30), c.expectedResult);
+        EXPECT_EQ (manager.outgoing, PresetData());
+    }
+
+    EXPECT_EQ (device.getSlot (30), before) << "no failed send may store anything";
+    EXPECT_EQ (device.getPresetsStored(), 0);
+}
+
+TEST_F (PresetManagerTest, RefusedStartsSendNothing)
+{
+    manager.outgoing = makePreset (5);
+
+    for (const juce::int16 slot : { 0, 100, -1 })
+        EXPECT_FALSE (manager.sendPreset (slot)) << slot;
+
+    manager.outgoing = makePreset (0);
+    EXPECT_FALSE (manager.sendPreset (5)) << "nothing to send";
+
+    manager.outgoing = makePreset (3);
+    manager.outgoing.parameters[1].value = kMax28BitValue + 1;
+    EXPECT_FALSE (manager.sendPreset (5)) << "a value the wire cannot carry would arrive changed";
+
+    manager.outgoing.parameters[1] = { -4, 0 };
+    EXPECT_FALSE (manager.sendPreset (5)) << "so would a negative index";
+
+    {
+        SCOPED_TRACE ("no second exchange while one is unfinished");
+        ASSERT_TRUE (manager.requestPreset (1, false));
+        EXPECT_FALSE (manager.requestPreset (2, false));
+        manager.outgoing = makePreset (3);
+        EXPECT_FALSE (manager.sendPreset (5));
+        PresetManagerTest::waitForResult ([this] { return manager.takeReceiveResult(); });
+        device.clearTranscript();
+    }
+
+    {
+        SCOPED_TRACE ("no input port");
+        manager.closePorts();
+        EXPECT_FALSE (manager.requestPreset (1, false));
+    }
+
+    EXPECT_TRUE (transcript().isEmpty());
+}
+
+TEST_F (PresetManagerTest, DeviceUnpluggedMidReadFailsAndReconnects)
+{
+    setFaults ([] (auto& f) { f.unplugAtReply = 50; });
+    EXPECT_EQ (read (5), -2);
+    EXPECT_FALSE (PresetManager::isDevicePresent (ports));
+    EXPECT_FALSE (manager.isDeviceReachable());
+
+    setFaults ([] (auto&) {});
+    device.plugIn();
+    ASSERT_TRUE (manager.reopenPorts());
+    EXPECT_EQ (read (5), 1);
+    EXPECT_EQ (manager.received, device.getSlot (5));
+}
+
+TEST_F (PresetManagerTest, SilentDeviceTimesOutKeepingWhatArrived)
+{
+    {
+        SCOPED_TRACE ("name-only read of a silent device: the 12 s budget");
+        setFaults ([] (auto& f) { f.silent = true; });
+        EXPECT_EQ (read (1, true), -3);
+    }
+
+    {
+        SCOPED_TRACE ("a frame lost mid-read: the 30 s budget, and what had arrived stays");
+        setFaults ([] (auto& f) { f.dropReply = 11; });
+        EXPECT_EQ (read (1), -3);
+        EXPECT_EQ (manager.received.parameters.size(), 9u);
+        EXPECT_EQ (manager.received.name, device.getSlot (1).name);
+    }
+}
+
+TEST_F (PresetManagerTest, StrayMessagesOutsideAnExchangeAreDropped)
+{
+    manager.handleIncomingMidiMessage (nullptr, juce::MidiMessage::midiClock());
+    manager.handleIncomingMidiMessage (nullptr, makeErr().toMidiMessage()); // waits, then drops it
+    manager.handleIncomingMidiMessage (nullptr, juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100));
+
+    EXPECT_TRUE (transcript().isEmpty()) << "nothing is answered";
+    EXPECT_EQ (manager.takeReceiveResult(), 1);
+    EXPECT_EQ (manager.takeSendResult(), 1);
+    EXPECT_EQ (read (2, true), 1);
+}
+
+TEST_F (PresetManagerTest, DestroyedMidExchangeStopsCleanly)
+{
+    auto slowPorts = std::make_unique<InProcessMidiPorts>();
+    DeviceSimulator slowDevice { *slowPorts, WireModel::din() };
+    auto slowManager = std::make_unique<PresetManager> (*slowPorts);
+
+    ASSERT_TRUE (slowManager->requestPreset (1, false));
+    slowManager.reset();
+}
+
+//==============================================================================
+TEST (PresetManagerPorts, FindsTheDeviceByCaseSensitiveName)
+{
+    const auto receiver = [] (const juce::MidiMessage&) {};
+
+    {
+        SCOPED_TRACE ("other words around the name");
+        InProcessMidiPorts ports;
+        ports.addInput ("Midi Through");
+        ports.addInput ("USB Tonarel MIDI 1 20:0");
+        ports.addOutput ("Midi Through", receiver);
+        ports.addOutput ("My Tonarel out", receiver);
+        EXPECT_TRUE (PresetManager::isDevicePresent (ports));
+        PresetManager manager { ports };
+        EXPECT_TRUE (manager.isDeviceReachable());
+    }
+
+    {
+        SCOPED_TRACE ("lower case is someone else's device");
+        InProcessMidiPorts ports;
+        ports.addInput ("tonarel");
+        ports.addOutput ("TONAREL", receiver);
+        EXPECT_FALSE (PresetManager::isDevicePresent (ports));
+    }
+
+    {
+        SCOPED_TRACE ("an empty entry ends the list");
+        InProcessMidiPorts ports;
+        ports.addInput ("Midi Through");
+        ports.addInput ("");
+        ports.addInput ("Tonarel");
+        ports.addOutput ("Tonarel", receiver);
+        EXPECT_FALSE (PresetManager::isDevicePresent (ports));
+        PresetManager manager { ports };
+        EXPECT_FALSE (manager.isInputOpen());
+        EXPECT_TRUE (manager.isOutputOpen()) << "the output list is searched all the same";
+    }
+
+    {
+        SCOPED_TRACE ("only one side: not present, and the side that opened stays open");
+        InProcessMidiPorts ports;
+        ports.addInput ("Tonarel");
+        PresetManager manager { ports };
+        EXPECT_FALSE (PresetManager::isDevicePresent (ports));
+        EXPECT_FALSE (manager.openPorts());
+        EXPECT_TRUE (manager.isInputOpen());
+        manager.closePorts();
+        EXPECT_FALSE (manager.isInputOpen());
+    }
+}
