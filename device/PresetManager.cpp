@@ -149,26 +149,8 @@ bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
         return false;
 
     received.clear();
-    const auto request = makeRequestPreset (number);
-    juce::Thread::sleep (kPauseBeforeRequestMs);
-
-    // Everything the callback reads is in place before the state opens the exchange, and the
-    // state is open before the request leaves, so a quick reply never finds the exchange unset.
     nameOnly = readNameOnly;
-    elapsed = 0;
-    progress = 0.0;
-    activeJob = kJobRead;
-    receiveState = 1;
-
-    if (! startThread())
-    {
-        receiveState = kStateIdle;
-        activeJob = kJobNone;
-        return false;
-    }
-
-    sendFrame (request);
-    return true;
+    return startExchange (kJobRead, receiveState, 1, makeRequestPreset (number));
 }
 
 bool PresetManager::sendPreset (const juce::int16& number)
@@ -181,19 +163,26 @@ bool PresetManager::sendPreset (const juce::int16& number)
         return false;
 
     outgoing.number = number;
-    const auto request = makeRequestPresetVersion();
-    juce::Thread::sleep (kPauseBeforeRequestMs);
-
     parametersSent = 0;
     acksReceived = 0;
-    progress = 0.0;
+    return startExchange (kJobSend, sendState, kSendAwaitingVersion, makeRequestPresetVersion());
+}
+
+bool PresetManager::startExchange (int job, std::atomic<int>& state, int openingState,
+                                   const SysexFrame& request)
+{
+    juce::Thread::sleep (kPauseBeforeRequestMs);
+
+    // Everything the callback reads is in place before the state opens the exchange, and the
+    // state is open before the request leaves, so a quick reply never finds the exchange unset.
     elapsed = 0;
-    activeJob = kJobSend;
-    sendState = kSendAwaitingVersion;
+    progress = 0.0;
+    activeJob = job;
+    state = openingState;
 
     if (! startThread())
     {
-        sendState = kStateIdle;
+        state = kStateIdle;
         activeJob = kJobNone;
         return false;
     }
@@ -204,22 +193,22 @@ bool PresetManager::sendPreset (const juce::int16& number)
 
 int PresetManager::takeReceiveResult()
 {
-    if (isThreadRunning())
-        return 0;
-
-    activeJob = kJobNone;
-    const auto state = receiveState.exchange (kStateIdle);
-    return state < 0 ? state : 1;
+    return takeResult (receiveState);
 }
 
 int PresetManager::takeSendResult()
+{
+    return takeResult (sendState);
+}
+
+int PresetManager::takeResult (std::atomic<int>& state)
 {
     if (isThreadRunning())
         return 0;
 
     activeJob = kJobNone;
-    const auto state = sendState.exchange (kStateIdle);
-    return state < 0 ? state : 1;
+    const auto outcome = state.exchange (kStateIdle);
+    return outcome < 0 ? outcome : 1;
 }
 
 //==============================================================================

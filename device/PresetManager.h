@@ -129,6 +129,8 @@ public:
     void run() override;
 
 private:
+    bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
+    int takeResult (std::atomic<int>& state);
     void applyReadTable (const juce::uint8* data, int size);
     void applySendPhase (const juce::uint8* data, int size);
     void sendNextParameter();
