@@ -323,17 +323,8 @@ private:
 
         while (! quitting)
         {
-            if (inbox.empty())
-            {
-                inboxChanged.wait (guard);
+            if (! frontIsDue (inbox, inboxChanged, guard))
                 continue;
-            }
-
-            if (Clock::now() < inbox.front().at)
-            {
-                inboxChanged.wait_until (guard, inbox.front().at);
-                continue;
-            }
 
             const auto event = std::move (inbox.front());
             inbox.pop_front();
@@ -355,6 +346,22 @@ private:
         }
     }
 
+    /** Under the lock: true when the queue's first message has arrived. Otherwise waits until it
+        arrives or the queue changes and returns false, and the caller looks again.
+    */
+    static bool frontIsDue (std::deque<TimedMessage>& queue, std::condition_variable& changed,
+                            std::unique_lock<std::mutex>& guard)
+    {
+        if (queue.empty())
+            changed.wait (guard);
+        else if (Clock::now() < queue.front().at)
+            changed.wait_until (guard, queue.front().at);
+        else
+            return true;
+
+        return false;
+    }
+
     /** The computer's MIDI input thread: hands what the device sent to the program at the time it
         arrives. A callback that blocks holds up later messages, as it would with a real input,
         but never the device.
@@ -365,17 +372,8 @@ private:
 
         while (! quitting)
         {
-            if (outbox.empty())
-            {
-                outboxChanged.wait (guard);
+            if (! frontIsDue (outbox, outboxChanged, guard))
                 continue;
-            }
-
-            if (Clock::now() < outbox.front().at)
-            {
-                outboxChanged.wait_until (guard, outbox.front().at);
-                continue;
-            }
 
             const auto message = std::move (outbox.front().message);
             outbox.pop_front();

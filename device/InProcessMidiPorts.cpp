@@ -108,6 +108,18 @@ struct InProcessMidiPorts::Registry
 
 namespace
 {
+    /** The names of a list of registered ports, in registration order. */
+    template <typename Ports>
+    juce::StringArray namesOf (const Ports& ports)
+    {
+        juce::StringArray names;
+
+        for (auto& port : ports)
+            names.add (port.name);
+
+        return names;
+    }
+
     class InProcessInputPort final : public MidiInputPort
     {
     public:
@@ -250,23 +262,13 @@ void InProcessMidiPorts::deliver (int inputId, const juce::MidiMessage& message)
 juce::StringArray InProcessMidiPorts::getInputNames()
 {
     const std::lock_guard<std::mutex> guard (registry->lock);
-    juce::StringArray names;
-
-    for (auto& input : registry->inputs)
-        names.add (input.name);
-
-    return names;
+    return namesOf (registry->inputs);
 }
 
 juce::StringArray InProcessMidiPorts::getOutputNames()
 {
     const std::lock_guard<std::mutex> guard (registry->lock);
-    juce::StringArray names;
-
-    for (auto& output : registry->outputs)
-        names.add (output.name);
-
-    return names;
+    return namesOf (registry->outputs);
 }
 
 std::unique_ptr<MidiInputPort> InProcessMidiPorts::openInput (int index, juce::MidiInputCallback& callback)
