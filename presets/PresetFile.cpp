@@ -5,6 +5,7 @@
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 #include "presets/PresetFileName.h"
+#include "presets/VerifiedFileWrite.h"
 
 #include <cstring>
 #include <filesystem>
@@ -183,27 +184,6 @@ namespace
 
         out << "</preset>" << kNewLine;
         return out.getMemoryBlock();
-    }
-
-    /** FileOutputStream can lose the end of a write without saying so (a full disk, a file size
-        limit), so the bytes on disk are compared with what was meant to be there.
-    */
-    bool writeAndVerify (const juce::File& file, const juce::MemoryBlock& content)
-    {
-        {
-            juce::FileOutputStream out (file);
-
-            if (out.failedToOpen() || ! out.write (content.getData(), content.getSize()))
-                return false;
-
-            out.flush();
-
-            if (out.getStatus().failed())
-                return false;
-        }
-
-        juce::MemoryBlock written;
-        return file.loadFileAsData (written) && written == content;
     }
 
     //==============================================================================
@@ -441,11 +421,7 @@ bool PresetManager::writePresetFile (PresetWriteMode mode)
     const auto target = mode == PresetWriteMode::CreateCopy ? juce::File (copyFileName (fileName))
                                                             : fileInFolder (presetFolder, fileName);
 
-    // The document goes to a new file beside the target first, so a write that fails half way
-    // leaves the old file as it was.
-    juce::TemporaryFile temporary (target);
-    return writeAndVerify (temporary.getFile(), presetDocument (received)) &&
-           temporary.overwriteTargetFileWithTemporary();
+    return writeFileVerified (target, presetDocument (received));
 }
 
 bool PresetManager::readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
