@@ -1,7 +1,5 @@
 #include "app/AlertDialogs.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
 namespace
 {
     juce::MessageBoxIconType toAlertIcon (Dialogs::Icon icon)
@@ -16,10 +14,116 @@ namespace
 
         return juce::MessageBoxIconType::NoIcon;
     }
+
+    juce::KeyPress firstLetterOf (const juce::String& text)
+    {
+        return juce::KeyPress ((int) juce::CharacterFunctions::toLowerCase (text[0]), 0, 0);
+    }
+
+    constexpr auto applyToAllText = "Apply To All";
+    constexpr int applyToAllWidth = 98, applyToAllHeight = 28;
+    constexpr int applyToAllFromRight = 116, applyToAllFromBottom = 85;
+
+    // The tick box sits over the lower part of the box; this keeps the message clear of it.
+    constexpr int applyToAllRoom = 34;
 }
 
-void AlertDialogs::showMessage (Icon icon, const juce::String& title, const juce::String& message,
-                                const juce::String& buttonText)
+/** A question box that owns its "Apply To All" tick box and the room made for it. */
+class QuestionBox final : public juce::AlertWindow
 {
-    juce::AlertWindow::showMessageBox (toAlertIcon (icon), title, message, buttonText);
+public:
+    QuestionBox (const juce::String& title, const juce::String& message, Dialogs::Icon icon)
+        : juce::AlertWindow (title, message, toAlertIcon (icon))
+    {
+    }
+
+    void addApplyToAll()
+    {
+        room.setSize (applyToAllWidth, applyToAllRoom);
+        addCustomComponent (&room);
+
+        tickBox.setName (applyToAllText);
+        addAndMakeVisible (tickBox);
+        tickBox.setBounds (getWidth() - applyToAllFromRight, getHeight() - applyToAllFromBottom,
+                           applyToAllWidth, applyToAllHeight);
+    }
+
+    bool isApplyToAllTicked() const
+    {
+        return tickBox.getParentComponent() == this && tickBox.getToggleState();
+    }
+
+private:
+    juce::Component room;
+    juce::ToggleButton tickBox { applyToAllText };
+};
+
+std::unique_ptr<juce::AlertWindow> AlertDialogs::createBox (Icon icon, const juce::String& title,
+                                                            const juce::String& message,
+                                                            const std::vector<Choice>& buttons,
+                                                            bool offerApplyToAll)
+{
+    jassert (! buttons.empty());
+
+    auto box = std::make_unique<QuestionBox> (title, message, icon);
+    const auto numButtons = buttons.size();
+
+    if (numButtons == 1)
+    {
+        box->addButton (buttons.front().text, buttons.front().value,
+                        juce::KeyPress (juce::KeyPress::escapeKey),
+                        juce::KeyPress (juce::KeyPress::returnKey));
+    }
+    else
+    {
+        // As the framework's own boxes do: letter shortcuts where the first letters differ,
+        // Return for the first of two buttons, Escape for the last.
+        juce::Array<juce::KeyPress> letters;
+
+        for (const auto& button : buttons)
+        {
+            const auto letter = firstLetterOf (button.text);
+            letters.add (letters.contains (letter) ? juce::KeyPress() : letter);
+        }
+
+        for (size_t i = 0; i < numButtons; ++i)
+        {
+            const auto& button = buttons[i];
+            const auto letter = letters[(int) i];
+
+            if (i + 1 == numButtons)
+                box->addButton (button.text, button.value, juce::KeyPress (juce::KeyPress::escapeKey),
+                                letter);
+            else if (i == 0 && numButtons == 2)
+                box->addButton (button.text, button.value, juce::KeyPress (juce::KeyPress::returnKey),
+                                letter);
+            else
+                box->addButton (button.text, button.value, letter);
+        }
+    }
+
+    if (offerApplyToAll)
+        box->addApplyToAll();
+
+    return box;
+}
+
+int AlertDialogs::ask (Icon icon, const juce::String& title, const juce::String& message,
+                       const std::vector<Choice>& buttons, bool offerApplyToAll)
+{
+    auto box = createBox (icon, title, message, buttons, offerApplyToAll);
+    const auto value = box->runModalLoop();
+    const auto ticked = static_cast<QuestionBox&> (*box).isApplyToAllTicked();
+
+    return ticked ? value + applyToAllBonus : value;
+}
+
+int AlertDialogs::chooseFromMenu (const juce::StringArray& items)
+{
+    juce::PopupMenu menu;
+
+    for (int i = 0; i < items.size(); ++i)
+        menu.addItem (i + 1, items[i]);
+
+    return menu.show();
 }

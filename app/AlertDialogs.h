@@ -1,8 +1,10 @@
 #pragma once
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
 #include "app/Dialogs.h"
 
-/** The program's own Dialogs: JUCE's modal AlertWindows, drawn by whatever
+/** The program's own Dialogs: JUCE's modal AlertWindows and pop-up menus, drawn by whatever
     look and feel is the default (the program installs TonarelLookAndFeel).
 */
 class AlertDialogs final : public Dialogs
@@ -10,8 +12,20 @@ class AlertDialogs final : public Dialogs
 public:
     AlertDialogs() = default;
 
-    void showMessage (Icon icon, const juce::String& title, const juce::String& message,
-                      const juce::String& buttonText) override;
+    int ask (Icon icon, const juce::String& title, const juce::String& message,
+             const std::vector<Choice>& buttons, bool offerApplyToAll) override;
+
+    int chooseFromMenu (const juce::StringArray& items) override;
+
+    /** The box ask() runs, built but not shown: the buttons carry the framework's keyboard
+        shortcuts (Return for the first of two, Escape for the last, the first letter of each
+        when they differ), and the "Apply To All" tick box, when offered, is a ToggleButton of
+        that name, 98 x 28, placed 116 pixels from the box's right edge and 85 from its bottom.
+    */
+    static std::unique_ptr<juce::AlertWindow> createBox (Icon icon, const juce::String& title,
+                                                         const juce::String& message,
+                                                         const std::vector<Choice>& buttons,
+                                                         bool offerApplyToAll);
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AlertDialogs)

@@ -2,13 +2,15 @@
 
 #include <juce_core/juce_core.h>
 
+#include <vector>
+
 /** The one way the program asks the user something in a modal box.
 
-    Every warning, question and notice goes through this interface, so the
-    application shows real alert windows while the tests answer the boxes from a
-    script and check what was asked. An implementation is owned by whoever
-    starts the program (the application object, or a test) and outlives every
-    window that uses it. All calls are made on the message thread.
+    Every warning, question, notice and pop-up menu goes through this interface, so the
+    application shows real alert windows while the tests answer the boxes from a script and
+    check what was asked. An implementation is owned by whoever starts the program (the
+    application object, or a test) and outlives every window that uses it. All calls are made
+    on the message thread.
 */
 class Dialogs
 {
@@ -21,9 +23,42 @@ public:
         info
     };
 
+    /** A button of a box and the value the box returns when it is chosen. */
+    struct Choice
+    {
+        juce::String text;
+        int value = 0;
+    };
+
+    /** What a ticked "Apply To All" box adds to the value of the chosen button. */
+    static constexpr int applyToAllBonus = 10;
+
     virtual ~Dialogs() = default;
 
-    /** Shows a box with a single button and returns when the user has closed it. */
-    virtual void showMessage (Icon icon, const juce::String& title, const juce::String& message,
-                              const juce::String& buttonText) = 0;
+    /** Shows a box with the buttons, left to right, and returns the value of the one chosen.
+        Return chooses the first button and Escape the last. With offerApplyToAll the box has an
+        "Apply To All" tick box, unticked at first; a tick adds applyToAllBonus to the value.
+    */
+    virtual int ask (Icon icon, const juce::String& title, const juce::String& message,
+                     const std::vector<Choice>& buttons, bool offerApplyToAll = false) = 0;
+
+    /** Shows a pop-up menu of the items at the mouse position and returns the 1-based number
+        of the item chosen, or 0 when the menu was dismissed.
+    */
+    virtual int chooseFromMenu (const juce::StringArray& items) = 0;
+
+    //==============================================================================
+    /** A box with a single button; an empty button text gives the framework's own "OK". */
+    void showMessage (Icon icon, const juce::String& title, const juce::String& message,
+                      const juce::String& buttonText)
+    {
+        ask (icon, title, message, { { buttonText.isEmpty() ? juce::String ("OK") : buttonText, 0 } });
+    }
+
+    /** A two-button box; true when the first button was chosen. */
+    bool confirm (Icon icon, const juce::String& title, const juce::String& message,
+                  const juce::String& okText = "Ok", const juce::String& cancelText = "Cancel")
+    {
+        return ask (icon, title, message, { { okText, 1 }, { cancelText, 0 } }) == 1;
+    }
 };

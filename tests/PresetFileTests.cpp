@@ -1,6 +1,7 @@
 #include "device/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 #include "presets/PresetFileName.h"
+#include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,6 @@
 
 namespace
 {
-    /** A fresh folder under the system's temporary folder, removed with all it holds. */
-    struct TemporaryFolder
-    {
-        TemporaryFolder() { root.createDirectory(); }
-        ~TemporaryFolder() { root.deleteRecursively(); }
-
-        const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                    .getNonexistentChildFile ("tonarel-files", "");
-    };
-
     const PresetData kWarmVox { 7, "Warm Vox", 1, { { 1, 2 } } };
 } // namespace
 

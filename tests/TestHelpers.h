@@ -4,6 +4,8 @@
 
 #include "app/Dialogs.h"
 
+#include <deque>
+
 /** Runs the message loop (posted commands, repaints, timers) until the
     condition holds. The time limit only turns a hang into a failure: on a busy
     machine a message may take a while, so it is generous and never the thing
@@ -25,7 +27,23 @@ bool dispatchMessagesUntil (Condition&& condition, int timeLimitMs = 20000)
     return true;
 }
 
-/** Dialogs for tests: records every box and answers from a script. */
+/** A fresh folder under the system's temporary folder, removed with all it holds. */
+struct TemporaryFolder
+{
+    TemporaryFolder() { root.createDirectory(); }
+    ~TemporaryFolder() { root.deleteRecursively(); }
+
+    const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                .getNonexistentChildFile ("tonarel-files", "");
+};
+
+/** Dialogs for tests: records every box and menu, and answers from a script.
+
+    A box with one button needs no answer. A question or menu takes the next value from
+    answers (a button's value, plus Dialogs::applyToAllBonus for a ticked "Apply To All", or
+    a menu item's number); with none left, it answers as Escape would: the last button, or no
+    menu item.
+*/
 class ScriptedDialogs final : public Dialogs
 {
 public:
@@ -34,13 +52,43 @@ public:
         Icon icon;
         juce::String title, message;
         juce::StringArray buttons;
+        bool offeredApplyToAll = false;
+        bool isMenu = false;
     };
 
-    void showMessage (Icon icon, const juce::String& title, const juce::String& message,
-                      const juce::String& buttonText) override
+    int ask (Icon icon, const juce::String& title, const juce::String& message,
+             const std::vector<Choice>& choices, bool offerApplyToAll) override
     {
-        boxes.push_back ({ icon, title, message, juce::StringArray { buttonText } });
+        juce::StringArray texts;
+
+        for (const auto& choice : choices)
+            texts.add (choice.text);
+
+        boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false });
+
+        if (choices.size() == 1)
+            return choices.front().value;
+
+        return nextAnswer (choices.back().value);
+    }
+
+    int chooseFromMenu (const juce::StringArray& items) override
+    {
+        boxes.push_back ({ Icon::none, {}, {}, items, false, true });
+        return nextAnswer (0);
     }
 
     std::vector<Box> boxes;
+    std::deque<int> answers;
+
+private:
+    int nextAnswer (int escapeAnswer)
+    {
+        if (answers.empty())
+            return escapeAnswer;
+
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
 };
