@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/Dialogs.h"
 #include "app/TonarelWindow.h"
+#include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"
 
 namespace
@@ -117,15 +118,10 @@ bool ContentComp::perform (const InvocationInfo& info)
 
 void ContentComp::createLibrarianPage()
 {
+    // The old panel goes first, so the new one finds the device afresh.
     currentPage.reset();
-
-    // The librarian panel takes this place once it exists; until then the
-    // page is empty and the background shows through it.
-    auto page = std::make_unique<juce::Component> ("Preset Librarian");
-    page->setInterceptsMouseClicks (false, false);
-    showPage (std::move (page));
-
     currentCommand = CommandIds::showPresetLibrarian;
+    showPage (std::make_unique<PresetLibrarianManager> (services));
 }
 
 void ContentComp::showPage (std::unique_ptr<juce::Component> page)

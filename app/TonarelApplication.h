@@ -28,7 +28,8 @@ public:
 private:
     AlertDialogs dialogs;
     JuceMidiPorts midiPorts;
-    AppServices services { dialogs, midiPorts };
+    AppServices services { dialogs, midiPorts,
+                           juce::File::getSpecialLocation (juce::File::userDocumentsDirectory) };
     std::unique_ptr<TonarelWindow> mainWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)

@@ -5,6 +5,7 @@
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
 #include "device/InProcessMidiPorts.h"
+#include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"
 #include "tests/TestHelpers.h"
 
@@ -15,7 +16,8 @@ namespace
     {
         ScriptedDialogs dialogs;
         InProcessMidiPorts midiPorts;
-        AppServices services { dialogs, midiPorts };
+        TemporaryFolder documents;
+        AppServices services { dialogs, midiPorts, documents.root };
         std::unique_ptr<TonarelWindow> window = std::make_unique<TonarelWindow> (services);
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }
@@ -116,6 +118,7 @@ TEST_F (ShellFixture, LibrarianPageIsBuiltFromTheMessageLoopAndReplacedOnEachCom
     ASSERT_TRUE (dispatchMessagesUntil ([this] { return content().getCurrentPage() != nullptr; }));
 
     auto* firstPage = content().getCurrentPage();
+    EXPECT_NE (dynamic_cast<PresetLibrarianManager*> (firstPage), nullptr);
     EXPECT_EQ (content().getCurrentCommand(), CommandIds::showPresetLibrarian);
     EXPECT_TRUE (isTicked (CommandIds::showPresetLibrarian));
     EXPECT_FALSE (isTicked (CommandIds::showHelp));

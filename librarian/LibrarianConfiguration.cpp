@@ -1,0 +1,77 @@
+#include "librarian/LibrarianConfiguration.h"
+
+#include "presets/VerifiedFileWrite.h"
+
+namespace
+{
+    constexpr auto applicationFolderName = "Tonarel Librarian Files";
+    constexpr auto configurationFileName = "tonarel.cfg";
+    constexpr auto defaultPresetFolderName = "Set 1";
+
+    // A path is a few hundred bytes; anything much larger is not a configuration of ours and
+    // is not read into memory.
+    constexpr juce::int64 largestConfiguration = 64 * 1024;
+}
+
+LibrarianConfiguration::LibrarianConfiguration (const juce::File& documents) : documentsFolder (documents) {}
+
+juce::File LibrarianConfiguration::getApplicationFolder() const
+{
+    return documentsFolder.getChildFile (applicationFolderName);
+}
+
+juce::File LibrarianConfiguration::getConfigurationFile() const
+{
+    return getApplicationFolder().getChildFile (configurationFileName);
+}
+
+juce::File LibrarianConfiguration::getDefaultPresetFolder() const
+{
+    return getApplicationFolder().getChildFile (defaultPresetFolderName);
+}
+
+juce::File LibrarianConfiguration::readRememberedFolder() const
+{
+    const auto file = getConfigurationFile();
+
+    if (! file.existsAsFile() || file.getSize() > largestConfiguration)
+        return {};
+
+    // Used exactly as written: a path with a line end added names no folder.
+    const auto text = file.loadFileAsString();
+
+    if (text.isEmpty() || ! juce::File::isAbsolutePath (text))
+        return {};
+
+    const juce::File folder (text);
+    return folder.isDirectory() ? folder : juce::File();
+}
+
+juce::File LibrarianConfiguration::settlePresetFolder() const
+{
+    auto folder = readRememberedFolder();
+
+    if (folder == juce::File())
+        folder = getDefaultPresetFolder();
+
+    const auto configuration = getConfigurationFile();
+
+    if (! configuration.existsAsFile())
+        configuration.create();
+
+    if (! folder.isDirectory())
+        folder.createDirectory();
+
+    return folder;
+}
+
+void LibrarianConfiguration::rememberPresetFolder (const juce::File& folder) const
+{
+    const auto configuration = getConfigurationFile();
+
+    if (! configuration.existsAsFile())
+        return;
+
+    const auto path = folder.getFullPathName().toUTF8();
+    writeFileVerified (configuration, juce::MemoryBlock (path.getAddress(), path.sizeInBytes() - 1));
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Where the librarian keeps its files under the user's documents folder, and the one setting
+    it remembers between runs: the preset folder.
+
+    The configuration file holds the preset folder's full path and nothing else (no key, no line
+    end, no byte-order mark), as UTF-8. Every failure here is silent: the librarian goes on with
+    the folder it has.
+*/
+class LibrarianConfiguration
+{
+public:
+    explicit LibrarianConfiguration (const juce::File& documentsFolder);
+
+    /** "Tonarel Librarian Files" in the documents folder. */
+    juce::File getApplicationFolder() const;
+    juce::File getConfigurationFile() const;
+    juce::File getDefaultPresetFolder() const;
+
+    /** The folder to start with: the remembered one while it still exists, else the default.
+        Creates an empty configuration file when there is none, and the folder when it is
+        missing.
+    */
+    juce::File settlePresetFolder() const;
+
+    /** Writes the folder's path into the configuration file, but only when that file exists:
+        a user who removed it is not given a new one. The old content stays whole if the write
+        fails.
+    */
+    void rememberPresetFolder (const juce::File& folder) const;
+
+    /** The folder the configuration file names, or none when it names no existing folder. */
+    juce::File readRememberedFolder() const;
+
+private:
+    juce::File documentsFolder;
+};

@@ -1,0 +1,241 @@
+// The librarian panel itself: how it is built, laid out, painted and taken down.
+
+#include "librarian/PresetLibrarianManager.h"
+
+#include "device/PresetManager.h"
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
+#include "resources/Artwork.h"
+
+namespace
+{
+    constexpr auto panelName = "Tonarel Librarian";
+    constexpr int cancellingTimeOutMs = 2500;
+    constexpr int firstMonitorPeriodMs = 3000;
+
+    // The device takes a moment after its ports open before it answers a read.
+    constexpr int pauseBeforeFirstReadMs = 500;
+
+    const juce::Colour labelBackground { 0xffffffff };
+    const juce::Colour connectedText { 0xff000000 };
+    const juce::Colour disconnectedText { 0xffff0000 };
+    constexpr float deviceLabelFontHeight = 16.0f;
+
+    constexpr int captionY = 75, captionHeight = 44, captionWidth = 288, capWidth = 7;
+
+    // The labels share the band above the captions, level with "Help": the device's state
+    // right of the logo the background carries, the last job's outcome after it, up to "Help".
+    constexpr int labelY = 22, labelHeight = 26;
+    constexpr int deviceLabelX = 262, deviceLabelWidth = 200, labelGap = 10;
+}
+
+PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
+    : juce::ThreadWithProgressWindow (panelName, true, true, cancellingTimeOutMs), services (appServices),
+      configuration (appServices.documentsFolder)
+{
+    headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
+    headerDisconnectedImage = Artwork::decode (Artwork::Picture::headerDisconnected);
+    headerRightImage = Artwork::decode (Artwork::Picture::headerRight);
+    headerFillImage = Artwork::decode (Artwork::Picture::headerFill);
+    headerCapImage = Artwork::decode (Artwork::Picture::headerCap);
+
+    const auto detected = detectDevicePorts();
+
+    startTimer (monitorTimerId, firstMonitorPeriodMs);
+    setName (panelName);
+
+    deviceList = std::make_unique<PresetTonarel> (*this);
+    addAndMakeVisible (*deviceList);
+    localList = std::make_unique<PresetLocal> (*this);
+    addAndMakeVisible (*localList);
+
+    saveButton = createButton ("Save >", "click here to save selected presets", false);
+    saveAllButton = createButton ("Save All >>", "click here to save all presets", false);
+    loadButton = createButton ("< Load To", "click here to load seletect presets", false);
+    loadAllButton = createButton ("<< Load All", "click here to load all presets", false);
+    helpButton = createButton ("Help", {}, true);
+    refreshButton =
+        createButton ("Refresh", "click here to refresh preset list in Tonarel and in your computer", true);
+
+    const auto presetFolder = configuration.settlePresetFolder();
+
+    folderChooser = std::make_unique<juce::FilenameComponent> (
+        "browse", juce::File(), false, true, false, "*.tnl", juce::String(), "click to set preset folder");
+    addAndMakeVisible (*folderChooser);
+    folderChooser->addListener (this);
+    folderChooser->setBrowseButtonText ("Browse");
+    // It overlaps the top of the computer list and must stay in front of it.
+    folderChooser->setAlwaysOnTop (true);
+    // Given after construction so that the chooser announces it: that first, asynchronous
+    // notification is what fills the computer list.
+    folderChooser->setCurrentFile (presetFolder, true, juce::sendNotificationAsync);
+
+    progressBar = std::make_unique<juce::ProgressBar> (progress);
+    addAndMakeVisible (*progressBar);
+    progressBar->setPercentageDisplay (false);
+
+    statusLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*statusLabel);
+    deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*deviceLabel);
+    deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
+    deviceLabel->setColour (juce::Label::textColourId, connectedText);
+    deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
+
+    presetManager = std::make_unique<PresetManager> (services.midiPorts);
+
+    if (detected)
+        connected = confirmDeviceReachable();
+
+    numbers.clear();
+    deviceVersion = 0;
+
+    if (connected)
+    {
+        deviceLabel->setText ("Tonarel", juce::dontSendNotification);
+        juce::Thread::sleep (pauseBeforeFirstReadMs);
+        refresh (true);
+    }
+    else
+    {
+        deviceLabel->setColour (juce::Label::textColourId, disconnectedText);
+        deviceLabel->setText ("Unable to detect Tonarel!", juce::dontSendNotification);
+    }
+
+    lastResult = 0;
+    addKeyListener (this);
+}
+
+PresetLibrarianManager::~PresetLibrarianManager()
+{
+    stopTimer (monitorTimerId);
+
+    // The worker uses the preset manager; it must be gone before the manager is.
+    stopThread (cancellingTimeOutMs);
+
+    removeKeyListener (this);
+    presetManager.reset();
+    progressBar.reset();
+
+    headerConnectedImage = {};
+    headerDisconnectedImage = {};
+    headerRightImage = {};
+    headerFillImage = {};
+    headerCapImage = {};
+
+    deviceList.reset();
+    localList.reset();
+    saveButton.reset();
+    saveAllButton.reset();
+    loadButton.reset();
+    loadAllButton.reset();
+    helpButton.reset();
+    refreshButton.reset();
+    folderChooser.reset();
+    statusLabel.reset();
+    deviceLabel.reset();
+
+    devicePresets.clear();
+    numbers.clear();
+}
+
+std::unique_ptr<juce::TextButton>
+PresetLibrarianManager::createButton (const juce::String& text, const juce::String& tooltip, bool enabled)
+{
+    auto button = std::make_unique<juce::TextButton> (text, tooltip);
+    addAndMakeVisible (*button);
+    button->addListener (this);
+    button->setEnabled (enabled);
+    return button;
+}
+
+void PresetLibrarianManager::resized()
+{
+    const auto w = getWidth(), h = getHeight();
+    const auto half = w / 2;
+    const auto r = half + 34;
+
+    deviceList->setBounds (10, 140, half - 86, h - 150);
+    saveAllButton->setBounds (half - 70, 192, 100, 30);
+    saveButton->setBounds (half - 70, 238, 100, 30);
+    loadButton->setBounds (half - 70, 283, 100, 30);
+    loadAllButton->setBounds (half - 70, 330, 100, 30);
+    helpButton->setBounds (w - 116, 20, 100, 30);
+    refreshButton->setBounds (half - 70, h - 100, 100, 30);
+    localList->setBounds (r, 140, w - r - 10, h - 150);
+    folderChooser->setBounds (half + 42, 122, w - r - 26, 23);
+
+    deviceLabel->setBounds (deviceLabelX, labelY, deviceLabelWidth, labelHeight);
+    const auto statusX = deviceLabel->getRight() + labelGap;
+    statusLabel->setBounds (statusX, labelY, juce::jmax (0, helpButton->getX() - labelGap - statusX),
+                            labelHeight);
+}
+
+void PresetLibrarianManager::paint (juce::Graphics& g)
+{
+    paintCaptions (g);
+
+    if (presetManager == nullptr || checkConnectionOnRepaint())
+        return;
+
+    showVersionTexts();
+}
+
+void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
+{
+    const auto w = getWidth();
+    const auto half = w / 2;
+    const auto rx = half + 39;
+    const auto rw = w - rx;
+
+    // Each piece fills its rectangle with the picture tiled from the rectangle's corner, so a
+    // one-pixel strip widens a caption to any length.
+    const auto fillWith = [&g] (const juce::Image& image, int x, int width)
+    {
+        if (width <= 0)
+            return;
+
+        g.setFillType (
+            juce::FillType (image, juce::AffineTransform::translation ((float) x, (float) captionY)));
+        g.fillRect (x, captionY, width, captionHeight);
+    };
+
+    fillWith (connected ? headerConnectedImage : headerDisconnectedImage, 20, captionWidth);
+
+    if (half - 396 > 0)
+        fillWith (headerFillImage, 307, half - 396);
+
+    fillWith (headerCapImage, half - 89, capWidth);
+    fillWith (headerRightImage, rx, captionWidth);
+    fillWith (headerFillImage, half + 327, rw - 310);
+    fillWith (headerCapImage, rx + rw - 23, capWidth);
+}
+
+void PresetLibrarianManager::showVersionTexts()
+{
+    if (connected && deviceVersion > 0)
+        deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
+
+    // The two records belong to the worker while a job runs.
+    if (isThreadRunning())
+        return;
+
+    const auto fileVersion = presetManager->outgoing.version;
+    const auto receivedVersion = presetManager->received.version;
+
+    if (fileVersion > 0 && receivedVersion > 0)
+        statusLabel->setText (fileVersion != receivedVersion ? "Inconsistent Version Number!" : "",
+                              juce::dontSendNotification);
+}
+
+void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::String& name,
+                                              juce::int16 version)
+{
+    devicePresets.add ({ number, name, version });
+    deviceVersion = version;
+}
+
+bool PresetLibrarianManager::keyPressed (const juce::KeyPress&, juce::Component*)
+{
+    return false;
+}

@@ -1,0 +1,74 @@
+// The preset folder: the folder chooser's notifications, the scan that fills the computer list,
+// and copying a file within the folder. All of it runs on the message thread.
+
+#include "librarian/PresetLibrarianManager.h"
+
+#include "app/Dialogs.h"
+#include "device/PresetManager.h"
+#include "librarian/PresetLocal.h"
+
+namespace
+{
+    constexpr auto presetFileExtension = ".tnl";
+
+    /** The folder's preset files, in the order the directory listing gives them. The extension
+        is matched without regard to case on every system, which JUCE's wildcards do not do
+        where file names are case-sensitive.
+    */
+    juce::StringArray listPresetFileNames (const juce::File& folder)
+    {
+        juce::StringArray names;
+
+        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
+        {
+            const auto name = entry.getFile().getFileName();
+
+            if (name.endsWithIgnoreCase (presetFileExtension))
+                names.add (name);
+        }
+
+        return names;
+    }
+}
+
+void PresetLibrarianManager::filenameComponentChanged (juce::FilenameComponent*)
+{
+    if (! folderChooser->getCurrentFile().isDirectory())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, "Error", "Cannot open!", {});
+        return;
+    }
+
+    rescanPresetFolder();
+}
+
+void PresetLibrarianManager::rescanPresetFolder()
+{
+    // The chooser's first notification can arrive inside a modal loop of the constructor,
+    // before the preset manager exists.
+    if (presetManager == nullptr)
+        return;
+
+    const auto folder = folderChooser->getCurrentFile();
+    presetManager->presetFolder = folder.getFullPathName();
+    configuration.rememberPresetFolder (folder);
+
+    localList->clearRows();
+
+    for (const auto& fileName : listPresetFileNames (folder))
+    {
+        juce::String name, desc;
+        juce::int16 version = 0, number = 0;
+
+        if (presetManager->readPresetFile (fileName, name, version, number, desc))
+            localList->addLocalPreset (name, fileName);
+    }
+
+    updateButtonStates();
+}
+
+void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
+{
+    presetManager->copyPresetFile (fileName);
+    rescanPresetFolder();
+}

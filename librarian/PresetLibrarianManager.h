@@ -1,0 +1,185 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "app/AppServices.h"
+#include "librarian/LibrarianConfiguration.h"
+#include "librarian/PresetListEntries.h"
+#include "librarian/TransferJob.h"
+
+#include <atomic>
+
+class Dialogs;
+class PresetLocal;
+class PresetManager;
+class PresetTonarel;
+
+/** The librarian: the one screen of the program, and the owner of everything the user works with.
+
+    On the left the presets in the device (PresetTonarel), on the right the preset files of the
+    preset folder (PresetLocal) under a folder chooser, and between them the transfer buttons.
+    The panel owns the device link (PresetManager), runs the transfer jobs on its own thread
+    behind a modal progress window, keeps the preset folder and its configuration file, and
+    watches the device's connection with timer 0.
+
+    The class is one but its concerns are several, each in its own source file: the panel itself
+    (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
+    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), the transfer worker
+    (TransferWorker.cpp) and the connection monitor (ConnectionMonitor.cpp).
+
+    Threads: everything runs on the message thread except run(), the transfer worker, which
+    writes progress, lastResult, devicePresets and deviceVersion while the progress window is
+    up. devicePresets is read on the message thread only once the job has ended.
+
+    Created by the content component's "Preset Librarian" command, which owns it.
+*/
+class PresetLibrarianManager final : public juce::Component,
+                                     public juce::FilenameComponentListener,
+                                     public juce::Button::Listener,
+                                     public juce::KeyListener,
+                                     public juce::ThreadWithProgressWindow,
+                                     public juce::MultiTimer
+{
+public:
+    /** Builds the panel, finds the device and, when it is there, reads its 99 slot names. May
+        hold the message thread in modal boxes and the progress window while it runs.
+    */
+    explicit PresetLibrarianManager (AppServices& services);
+    ~PresetLibrarianManager() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+    void buttonClicked (juce::Button* button) override;
+    void filenameComponentChanged (juce::FilenameComponent* chooser) override;
+    void run() override;
+
+    using juce::Component::keyPressed;
+    /** Acts on no key: every key goes on to the framework's other handlers. */
+    bool keyPressed (const juce::KeyPress& key, juce::Component* originatingComponent) override;
+
+    void timerCallback (int timerID) override;
+
+    // Both the window's own timer base and the monitor's have these names.
+    using juce::MultiTimer::isTimerRunning;
+    using juce::MultiTimer::startTimer;
+    using juce::MultiTimer::stopTimer;
+
+    //==============================================================================
+    /** With read, reads the names of all 99 slots again; without, merges devicePresets into
+        the device list again. The progress window shows no Cancel button meanwhile.
+    */
+    void refresh (bool read);
+
+    /** Enables the transfer buttons and the device list from the device's state and the two
+        selections.
+    */
+    void updateButtonStates();
+
+    /** Records a preset header read from the device. Called by the worker during a job. */
+    void addDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version);
+
+    /** Reads the names of the slots in numbers and merges them into the device list. */
+    void readListedNames();
+
+    //==============================================================================
+    // The preset folder.
+
+    /** Remembers the chooser's folder and lists its preset files again. */
+    void rescanPresetFolder();
+
+    /** Copies a preset file of the folder under its copy name, then rescans. */
+    void copyLocalPreset (const juce::String& fileName);
+
+    //==============================================================================
+    // Actions of the two lists.
+
+    /** Shows a file's name, version and slot in an information box. */
+    void showPresetInfo (const juce::String& fileName);
+
+    /** Asks, then deletes the clicked file (one row selected) or the selected files (several). */
+    void deleteLocalPresets (const juce::String& fileName);
+
+    /** Reads the headers of the selected device slots again. */
+    void readSelectedDeviceNames();
+
+    //==============================================================================
+    const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }
+    Dialogs& getDialogs() const noexcept { return services.dialogs; }
+
+    PresetTonarel& getDeviceList() const noexcept { return *deviceList; }
+    PresetLocal& getLocalList() const noexcept { return *localList; }
+    PresetManager& getPresetManager() const noexcept { return *presetManager; }
+    juce::FilenameComponent& getFolderChooser() const noexcept { return *folderChooser; }
+    juce::Label& getStatusLabel() const noexcept { return *statusLabel; }
+    juce::Label& getDeviceLabel() const noexcept { return *deviceLabel; }
+
+    juce::TextButton& getSaveButton() const noexcept { return *saveButton; }
+    juce::TextButton& getSaveAllButton() const noexcept { return *saveAllButton; }
+    juce::TextButton& getLoadButton() const noexcept { return *loadButton; }
+    juce::TextButton& getLoadAllButton() const noexcept { return *loadAllButton; }
+    juce::TextButton& getHelpButton() const noexcept { return *helpButton; }
+    juce::TextButton& getRefreshButton() const noexcept { return *refreshButton; }
+
+    bool isConnected() const noexcept { return connected; }
+    int getLastResult() const noexcept { return lastResult; }
+
+    /** The monitor's timer. */
+    static constexpr int monitorTimerId = 0;
+
+private:
+    //==============================================================================
+    std::unique_ptr<juce::TextButton> createButton (const juce::String& text, const juce::String& tooltip,
+                                                    bool enabled);
+    void paintCaptions (juce::Graphics& g);
+    void showVersionTexts();
+    void setProgressWindowButtonsVisible (bool visible);
+
+    /** Start-up detection: whether the device's ports are listed. */
+    bool detectDevicePorts();
+
+    /** Start-up detection once the preset manager exists: whether the device is reachable. */
+    bool confirmDeviceReachable();
+
+    /** The connection check made on every repaint; true when it found the device lost. */
+    bool checkConnectionOnRepaint();
+
+    /** Runs the worker behind the progress window; false when the user cancelled. */
+    bool runJob (TransferKind jobKind);
+
+    //==============================================================================
+    AppServices& services;
+    const LibrarianConfiguration configuration;
+
+    std::unique_ptr<PresetTonarel> deviceList;
+    std::unique_ptr<PresetLocal> localList;
+    std::unique_ptr<juce::TextButton> saveButton;
+    std::unique_ptr<juce::TextButton> saveAllButton;
+    std::unique_ptr<juce::TextButton> loadButton;
+    std::unique_ptr<juce::TextButton> loadAllButton;
+    std::unique_ptr<juce::TextButton> helpButton;
+    std::unique_ptr<juce::TextButton> refreshButton;
+    std::unique_ptr<juce::FilenameComponent> folderChooser;
+    std::unique_ptr<juce::ProgressBar> progressBar;
+    std::unique_ptr<juce::Label> statusLabel;
+    std::unique_ptr<juce::Label> deviceLabel;
+    std::unique_ptr<PresetManager> presetManager;
+
+    double progress = 0.0;
+    TransferKind kind = TransferKind::none;
+    int lastResult = 0;
+    bool connected = false;
+    juce::Array<int> numbers;
+
+    // Written by the worker and read when the panel paints, also while a job runs.
+    std::atomic<juce::int16> deviceVersion { 0 };
+
+    juce::Image headerConnectedImage;
+    juce::Image headerDisconnectedImage;
+    juce::Image headerRightImage;
+    juce::Image headerFillImage;
+    juce::Image headerCapImage;
+
+    juce::Array<DevicePresetEntry> devicePresets;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLibrarianManager)
+};

@@ -1,0 +1,75 @@
+// What the two lists ask of the panel: the information box and deletion of preset files for
+// the computer list, and reading the selected slots' names again for the device list.
+
+#include "librarian/PresetLibrarianManager.h"
+
+#include "app/Dialogs.h"
+#include "device/PresetManager.h"
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
+
+void PresetLibrarianManager::showPresetInfo (const juce::String& fileName)
+{
+    juce::String name, desc;
+    juce::int16 version = 0, number = 0;
+
+    const auto message =
+        presetManager->readPresetFile (fileName, name, version, number, desc)
+            ? fileName + "\n\nName: " + name + "\nVersion: " + juce::String (version) + "\nID: " + desc
+            : juce::String ("Unable to read preset...");
+
+    services.dialogs.showMessage (Dialogs::Icon::info, "Preset Information", message, "Ok");
+}
+
+void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
+{
+    const auto selected = localList->getTable().getSelectedRows();
+    const auto numSelected = selected.size();
+
+    if (numSelected == 1)
+    {
+        if (services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to delete " + fileName + "? "))
+            presetManager->deletePresetFile (fileName);
+    }
+    else if (numSelected > 1)
+    {
+        // The names are taken before the question, so exactly the files counted in it go.
+        juce::StringArray fileNames;
+        const auto& rows = localList->getRows();
+
+        for (int i = 0; i < numSelected; ++i)
+            if (juce::isPositiveAndBelow (selected[i], rows.size()))
+                fileNames.add (rows.getReference (selected[i]).fileName);
+
+        const auto question = "OK to delete " + juce::String (fileNames.size()) + " preset files? ";
+
+        if (services.dialogs.confirm (Dialogs::Icon::question, {}, question))
+            for (const auto& name : fileNames)
+                presetManager->deletePresetFile (name);
+    }
+
+    rescanPresetFolder();
+}
+
+void PresetLibrarianManager::readSelectedDeviceNames()
+{
+    setProgress (0.0);
+    statusLabel->setText ("reading", juce::dontSendNotification);
+
+    const auto completed = runJob (TransferKind::ReadSelectedNames);
+    const juce::String word = ! completed ? "canceled" : lastResult < 0 ? "failed" : "done";
+    kind = TransferKind::none;
+    statusLabel->setText ("reading " + word, juce::dontSendNotification);
+
+    if (lastResult < 0)
+    {
+        const auto firstSelectedSlot = deviceList->getTable().getSelectedRow (0) + 1;
+        services.dialogs.showMessage (Dialogs::Icon::warning, "Preset Information",
+                                      "Unable to read #" + juce::String (firstSelectedSlot), "Ok");
+        return;
+    }
+
+    const auto& header = presetManager->received;
+    addDevicePreset (header.number, header.name, header.version);
+    deviceList->mergeDevicePresets();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "device/DeviceSimulator.h"
+#include "device/InProcessMidiPorts.h"
+#include "device/PresetManager.h"
+#include "librarian/PresetLibrarianManager.h"
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
+#include "tests/TestHelpers.h"
+
+/** A librarian panel as the program builds it, over in-process ports, with scripted dialogs and
+    a documents folder of its own. The device is plugged in only when a test asks for it.
+*/
+class LibrarianFixture : public ::testing::Test
+{
+protected:
+    ScriptedDialogs dialogs;
+    InProcessMidiPorts midiPorts;
+    TemporaryFolder documents;
+    AppServices services { dialogs, midiPorts, documents.root };
+    std::unique_ptr<DeviceSimulator> device;
+    std::unique_ptr<PresetLibrarianManager> panel;
+
+    void plugInDevice() { device = std::make_unique<DeviceSimulator> (midiPorts, WireModel::instant()); }
+
+    /** Builds the panel and runs the message loop until the folder chooser's first
+        notification has filled the computer list.
+    */
+    PresetLibrarianManager& openPanel (int width = 800, int height = 600)
+    {
+        panel = std::make_unique<PresetLibrarianManager> (services);
+        panel->setSize (width, height);
+        EXPECT_TRUE (
+            dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); }));
+        return *panel;
+    }
+
+    juce::File applicationFolder() const { return documents.root.getChildFile ("Tonarel Librarian Files"); }
+    juce::File configurationFile() const { return applicationFolder().getChildFile ("tonarel.cfg"); }
+    juce::File defaultPresetFolder() const { return applicationFolder().getChildFile ("Set 1"); }
+
+    /** Writes a preset file the way a save from the device does; returns its file name. */
+    juce::String writePresetFile (const juce::File& folder, const PresetData& preset)
+    {
+        folder.createDirectory();
+        InProcessMidiPorts noPorts;
+        PresetManager writer (noPorts);
+        writer.presetFolder = folder.getFullPathName();
+        writer.received = preset;
+        EXPECT_TRUE (writer.writePresetFile (PresetWriteMode::Overwrite));
+        return PresetManager::presetFileName (preset);
+    }
+
+    juce::StringArray listedFileNames() const
+    {
+        juce::StringArray names;
+
+        for (const auto& row : panel->getLocalList().getRows())
+            names.add (row.fileName);
+
+        return names;
+    }
+
+    /** A mouse event on a component with the given buttons and keys held. */
+    static juce::MouseEvent mouseEvent (juce::Component& component, juce::ModifierKeys mods)
+    {
+        const auto now = juce::Time::getCurrentTime();
+        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), {}, mods, 1.0f, 0.0f,
+                                 0.0f, 0.0f, 0.0f, &component, &component, now, {}, now, 1, false);
+    }
+};

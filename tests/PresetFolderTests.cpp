@@ -1,0 +1,123 @@
+#include "librarian/LibrarianConfiguration.h"
+#include "tests/LibrarianFixture.h"
+
+namespace
+{
+    const PresetData warmVox { 7, "Warm Vox", 3, { { 0, 100 } } };
+    const PresetData bright { 12, "Bright", 3, { { 0, 5 } } };
+
+    juce::MemoryBlock bytesOf (const juce::File& file)
+    {
+        juce::MemoryBlock bytes;
+        file.loadFileAsData (bytes);
+        return bytes;
+    }
+
+    juce::MemoryBlock bytesOf (const juce::String& text)
+    {
+        return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
+    }
+}
+
+using PresetFolder = LibrarianFixture;
+
+TEST_F (PresetFolder, FirstStartCreatesTheDefaultFolderAndRemembersIt)
+{
+    ASSERT_FALSE (applicationFolder().exists());
+    openPanel();
+
+    EXPECT_TRUE (defaultPresetFolder().isDirectory());
+    EXPECT_EQ (defaultPresetFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+    EXPECT_EQ (bytesOf (configurationFile()), bytesOf (defaultPresetFolder().getFullPathName()))
+        << "the full path, without a line end";
+    EXPECT_EQ (panel->getPresetManager().presetFolder, defaultPresetFolder().getFullPathName());
+    EXPECT_EQ (panel->getFolderChooser().getCurrentFile(), defaultPresetFolder());
+    EXPECT_TRUE (dialogs.boxes.empty());
+}
+
+TEST_F (PresetFolder, RememberedFolderListsItsReadablePresetFilesOnly)
+{
+    const auto folder = documents.root.getChildFile ("My Sets/Live");
+    const auto warmVoxFile = writePresetFile (folder, warmVox);
+    const auto brightFile = writePresetFile (folder, bright);
+    ASSERT_TRUE (folder.getChildFile (brightFile).moveFileTo (folder.getChildFile ("012_BRIGHT.TNL")));
+    folder.getChildFile ("notes.tnl").replaceWithText ("not XML at all");
+    folder.getChildFile ("other.tnl")
+        .replaceWithText ("<?xml version=\"1.0\"?>\n<patch><name>x</name></patch>");
+    folder.getChildFile ("folder.tnl").createDirectory();
+    folder.getChildFile (warmVoxFile).copyFileTo (folder.getChildFile ("007_WarmVox.xml"));
+
+    applicationFolder().createDirectory();
+    configurationFile().replaceWithText (folder.getFullPathName());
+    openPanel();
+
+    auto listed = listedFileNames();
+    listed.sort (false);
+    EXPECT_EQ (listed, (juce::StringArray { warmVoxFile, "012_BRIGHT.TNL" }));
+    EXPECT_EQ (panel->getPresetManager().presetFolder, folder.getFullPathName());
+    EXPECT_FALSE (defaultPresetFolder().exists());
+    EXPECT_TRUE (dialogs.boxes.empty());
+}
+
+TEST_F (PresetFolder, ConfigurationThatNamesNoFolderFallsBackToTheDefault)
+{
+    const LibrarianConfiguration configuration (documents.root);
+    applicationFolder().createDirectory();
+    const auto existing = documents.root.getChildFile ("Existing");
+    existing.createDirectory();
+
+    const auto settleWith = [&] (const juce::String& content)
+    {
+        configurationFile().replaceWithText (content);
+        return configuration.settlePresetFolder();
+    };
+
+    EXPECT_EQ (settleWith (existing.getFullPathName()), existing);
+    EXPECT_EQ (settleWith (""), defaultPresetFolder());
+    EXPECT_EQ (settleWith (existing.getFullPathName() + "\n"), defaultPresetFolder());
+    EXPECT_EQ (settleWith (documents.root.getChildFile ("Removed").getFullPathName()), defaultPresetFolder());
+    EXPECT_EQ (settleWith ("Existing"), defaultPresetFolder()) << "a relative path names nothing";
+    EXPECT_TRUE (defaultPresetFolder().isDirectory());
+
+    SCOPED_TRACE ("a folder where the configuration file belongs: the default, silently");
+    configurationFile().deleteFile();
+    configurationFile().createDirectory();
+    EXPECT_EQ (configuration.settlePresetFolder(), defaultPresetFolder());
+    configurationFile().deleteRecursively();
+
+    SCOPED_TRACE ("the panel's first scan writes the default over a vanished folder");
+    configurationFile().replaceWithText (documents.root.getChildFile ("Removed").getFullPathName());
+    openPanel();
+    EXPECT_EQ (bytesOf (configurationFile()), bytesOf (defaultPresetFolder().getFullPathName()));
+}
+
+TEST_F (PresetFolder, ChoosingAFolderRescansAndRemembersIt)
+{
+    writePresetFile (defaultPresetFolder(), warmVox);
+    openPanel();
+    ASSERT_EQ (panel->getLocalList().getNumRows(), 1);
+
+    auto& chooser = panel->getFolderChooser();
+    const auto other = documents.root.getChildFile ("Other");
+    const auto brightFile = writePresetFile (other, bright);
+
+    chooser.setCurrentFile (other, true, juce::sendNotificationSync);
+    EXPECT_EQ (listedFileNames(), juce::StringArray { brightFile });
+    EXPECT_EQ (bytesOf (configurationFile()), bytesOf (other.getFullPathName()));
+
+    SCOPED_TRACE ("a folder that does not exist: Cannot open!, and nothing changes");
+    chooser.setCurrentFile (documents.root.getChildFile ("Missing"), true, juce::sendNotificationSync);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::warning);
+    EXPECT_EQ (dialogs.boxes[0].title, "Error");
+    EXPECT_EQ (dialogs.boxes[0].message, "Cannot open!");
+    EXPECT_EQ (listedFileNames(), juce::StringArray { brightFile });
+    EXPECT_EQ (panel->getPresetManager().presetFolder, other.getFullPathName());
+    EXPECT_EQ (bytesOf (configurationFile()), bytesOf (other.getFullPathName()));
+
+    SCOPED_TRACE ("without its configuration file the librarian scans but remembers nothing");
+    configurationFile().deleteFile();
+    chooser.setCurrentFile (defaultPresetFolder(), true, juce::sendNotificationSync);
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 1);
+    EXPECT_FALSE (configurationFile().exists());
+}

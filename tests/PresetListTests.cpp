@@ -1,0 +1,233 @@
+#include "tests/LibrarianFixture.h"
+
+namespace
+{
+    const PresetData warmVox { 7, "Warm Vox", 3, { { 0, 100 }, { 1, 2 } } };
+    const PresetData bright { 12, "Bright", 3, { { 0, 5 } } };
+    const PresetData dark { 20, "Dark", 3, { { 0, 6 } } };
+    const PresetData airy { 31, "Airy", 3, { { 0, 7 } } };
+
+    const juce::ModifierKeys leftClick { juce::ModifierKeys::leftButtonModifier };
+    const juce::ModifierKeys rightClick { juce::ModifierKeys::rightButtonModifier };
+    const juce::ModifierKeys controlClick { juce::ModifierKeys::leftButtonModifier |
+                                            juce::ModifierKeys::ctrlModifier };
+
+    /** The colour of a list's pixel in the middle of a row's empty end. */
+    juce::Colour rowColourAt (juce::Component& list, juce::TableListBox& table, int row)
+    {
+        const auto snapshot = list.createComponentSnapshot (list.getLocalBounds(), false);
+        const auto rowArea = table.getRowPosition (row, true) + table.getPosition();
+        return snapshot.getPixelAt (rowArea.getRight() - 30, rowArea.getCentreY());
+    }
+}
+
+class PresetLists : public LibrarianFixture
+{
+protected:
+    int rowOf (const juce::String& fileName) { return listedFileNames().indexOf (fileName); }
+
+    void clickLocalRow (int row, juce::ModifierKeys mods)
+    {
+        auto& list = panel->getLocalList();
+        list.cellClicked (row, PresetLocal::nameColumn, mouseEvent (list, mods));
+    }
+};
+
+TEST_F (PresetLists, DeviceListMergesBySlotAndNeverSorts)
+{
+    plugInDevice();
+    openPanel();
+    auto& list = panel->getDeviceList();
+
+    for (auto [number, name] :
+         { std::pair { 5, "Five" }, { 3, "Three" }, { 5, "Five again" }, { 0, "None" }, { 100, "Beyond" } })
+        panel->addDevicePreset (number, name, 3);
+
+    list.mergeDevicePresets();
+
+    ASSERT_EQ (list.getNumRows(), 2);
+    EXPECT_EQ (list.getRows()[0].number, 3);
+    EXPECT_EQ (list.getRows()[0].name, "Three");
+    EXPECT_EQ (list.getRows()[1].number, 5);
+    EXPECT_EQ (list.getRows()[1].name, "Five again");
+
+    SCOPED_TRACE ("a row that does not exist has no slot");
+    juce::int32 number = 0;
+    juce::String name;
+    EXPECT_TRUE (list.getDevicePreset (1, number, name));
+    EXPECT_EQ (number, 5);
+    EXPECT_FALSE (list.getDevicePreset (2, number, name));
+    EXPECT_FALSE (list.getDevicePreset (-1, number, name));
+
+    SCOPED_TRACE ("a click on a column header leaves the rows as they are");
+    auto& header = list.getTable().getHeader();
+    const auto headerClick = [&header] (juce::Point<float> at)
+    {
+        const auto now = juce::Time::getCurrentTime();
+        const juce::MouseEvent click (juce::Desktop::getInstance().getMainMouseSource(), at, leftClick, 1.0f,
+                                      0.0f, 0.0f, 0.0f, 0.0f, &header, &header, now, at, now, 1, false);
+        header.mouseDown (click);
+        header.mouseUp (click.withNewPosition (at));
+    };
+    headerClick ({ 50.0f, 10.0f });
+    headerClick ({ 150.0f, 10.0f });
+    EXPECT_EQ (header.getSortColumnId(), 0);
+    EXPECT_EQ (list.getRows()[0].number, 3);
+}
+
+TEST_F (PresetLists, OddRowsAreStripedAndSelectionPaintsOverTheStripe)
+{
+    plugInDevice();
+    openPanel();
+    auto& list = panel->getDeviceList();
+
+    for (int slot = 1; slot <= 4; ++slot)
+        panel->addDevicePreset (slot, "Preset", 3);
+
+    list.mergeDevicePresets();
+    auto& table = list.getTable();
+    table.selectRow (1);
+
+    const auto unfilled = rowColourAt (list, table, 0);
+    EXPECT_NE (unfilled, juce::Colour (0xffdfe1e6));
+    EXPECT_EQ (rowColourAt (list, table, 1), juce::Colour (0xffadd8e6));
+    EXPECT_EQ (rowColourAt (list, table, 2), unfilled);
+    EXPECT_EQ (rowColourAt (list, table, 3), juce::Colour (0xffdfe1e6));
+
+    table.selectRow (2);
+    EXPECT_EQ (rowColourAt (list, table, 1), juce::Colour (0xffdfe1e6));
+    EXPECT_EQ (rowColourAt (list, table, 2), juce::Colour (0xffadd8e6));
+}
+
+TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
+{
+    const auto warmVoxFile = writePresetFile (defaultPresetFolder(), warmVox);
+    writePresetFile (defaultPresetFolder(), bright);
+    openPanel();
+    const auto row = rowOf (warmVoxFile);
+    ASSERT_GE (row, 0);
+
+    SCOPED_TRACE ("a left click shows no menu");
+    clickLocalRow (row, leftClick);
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    SCOPED_TRACE ("a right click offers the three items; dismissing it does nothing");
+    clickLocalRow (row, rightClick);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].isMenu);
+    EXPECT_EQ (dialogs.boxes[0].buttons, (juce::StringArray { "Get info", "Copy", "Delete" }));
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 2);
+
+    SCOPED_TRACE ("a control-click opens it too; Get info shows five lines and selects the row alone");
+    dialogs.boxes.clear();
+    panel->getLocalList().getTable().selectRangeOfRows (0, 1);
+    dialogs.answers = { PresetLocal::getInfoItem };
+    clickLocalRow (row, controlClick);
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    const auto& info = dialogs.boxes[1];
+    EXPECT_EQ (info.icon, Dialogs::Icon::info);
+    EXPECT_EQ (info.title, "Preset Information");
+    EXPECT_EQ (info.buttons, juce::StringArray { "Ok" });
+    EXPECT_EQ (juce::StringArray::fromLines (info.message),
+               (juce::StringArray { warmVoxFile, "", "Name: Warm Vox", "Version: 3", "ID: 7" }));
+    EXPECT_EQ (panel->getLocalList().getTable().getNumSelectedRows(), 1);
+    EXPECT_EQ (panel->getLocalList().getTable().getSelectedRow (0), row);
+
+    SCOPED_TRACE ("a file that can no longer be read");
+    dialogs.boxes.clear();
+    defaultPresetFolder().getChildFile (warmVoxFile).replaceWithText ("not a preset");
+    dialogs.answers = { PresetLocal::getInfoItem };
+    clickLocalRow (row, rightClick);
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].message, "Unable to read preset...");
+}
+
+TEST_F (PresetLists, CopyKeepsBothFilesListed)
+{
+    const auto warmVoxFile = writePresetFile (defaultPresetFolder(), warmVox);
+    openPanel();
+
+    dialogs.answers = { PresetLocal::copyItem };
+    clickLocalRow (0, rightClick);
+
+    const auto listed = listedFileNames();
+    ASSERT_EQ (listed.size(), 2);
+    EXPECT_TRUE (listed.contains (warmVoxFile));
+    EXPECT_EQ (panel->getLocalList().getRows()[0].name, "Warm Vox");
+    EXPECT_EQ (panel->getLocalList().getRows()[1].name, "Warm Vox");
+    EXPECT_EQ (panel->getLocalList().getTable().getNumSelectedRows(), 1);
+    EXPECT_EQ (panel->getLocalList().getTable().getSelectedRow (0), 0);
+}
+
+TEST_F (PresetLists, DeleteAsksAndRemovesExactlyTheFilesItNamed)
+{
+    const juce::StringArray files { writePresetFile (defaultPresetFolder(), warmVox),
+                                    writePresetFile (defaultPresetFolder(), bright),
+                                    writePresetFile (defaultPresetFolder(), dark),
+                                    writePresetFile (defaultPresetFolder(), airy) };
+    openPanel();
+    auto& table = panel->getLocalList().getTable();
+
+    SCOPED_TRACE ("one row selected: the clicked file is named and deleted");
+    table.selectRow (rowOf (files[0]));
+    dialogs.answers = { PresetLocal::deleteItem, 1 };
+    clickLocalRow (rowOf (files[0]), rightClick);
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::question);
+    EXPECT_EQ (dialogs.boxes[1].title, "");
+    EXPECT_EQ (dialogs.boxes[1].message, "OK to delete " + files[0] + "? ");
+    EXPECT_EQ (dialogs.boxes[1].buttons, (juce::StringArray { "Ok", "Cancel" }));
+    EXPECT_FALSE (defaultPresetFolder().getChildFile (files[0]).exists());
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 3);
+
+    SCOPED_TRACE ("several selected: counted, then all of them go, whichever row was clicked");
+    dialogs.boxes.clear();
+    table.deselectAllRows();
+    table.selectRow (rowOf (files[1]), false, false);
+    table.selectRow (rowOf (files[3]), false, false);
+    dialogs.answers = { PresetLocal::deleteItem, 0 };
+    clickLocalRow (rowOf (files[3]), rightClick);
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].message, "OK to delete 2 preset files? ");
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 3) << "Cancel deletes nothing";
+
+    table.deselectAllRows();
+    table.selectRow (rowOf (files[1]), false, false);
+    table.selectRow (rowOf (files[3]), false, false);
+    dialogs.answers = { PresetLocal::deleteItem, 1 };
+    clickLocalRow (rowOf (files[2]), rightClick);
+    EXPECT_EQ (listedFileNames(), juce::StringArray { files[2] });
+    EXPECT_TRUE (defaultPresetFolder().getChildFile (files[2]).existsAsFile());
+
+    SCOPED_TRACE ("the keys a table knows act on no file");
+    table.selectRow (0);
+    for (auto key : { juce::KeyPress::deleteKey, juce::KeyPress::backspaceKey, juce::KeyPress::returnKey })
+        table.keyPressed (juce::KeyPress (key));
+    EXPECT_TRUE (defaultPresetFolder().getChildFile (files[2]).existsAsFile());
+}
+
+TEST_F (PresetLists, F5AloneRefreshesEitherList)
+{
+    plugInDevice();
+    openPanel();
+    const juce::KeyPress f5 (juce::KeyPress::F5Key);
+    const juce::KeyPress shiftF5 (juce::KeyPress::F5Key, juce::ModifierKeys::shiftModifier, 0);
+
+    SCOPED_TRACE ("computer list: the folder is scanned again");
+    const auto fileName = writePresetFile (defaultPresetFolder(), warmVox);
+    auto& localList = panel->getLocalList();
+    EXPECT_FALSE (localList.keyPressed (shiftF5, &localList));
+    EXPECT_EQ (localList.getNumRows(), 0);
+    EXPECT_TRUE (localList.keyPressed (f5, &localList));
+    EXPECT_EQ (listedFileNames(), juce::StringArray { fileName });
+
+    SCOPED_TRACE ("device list: the selected slots' names are read");
+    auto& deviceList = panel->getDeviceList();
+    panel->getStatusLabel().setText ({}, juce::dontSendNotification);
+    EXPECT_FALSE (deviceList.keyPressed (shiftF5, &deviceList));
+    EXPECT_EQ (panel->getStatusLabel().getText(), "");
+    EXPECT_TRUE (deviceList.keyPressed (f5, &deviceList));
+    EXPECT_EQ (panel->getStatusLabel().getText(), "reading done");
+
+    EXPECT_FALSE (panel->keyPressed (f5, panel.get()));
+}
