@@ -2,46 +2,17 @@
 
 #include "app/Dialogs.h"
 #include "librarian/PresetLibrarianManager.h"
-#include "librarian/PresetTableStyle.h"
 
-PresetLocal::PresetLocal (PresetLibrarianManager& ownerPanel) : owner (ownerPanel), table ({}, this)
+PresetLocal::PresetLocal (PresetLibrarianManager& ownerPanel) : PresetListView (ownerPanel, "local preset")
 {
-    PresetTableStyle::setUp (table, "local preset");
-
     auto& header = table.getHeader();
-    header.addColumn ("Name", nameColumn, 120, 120, 200, PresetTableStyle::resizableColumn);
-    header.addColumn ("File", fileColumn, 160, 120, 180, PresetTableStyle::resizableColumn);
-
-    addAndMakeVisible (table);
-    addKeyListener (this);
+    header.addColumn ("Name", nameColumn, 120, 120, 200, resizableColumn);
+    header.addColumn ("File", fileColumn, 160, 120, 180, resizableColumn);
 }
 
-PresetLocal::~PresetLocal()
+juce::String PresetLocal::getCellText (const LocalPresetEntry& row, int columnId) const
 {
-    removeKeyListener (this);
-    rows.clear();
-    rowCount = 0;
-}
-
-int PresetLocal::getNumRows()
-{
-    return rowCount;
-}
-
-void PresetLocal::paintRowBackground (juce::Graphics& g, int rowNumber, int width, int height,
-                                      bool rowIsSelected)
-{
-    PresetTableStyle::paintRowBackground (g, rowNumber, width, height, rowIsSelected);
-}
-
-void PresetLocal::paintCell (juce::Graphics& g, int rowNumber, int columnId, int width, int height, bool)
-{
-    if (! juce::isPositiveAndBelow (rowNumber, rows.size()))
-        return;
-
-    const auto& row = rows.getReference (rowNumber);
-    PresetTableStyle::paintCellText (g, font, columnId == nameColumn ? row.name : row.fileName, width,
-                                     height);
+    return columnId == nameColumn ? row.name : row.fileName;
 }
 
 void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
@@ -74,30 +45,14 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
     }
 }
 
-bool PresetLocal::keyPressed (const juce::KeyPress& key, juce::Component*)
+void PresetLocal::refreshRequested()
 {
-    if (! PresetTableStyle::isRefreshKey (key))
-        return false;
-
     owner.rescanPresetFolder();
-    return true;
-}
-
-void PresetLocal::resized()
-{
-    table.setBounds (getLocalBounds().reduced (PresetTableStyle::tableInset));
 }
 
 void PresetLocal::addLocalPreset (const juce::String& name, const juce::String& fileName)
 {
     rows.add ({ name, fileName });
     ++rowCount;
-    table.updateContent();
-}
-
-void PresetLocal::clearRows()
-{
-    rowCount = 0;
-    rows.clear();
     table.updateContent();
 }

@@ -1,51 +1,23 @@
 #include "librarian/PresetTonarel.h"
 
 #include "librarian/PresetLibrarianManager.h"
-#include "librarian/PresetTableStyle.h"
 
 namespace
 {
     constexpr int firstSlot = 1, lastSlot = 99;
 }
 
-PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel) : owner (ownerPanel), table ({}, this)
+PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel)
+    : PresetListView (ownerPanel, "tonarel preset")
 {
-    PresetTableStyle::setUp (table, "tonarel preset");
-
     auto& header = table.getHeader();
-    header.addColumn ("Preset Number", numberColumn, 100, 100, 100, PresetTableStyle::fixedColumn);
-    header.addColumn ("Name", nameColumn, 160, 160, 240, PresetTableStyle::resizableColumn);
-
-    addAndMakeVisible (table);
-    addKeyListener (this);
+    header.addColumn ("Preset Number", numberColumn, 100, 100, 100, fixedColumn);
+    header.addColumn ("Name", nameColumn, 160, 160, 240, resizableColumn);
 }
 
-PresetTonarel::~PresetTonarel()
+juce::String PresetTonarel::getCellText (const DevicePresetEntry& row, int columnId) const
 {
-    removeKeyListener (this);
-    rows.clear();
-    rowCount = 0;
-}
-
-int PresetTonarel::getNumRows()
-{
-    return rowCount;
-}
-
-void PresetTonarel::paintRowBackground (juce::Graphics& g, int rowNumber, int width, int height,
-                                        bool rowIsSelected)
-{
-    PresetTableStyle::paintRowBackground (g, rowNumber, width, height, rowIsSelected);
-}
-
-void PresetTonarel::paintCell (juce::Graphics& g, int rowNumber, int columnId, int width, int height, bool)
-{
-    if (! juce::isPositiveAndBelow (rowNumber, rows.size()))
-        return;
-
-    const auto& row = rows.getReference (rowNumber);
-    const auto text = columnId == numberColumn ? juce::String (row.number) : row.name;
-    PresetTableStyle::paintCellText (g, font, text, width, height);
+    return columnId == numberColumn ? juce::String (row.number) : row.name;
 }
 
 void PresetTonarel::cellClicked (int, int, const juce::MouseEvent&)
@@ -53,18 +25,9 @@ void PresetTonarel::cellClicked (int, int, const juce::MouseEvent&)
     owner.updateButtonStates();
 }
 
-bool PresetTonarel::keyPressed (const juce::KeyPress& key, juce::Component*)
+void PresetTonarel::refreshRequested()
 {
-    if (! PresetTableStyle::isRefreshKey (key))
-        return false;
-
     owner.readSelectedDeviceNames();
-    return true;
-}
-
-void PresetTonarel::resized()
-{
-    table.setBounds (getLocalBounds().reduced (PresetTableStyle::tableInset));
 }
 
 void PresetTonarel::mergeDevicePresets()
@@ -80,13 +43,6 @@ void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& nam
 {
     mergeEntry ({ number, name, version });
     sortAndUpdate();
-}
-
-void PresetTonarel::clearRows()
-{
-    rowCount = 0;
-    rows.clear();
-    table.updateContent();
 }
 
 bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const
