@@ -32,18 +32,23 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
 bool PresetLibrarianManager::runJob (TransferKind jobKind)
 {
     kind = jobKind;
-    return runThread (juce::Thread::Priority::normal);
+    const auto completed = runThread (juce::Thread::Priority::normal);
+    kind = TransferKind::none;
+    return completed;
+}
+
+void PresetLibrarianManager::runNameReadingJob (TransferKind jobKind)
+{
+    const auto completed = runJob (jobKind);
+    const juce::String word = ! completed ? "canceled" : lastResult < 0 ? "failed" : "done";
+    statusLabel->setText ("reading " + word, juce::dontSendNotification);
 }
 
 void PresetLibrarianManager::readListedNames()
 {
     setProgress (0.0);
     devicePresets.clear();
-
-    const auto completed = runJob (TransferKind::ReadListedNames);
-    const juce::String word = ! completed ? "canceled" : lastResult < 0 ? "failed" : "done";
-    kind = TransferKind::none;
-    statusLabel->setText ("reading " + word, juce::dontSendNotification);
+    runNameReadingJob (TransferKind::ReadListedNames);
 
     numbers.clear();
     deviceList->mergeDevicePresets();
@@ -81,27 +86,22 @@ void PresetLibrarianManager::setProgressWindowButtonsVisible (bool visible)
 
 void PresetLibrarianManager::updateButtonStates()
 {
+    const auto reachable = presetManager->isDeviceReachable();
     auto& deviceTable = deviceList->getTable();
+    const auto deviceRowsSelected = deviceTable.getNumSelectedRows();
+    const auto localRowsSelected = localList->getTable().getNumSelectedRows();
 
-    if (presetManager != nullptr && presetManager->isDeviceReachable())
-    {
-        const auto deviceRowsSelected = deviceTable.getNumSelectedRows();
-        const auto localRowsSelected = localList->getTable().getNumSelectedRows();
+    // "Save >" stops short of all 99 slots: that job is "Save All >>".
+    saveButton->setEnabled (reachable && deviceRowsSelected >= 1 && deviceRowsSelected < numDeviceSlots);
+    saveAllButton->setEnabled (reachable);
+    loadButton->setEnabled (reachable && localRowsSelected > 0 && deviceRowsSelected > 0);
+    loadAllButton->setEnabled (reachable && ! localList->getRows().isEmpty());
 
-        saveButton->setEnabled (deviceRowsSelected >= 1 && deviceRowsSelected <= numDeviceSlots - 1);
-        saveAllButton->setEnabled (true);
-        loadButton->setEnabled (localRowsSelected > 0 && deviceRowsSelected > 0);
-        loadAllButton->setEnabled (! localList->getRows().isEmpty());
+    // Without the device its slots are unknown: the list is emptied rather than left stale.
+    if (reachable)
         deviceTable.updateContent();
-        deviceList->setEnabled (true);
-    }
     else
-    {
-        saveButton->setEnabled (false);
-        saveAllButton->setEnabled (false);
-        loadButton->setEnabled (false);
-        loadAllButton->setEnabled (false);
         deviceList->clearRows();
-        deviceList->setEnabled (false);
-    }
+
+    deviceList->setEnabled (reachable);
 }

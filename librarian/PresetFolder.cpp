@@ -44,10 +44,9 @@ void PresetLibrarianManager::filenameComponentChanged (juce::FilenameComponent*)
 
 void PresetLibrarianManager::rescanPresetFolder()
 {
-    // The chooser's first notification can arrive inside a modal loop of the constructor,
-    // before the preset manager exists.
-    if (presetManager == nullptr)
-        return;
+    // The chooser's first notification can arrive inside a modal loop of the constructor, but
+    // only of those that come after the preset manager was made.
+    jassert (presetManager != nullptr);
 
     const auto folder = folderChooser->getCurrentFile();
     presetManager->presetFolder = folder.getFullPathName();

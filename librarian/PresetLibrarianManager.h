@@ -146,6 +146,9 @@ private:
     /** Runs the worker behind the progress window; false when the user cancelled. */
     bool runJob (TransferKind jobKind);
 
+    /** Runs a job that reads slot names and puts its outcome in the status label. */
+    void runNameReadingJob (TransferKind jobKind);
+
     //==============================================================================
     AppServices& services;
     const LibrarianConfiguration configuration;

@@ -56,10 +56,7 @@ void PresetLibrarianManager::readSelectedDeviceNames()
     setProgress (0.0);
     statusLabel->setText ("reading", juce::dontSendNotification);
 
-    const auto completed = runJob (TransferKind::ReadSelectedNames);
-    const juce::String word = ! completed ? "canceled" : lastResult < 0 ? "failed" : "done";
-    kind = TransferKind::none;
-    statusLabel->setText ("reading " + word, juce::dontSendNotification);
+    runNameReadingJob (TransferKind::ReadSelectedNames);
 
     if (lastResult < 0)
     {
