@@ -260,6 +260,7 @@ public:
     {
         const std::lock_guard<std::mutex> guard (lock);
         faults = newFaults;
+        faultyExchangesStarted = 0;
     }
 
     std::vector<TranscriptEntry> getTranscript() const
@@ -411,7 +412,7 @@ private:
         {
             case SysexType::requestPreset:
             {
-                repliesSent = 0;
+                beginExchange();
                 const auto number = decode14 (data + kPresetNumberOffset);
 
                 if (number < kFirstPresetNumber || number > kLastPresetNumber)
@@ -428,7 +429,7 @@ private:
             }
 
             case SysexType::requestPresetVersion:
-                repliesSent = 0;
+                beginExchange();
                 exchange = Exchange::awaitingPresetStart;
                 return reply (makePresetVersionData (0, (uint8_t) presetVersion));
 
@@ -517,6 +518,14 @@ private:
     /** A frame the device cannot take in the current exchange ends it with ERR; outside an
         exchange there is nothing to refuse, and the device stays quiet.
     */
+    void beginExchange()
+    {
+        repliesSent = 0;
+
+        if (faults.faultyExchanges > 0 && faultyExchangesStarted++ >= faults.faultyExchanges)
+            faults = {};
+    }
+
     bool refuse()
     {
         if (exchange == Exchange::none)
@@ -612,6 +621,7 @@ private:
     size_t parametersSent = 0;
     bool presetEndSent = false;
     int repliesSent = 0;
+    int faultyExchangesStarted = 0;
 
     std::thread deviceThread, deliveryThread;
 };

@@ -118,6 +118,7 @@ public:
         int badHeaderAtReply = 0;   // reply n has a wrong header byte: not a device frame
         bool realtimeBetweenReplies = false; // MIDI clock and active sensing before every reply
         int unplugAtReply = 0;               // the device is unplugged instead of sending reply n (once)
+        int faultyExchanges = 0; // the faults meet this many exchanges, then all clear; 0: no limit
     };
 
     void setFaults (const Faults& faults);

@@ -13,12 +13,12 @@ namespace
     /** After the first parameter, a send goes on in bursts of this many unacknowledged frames. */
     constexpr int kParametersPerBurst = 5;
 
-    /** Budget of one exchange in the watch thread's counts (see run). */
-    constexpr int kExchangeBudget = 12000;
-
     /** How long an early reply waits in the callback for its exchange to be set up. */
     constexpr int kEarlyReplyWaitMs = 50;
     constexpr int kEarlyReplyWaits = 10;
+
+    // The watch thread wakes at once when stopped; this only bounds a thread that does not.
+    constexpr int kEndExchangeTimeOutMs = 1000;
 
     constexpr int kJobNone = 0;
     constexpr int kJobRead = 1;
@@ -209,6 +209,35 @@ int PresetManager::takeResult (std::atomic<int>& state)
     activeJob = kJobNone;
     const auto outcome = state.exchange (kStateIdle);
     return outcome < 0 ? outcome : 1;
+}
+
+void PresetManager::endExchange()
+{
+    const auto job = activeJob.load();
+
+    if (job != kJobRead && job != kJobSend)
+        return;
+
+    auto& state = job == kJobRead ? receiveState : sendState;
+    auto current = state.load();
+
+    // Callbacks that start from here on find the exchange over and leave the records alone;
+    // one already at work is waited for by the watch thread before it stops.
+    while (current > 0 && ! state.compare_exchange_weak (current, kStateError))
+    {
+    }
+
+    if (current <= 0)
+        return;
+
+    // The device keeps its half of the exchange open until it is told otherwise.
+    sendErr();
+    stopThread (kEndExchangeTimeOutMs);
+
+    // A header that arrived is whole and stays: it tells the device's preset version, which the
+    // next send is checked against. The parameters are only part of a preset.
+    if (job == kJobRead)
+        received.parameters.clear();
 }
 
 //==============================================================================
@@ -493,7 +522,7 @@ void PresetManager::run()
 
             // The budget covers the whole exchange, not one reply: elapsed starts at 0 only
             // when the exchange does.
-            if ((elapsed += countStep) >= kExchangeBudget && moveState (state, current, kStateTimeout))
+            if ((elapsed += countStep) >= exchangeBudget.load() && moveState (state, current, kStateTimeout))
                 break;
         }
     }

@@ -70,6 +70,19 @@ public:
     int takeReceiveResult();
     int takeSendResult();
 
+    /** Abandons the running exchange as a failure (the user cancelled): the state becomes -2 at
+        once, the device is told ERR, the watch thread is stopped and waited for, and a read's
+        parameters are dropped (its header stays), so half a preset is never taken for a whole
+        one. The next take-result call then returns -2. An exchange that has already ended keeps
+        its outcome. Returns within the watch thread's shortest wait.
+    */
+    void endExchange();
+
+    /** The time allowed for one exchange, in the watch thread's counts: 12000 by default, which
+        gives a name read 12 s and a full transfer 30 s. Tests of a silent device shorten it.
+    */
+    void setExchangeBudget (int counts) noexcept { exchangeBudget = counts; }
+
     /** Fraction of the running exchange done, 0 to 1 (a preset of more than the usual 175
         parameters takes a read past 1).
     */
@@ -129,6 +142,8 @@ public:
     void run() override;
 
 private:
+    static constexpr int defaultExchangeBudget = 12000;
+
     bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
     int takeResult (std::atomic<int>& state);
     void applyReadTable (const juce::uint8* data, int size);
@@ -147,6 +162,7 @@ private:
     std::atomic<juce::uint32> parametersSent { 0 };
     std::atomic<int> activeJob { 0 };
     std::atomic<int> elapsed { 0 };
+    std::atomic<int> exchangeBudget { defaultExchangeBudget };
     std::atomic<bool> nameOnly { false };
     std::atomic<juce::uint32> acksReceived { 0 };
 
