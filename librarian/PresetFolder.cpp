@@ -11,9 +11,13 @@ namespace
 {
     constexpr auto presetFileExtension = ".tnl";
 
-    /** The folder's preset files, in the order the directory listing gives them. The extension
-        is matched without regard to case on every system, which JUCE's wildcards do not do
-        where file names are case-sensitive.
+    /** The folder's preset files in the order of their names, without regard to case. The
+        extension is matched without regard to case on every system, which JUCE's wildcards do
+        not do where file names are case-sensitive.
+
+        The order matters: "<< Load All" sends the k-th file into the k-th slot, and a saved
+        set's names begin with their slot numbers, so this order puts every preset of a saved
+        set back where it came from. Many file systems list a directory in no useful order.
     */
     juce::StringArray listPresetFileNames (const juce::File& folder)
     {
@@ -27,6 +31,7 @@ namespace
                 names.add (name);
         }
 
+        names.sort (true);
         return names;
     }
 }
