@@ -133,12 +133,11 @@ void ContentComp::showPage (std::unique_ptr<juce::Component> page)
 
 void ContentComp::openHelpFile()
 {
-    const auto helpFile = juce::File::getSpecialLocation (juce::File::currentApplicationFile)
-                              .getParentDirectory()
-                              .getChildFile (helpFileName);
+    const auto helpFile = services.applicationFolder.getChildFile (helpFileName);
 
-    if (helpFile.existsAsFile())
-        helpFile.startAsProcess();
-    else
-        services.dialogs.showMessage (Dialogs::Icon::warning, "Error", "Cannot open help file!", "Ok");
+    // A file that is there but will not open is as useless to the user as a missing one.
+    if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))
+        return;
+
+    services.dialogs.showMessage (Dialogs::Icon::warning, "Error", "Cannot open help file!", "Ok");
 }

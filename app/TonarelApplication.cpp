@@ -3,7 +3,12 @@
 #include "app/AppInfo.h"
 #include "app/TonarelWindow.h"
 
-TonarelApplication::TonarelApplication() = default;
+TonarelApplication::TonarelApplication()
+    : realMidiPorts (std::make_unique<JuceMidiPorts>()), midiPorts (*realMidiPorts)
+{
+}
+
+TonarelApplication::TonarelApplication (MidiPorts& otherMidiPorts) : midiPorts (otherMidiPorts) {}
 
 TonarelApplication::~TonarelApplication() = default;
 
@@ -35,3 +40,14 @@ bool TonarelApplication::moreThanOneInstanceAllowed()
 }
 
 void TonarelApplication::anotherInstanceStarted (const juce::String&) {}
+
+void TonarelApplication::quitFromDetection (bool force)
+{
+    // A forced quit cannot be refused; otherwise the request goes the way a quit from the
+    // desktop goes, through systemRequestedQuit. Either way the program ends once the event
+    // loop takes the request, after whatever is being built now has been finished.
+    if (force)
+        quit();
+    else if (auto* application = getInstance())
+        application->systemRequestedQuit();
+}

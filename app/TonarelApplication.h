@@ -14,6 +14,7 @@ class TonarelWindow;
 class TonarelApplication : public juce::JUCEApplication
 {
 public:
+    /** The application on the computer's real MIDI service. */
     TonarelApplication();
     ~TonarelApplication() override;
 
@@ -25,11 +26,26 @@ public:
     bool moreThanOneInstanceAllowed() override;
     void anotherInstanceStarted (const juce::String& commandLine) override;
 
+protected:
+    /** The application on another MIDI service (the demo's simulated device). The service must
+        be constructed before this object and outlive it.
+    */
+    explicit TonarelApplication (MidiPorts& otherMidiPorts);
+
 private:
+    std::unique_ptr<JuceMidiPorts> realMidiPorts; // only when no other service was handed in
     AlertDialogs dialogs;
-    JuceMidiPorts midiPorts;
-    AppServices services { dialogs, midiPorts,
-                           juce::File::getSpecialLocation (juce::File::userDocumentsDirectory) };
+    MidiPorts& midiPorts;
+    AppServices services {
+        dialogs,
+        midiPorts,
+        juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
+        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory(),
+        [] (const juce::File& document) { return document.startAsProcess(); },
+        [] (bool force) { quitFromDetection (force); }
+    };
+
+    static void quitFromDetection (bool force);
     std::unique_ptr<TonarelWindow> mainWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)

@@ -11,13 +11,36 @@ namespace
 {
     constexpr int monitorPeriodAfterCommandMs = 2000;
     constexpr int numDeviceSlots = 99;
+    constexpr int progressPeriodMs = 50;
+    constexpr auto helpFileName = "PresetLibrarianHelp.htm";
 }
 
 void PresetLibrarianManager::buttonClicked (juce::Button* button)
 {
     stopTimer (monitorTimerId);
 
-    if (button == refreshButton.get())
+    if (button == saveButton.get())
+    {
+        saveSelectedPresets();
+    }
+    else if (button == saveAllButton.get())
+    {
+        selectAllRows (deviceList->getTable());
+        saveSelectedPresets();
+    }
+    else if (button == loadButton.get())
+    {
+        loadSelectedPresets();
+    }
+    else if (button == loadAllButton.get())
+    {
+        loadAllPresets();
+    }
+    else if (button == helpButton.get())
+    {
+        openHelp();
+    }
+    else if (button == refreshButton.get())
     {
         if (connected)
             refresh (true);
@@ -29,12 +52,146 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     updateButtonStates();
 }
 
+void PresetLibrarianManager::saveSelectedPresets()
+{
+    setJobProgress (0.0);
+    statusLabel->setText ("reading and saving", juce::dontSendNotification);
+
+    const auto word = reportOutcome (runJob (TransferKind::ReadAndSave));
+    statusLabel->setText ("reading and saving " + word, juce::dontSendNotification);
+
+    setJobProgress (1.0);
+    showJobProgress();
+    deviceList->getTable().deselectAllRows();
+    rescanPresetFolder();
+}
+
+void PresetLibrarianManager::loadSelectedPresets()
+{
+    const auto slotCount = deviceList->getTable().getNumSelectedRows();
+    const auto fileCount = localList->getTable().getNumSelectedRows();
+
+    if (slotCount != fileCount)
+    {
+        const auto count = juce::jmin (slotCount, fileCount);
+        const auto question = "The number of selected presets in the Tonarel does not match the number of "
+                              "selected presets in the computer. Only " +
+                              juce::String (count) + (count < 2 ? " preset" : " presets") +
+                              " will be loaded.\n\nProceed?";
+
+        if (count != 0 && ! services.dialogs.confirm (Dialogs::Icon::question, {}, question))
+            return;
+    }
+
+    sendSelectedPresets();
+}
+
+void PresetLibrarianManager::loadAllPresets()
+{
+    if (! services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to overwrite ALL presets?"))
+        return;
+
+    selectAllRows (deviceList->getTable());
+    selectAllRows (localList->getTable());
+    sendSelectedPresets();
+}
+
+void PresetLibrarianManager::sendSelectedPresets()
+{
+    setJobProgress (0.0);
+    statusLabel->setText ("sending", juce::dontSendNotification);
+
+    const auto completed = runJob (TransferKind::Send);
+    const auto word = reportOutcome (completed);
+
+    statusLabel->setText ("sending " + word, juce::dontSendNotification);
+    deviceList->getTable().deselectAllRows();
+    setJobProgress (1.0);
+    showJobProgress();
+
+    // The slots written are read back, so the list shows what the device now holds.
+    if (completed)
+        readListedNames();
+}
+
+void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
+{
+    const auto rows = juce::jmin (numDeviceSlots, table.getModel()->getNumRows());
+
+    if (rows > 0)
+        table.selectRangeOfRows (0, rows - 1, true);
+}
+
+juce::String PresetLibrarianManager::reportOutcome (bool completed)
+{
+    juce::String word;
+
+    if (! completed)
+        word = "Canceled";
+    else if (lastResult >= 0)
+        word = "done";
+    else if (lastResult == TransferResult::checksumFailed)
+        word = "Checksum failed";
+    else if (lastResult == TransferResult::deviceError)
+        word = "Error";
+    else if (lastResult == TransferResult::timeout)
+        word = "Timeout";
+    else if (lastResult == TransferResult::saveFailed)
+        word = "Save failed";
+
+    if (word != "done")
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, word, "Ok");
+
+    return word;
+}
+
+void PresetLibrarianManager::openHelp()
+{
+    const auto helpFile = services.applicationFolder.getChildFile (helpFileName);
+
+    if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))
+        return;
+
+    services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
+                                  "Cannot open " + helpFile.getFileName() + ".", "Ok");
+}
+
 bool PresetLibrarianManager::runJob (TransferKind jobKind)
 {
+    // The worker takes the selections as they are now: the lists themselves belong to the
+    // message thread. Device row r stands for slot r + 1.
+    selection = {};
+    const auto& deviceTable = deviceList->getTable();
+    const auto& localTable = localList->getTable();
+
+    for (int i = 0; i < deviceTable.getNumSelectedRows(); ++i)
+    {
+        const auto row = deviceTable.getSelectedRow (i);
+        DevicePresetEntry slot { row + 1, {}, 0 };
+        juce::int32 shownNumber = 0;
+        deviceList->getDevicePreset (row, shownNumber, slot.name);
+        selection.slots.add (slot);
+    }
+
+    for (int i = 0; i < localTable.getNumSelectedRows(); ++i)
+        selection.fileNames.add (localList->getRows()[localTable.getSelectedRow (i)].fileName);
+
     kind = jobKind;
+    showJobProgress();
+    startTimer (progressTimerId, progressPeriodMs);
+
     const auto completed = runThread (juce::Thread::Priority::normal);
+
+    stopTimer (progressTimerId);
+    showJobProgress();
     kind = TransferKind::none;
     return completed;
+}
+
+void PresetLibrarianManager::showJobProgress()
+{
+    progress = jobProgress.load();
+    ThreadWithProgressWindow::setProgress (progress);
 }
 
 void PresetLibrarianManager::runNameReadingJob (TransferKind jobKind)
@@ -46,7 +203,7 @@ void PresetLibrarianManager::runNameReadingJob (TransferKind jobKind)
 
 void PresetLibrarianManager::readListedNames()
 {
-    setProgress (0.0);
+    setJobProgress (0.0);
     devicePresets.clear();
     runNameReadingJob (TransferKind::ReadListedNames);
 

@@ -17,8 +17,6 @@ namespace
     constexpr int pauseBeforeFirstReadMs = 500;
 
     const juce::Colour labelBackground { 0xffffffff };
-    const juce::Colour connectedText { 0xff000000 };
-    const juce::Colour disconnectedText { 0xffff0000 };
     constexpr float deviceLabelFontHeight = 16.0f;
 
     constexpr int captionY = 75, captionHeight = 44, captionWidth = 288, capWidth = 7;
@@ -79,7 +77,6 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
     addAndMakeVisible (*deviceLabel);
     deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
-    deviceLabel->setColour (juce::Label::textColourId, connectedText);
     deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
 
     presetManager = std::make_unique<PresetManager> (services.midiPorts);
@@ -90,16 +87,12 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     numbers.clear();
     deviceVersion = 0;
 
+    showDeviceConnected (connected);
+
     if (connected)
     {
-        deviceLabel->setText ("Tonarel", juce::dontSendNotification);
         juce::Thread::sleep (pauseBeforeFirstReadMs);
         refresh (true);
-    }
-    else
-    {
-        deviceLabel->setColour (juce::Label::textColourId, disconnectedText);
-        deviceLabel->setText ("Unable to detect Tonarel!", juce::dontSendNotification);
     }
 
     lastResult = 0;

@@ -3,13 +3,13 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "app/AppServices.h"
+#include "app/Dialogs.h"
 #include "librarian/LibrarianConfiguration.h"
 #include "librarian/PresetListEntries.h"
 #include "librarian/TransferJob.h"
 
 #include <atomic>
 
-class Dialogs;
 class PresetLocal;
 class PresetManager;
 class PresetTonarel;
@@ -28,8 +28,10 @@ class PresetTonarel;
     (TransferWorker.cpp) and the connection monitor (ConnectionMonitor.cpp).
 
     Threads: everything runs on the message thread except run(), the transfer worker, which
-    writes progress, lastResult, devicePresets and deviceVersion while the progress window is
-    up. devicePresets is read on the message thread only once the job has ended.
+    writes lastResult, numbers, devicePresets and deviceVersion while the progress window is up;
+    the message thread reads them only once the job has ended. The worker reports its progress
+    through an atomic that timer 1 carries into the progress bars on the message thread, and
+    asks its questions through the dialogs on the message thread, waiting for the answer.
 
     Created by the content component's "Preset Librarian" command, which owns it.
 */
@@ -60,6 +62,7 @@ public:
     void timerCallback (int timerID) override;
 
     // Both the window's own timer base and the monitor's have these names.
+    using juce::MultiTimer::getTimerInterval;
     using juce::MultiTimer::isTimerRunning;
     using juce::MultiTimer::startTimer;
     using juce::MultiTimer::stopTimer;
@@ -126,6 +129,17 @@ public:
     /** The monitor's timer. */
     static constexpr int monitorTimerId = 0;
 
+    /** The timer that shows a running job's progress. */
+    static constexpr int progressTimerId = 1;
+
+    /** Called on the worker thread with each status line a job shows, so that a test can
+        follow a job through its retries. Set it only while no job runs.
+    */
+    std::function<void (const juce::String&)> onStatusMessage;
+
+    /** Sets the progress of the job, 0 to 1; from any thread. */
+    void setJobProgress (double fraction) noexcept { jobProgress = fraction; }
+
 private:
     //==============================================================================
     std::unique_ptr<juce::TextButton> createButton (const juce::String& text, const juce::String& tooltip,
@@ -143,11 +157,58 @@ private:
     /** The connection check made on every repaint; true when it found the device lost. */
     bool checkConnectionOnRepaint();
 
+    /** One tick of the connection monitor. */
+    void checkConnection();
+    void showDeviceConnected (bool isConnected);
+    void quitApplication (bool force);
+
+    //==============================================================================
+    // The commands.
+
     /** Runs the worker behind the progress window; false when the user cancelled. */
     bool runJob (TransferKind jobKind);
 
     /** Runs a job that reads slot names and puts its outcome in the status label. */
     void runNameReadingJob (TransferKind jobKind);
+
+    /** Carries the job's progress into the progress window and the panel's bar. */
+    void showJobProgress();
+
+    void saveSelectedPresets();
+    void loadSelectedPresets();
+    void loadAllPresets();
+    void sendSelectedPresets();
+    void openHelp();
+    void selectAllRows (juce::TableListBox& table);
+
+    /** The outcome word of a transfer job, and its notice when it is not a success. */
+    juce::String reportOutcome (bool completed);
+
+    //==============================================================================
+    // The transfer worker, on its own thread.
+
+    void saveDevicePresets();
+    void sendPresetFiles();
+    void readNames (const juce::Array<int>& slotNumbers);
+
+    /** Shows a status line in the progress window. */
+    void showStatus (const juce::String& text);
+
+    /** Starts a job: progress 0, the device's pause, progress 0 again. */
+    void beginJob();
+
+    /** The check at the top of every preset: true when the job has to end. */
+    bool jobMustEnd();
+
+    /** Waits for the running exchange to end and puts its outcome in lastResult. */
+    void pollExchange (bool sending, bool quick);
+
+    /** The retry rule: true when the same preset is to be tried again. */
+    bool shouldRetry (int& retries);
+
+    /** Shows a question on the message thread and waits for the answer. */
+    int askFromWorker (Dialogs::Icon icon, const juce::String& title, const juce::String& message,
+                       std::vector<Dialogs::Choice> buttons, bool offerApplyToAll);
 
     //==============================================================================
     AppServices& services;
@@ -168,6 +229,8 @@ private:
     std::unique_ptr<PresetManager> presetManager;
 
     double progress = 0.0;
+    std::atomic<double> jobProgress { 0.0 };
+    TransferSelection selection;
     TransferKind kind = TransferKind::none;
     int lastResult = 0;
     bool connected = false;

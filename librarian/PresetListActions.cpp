@@ -53,7 +53,7 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
 
 void PresetLibrarianManager::readSelectedDeviceNames()
 {
-    setProgress (0.0);
+    setJobProgress (0.0);
     statusLabel->setText ("reading", juce::dontSendNotification);
 
     runNameReadingJob (TransferKind::ReadSelectedNames);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "librarian/PresetListEntries.h"
+
 /** The kind of job the transfer worker runs behind the progress window; none while idle. */
 enum class TransferKind
 {
@@ -21,3 +23,17 @@ namespace TransferResult
     constexpr int timeout = -3;
     constexpr int saveFailed = -10;
 }
+
+/** What a job works on, taken from the two lists on the message thread as the job starts, so
+    that the worker never reads a list the message thread may be changing.
+*/
+struct TransferSelection
+{
+    /** The selected device rows in ascending order: the slot each stands for (row + 1) and the
+        name the row shows.
+    */
+    juce::Array<DevicePresetEntry> slots;
+
+    /** The file names of the selected computer rows, in ascending row order. */
+    juce::StringArray fileNames;
+};

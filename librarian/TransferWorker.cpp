@@ -1,9 +1,377 @@
-// The transfer worker: the body of the panel's progress-window thread.
+// The transfer worker: the body of the panel's progress-window thread. It handles a job preset by
+// preset through the preset manager, one exchange at a time.
 
 #include "librarian/PresetLibrarianManager.h"
 
+#include "device/PresetManager.h"
+
+namespace
+{
+    // The device wants a moment between the window coming up and the first request.
+    constexpr int pauseBeforeJobMs = 200;
+
+    // Leaves the last status on screen long enough to be read before the window closes.
+    constexpr int pauseAfterTransferMs = 1000;
+
+    // Name reads are short: polled quickly throughout. Full transfers are polled slowly while
+    // young and quickly once nearly done, so the worker is idle through a long transfer yet
+    // notices its end at once.
+    constexpr int quickPollMs = 20;
+    constexpr int slowPollMs = 200;
+    constexpr double nearlyDone = 0.9;
+
+    // A failed preset is tried again up to three times, four attempts in all.
+    constexpr int maxRetries = 3;
+
+    constexpr int allSlots = 99;
+
+    // While the worker waits for an answer, it looks this often whether the job was abandoned.
+    constexpr int answerCheckMs = 50;
+
+    // The watch thread wakes at once when stopped; this only bounds one that does not.
+    constexpr int watchThreadStopMs = 1000;
+
+    enum SlotAnswer
+    {
+        skipSlot = 0,
+        overwriteSlot = 1
+    };
+
+    juce::String statusLine (const juce::String& prefix, int slot, int retries)
+    {
+        return prefix + juce::String (slot) + (retries > 0 ? "-" + juce::String (retries) : juce::String());
+    }
+
+    PresetWriteMode writeModeFor (int answer)
+    {
+        switch (answer)
+        {
+            case 1: return PresetWriteMode::Overwrite;
+            case 2: return PresetWriteMode::Skip;
+            default: return PresetWriteMode::CreateCopy;
+        }
+    }
+} // namespace
+
 void PresetLibrarianManager::run()
 {
-    // No job kind is carried out yet: every job ends at once, touching no preset, and the
-    // lists are merged from what devicePresets holds.
+    if (! presetManager->isDeviceReachable())
+    {
+        // No preset is touched; the command still needs an outcome, and it is not success.
+        lastResult = TransferResult::deviceError;
+        signalThreadShouldExit();
+        return;
+    }
+
+    switch (kind)
+    {
+        case TransferKind::ReadAndSave: saveDevicePresets(); break;
+        case TransferKind::Send: sendPresetFiles(); break;
+
+        case TransferKind::ReadSelectedNames:
+        {
+            juce::Array<int> slotNumbers;
+
+            for (const auto& slot : selection.slots)
+                slotNumbers.add (slot.number);
+
+            readNames (slotNumbers);
+            break;
+        }
+
+        case TransferKind::ReadListedNames: readNames (numbers); break;
+        case TransferKind::none: break;
+    }
+}
+
+//==============================================================================
+void PresetLibrarianManager::beginJob()
+{
+    setJobProgress (0.0);
+    wait (pauseBeforeJobMs);
+    setJobProgress (0.0);
+}
+
+void PresetLibrarianManager::showStatus (const juce::String& text)
+{
+    setStatusMessage (text);
+
+    if (onStatusMessage != nullptr)
+        onStatusMessage (text);
+}
+
+bool PresetLibrarianManager::jobMustEnd()
+{
+    if (! threadShouldExit())
+        return false;
+
+    presetManager->stopThread (watchThreadStopMs);
+    return true;
+}
+
+void PresetLibrarianManager::pollExchange (bool sending, bool quick)
+{
+    auto& manager = *presetManager;
+
+    for (;;)
+    {
+        lastResult = sending ? manager.takeSendResult() : manager.takeReceiveResult();
+
+        if (lastResult != 0)
+            return;
+
+        // Cancel is not left to wait for the device: the progress window allows the worker only
+        // so long to stop, and a half-read preset must never be taken for a whole one.
+        if (threadShouldExit())
+            manager.endExchange();
+        else
+            wait (quick || manager.getProgress() > nearlyDone ? quickPollMs : slowPollMs);
+    }
+}
+
+bool PresetLibrarianManager::shouldRetry (int& retries)
+{
+    const auto failed = lastResult == TransferResult::checksumFailed ||
+                        lastResult == TransferResult::deviceError || lastResult == TransferResult::timeout;
+
+    if (failed && retries < maxRetries && ! threadShouldExit())
+    {
+        ++retries;
+        return true;
+    }
+
+    if (lastResult < 0)
+        signalThreadShouldExit();
+
+    retries = 0;
+    return false;
+}
+
+int PresetLibrarianManager::askFromWorker (Dialogs::Icon icon, const juce::String& title,
+                                           const juce::String& message, std::vector<Dialogs::Choice> buttons,
+                                           bool offerApplyToAll)
+{
+    // Shared with the call on the message thread, which may outlive this wait if the job is
+    // abandoned while the box is up.
+    struct PendingAnswer
+    {
+        juce::WaitableEvent answered;
+        std::atomic<int> value { 0 };
+    };
+
+    auto pending = std::make_shared<PendingAnswer>();
+    pending->value = buttons.back().value; // what Escape would answer
+
+    juce::MessageManager::callAsync (
+        [pending, &dialogs = services.dialogs, icon, title, message, buttons, offerApplyToAll]
+        {
+            pending->value = dialogs.ask (icon, title, message, buttons, offerApplyToAll);
+            pending->answered.signal();
+        });
+
+    while (! pending->answered.wait (answerCheckMs))
+        if (threadShouldExit())
+            break;
+
+    return pending->value;
+}
+
+//==============================================================================
+void PresetLibrarianManager::saveDevicePresets()
+{
+    auto& manager = *presetManager;
+    const auto& slots = selection.slots;
+    const auto count = slots.size();
+
+    beginJob();
+    showStatus ("Reading preset ");
+
+    auto applyToAll = false;
+    auto rememberedMode = PresetWriteMode::Overwrite;
+    auto retries = 0;
+
+    for (int i = 0; i < count;)
+    {
+        if (jobMustEnd())
+            return;
+
+        const auto slot = slots.getReference (i).number;
+        showStatus (statusLine ("Reading preset ", slot, retries));
+
+        if (manager.requestPreset ((juce::int16) slot, false))
+        {
+            pollExchange (false, false);
+        }
+        else
+        {
+            lastResult = TransferResult::deviceError;
+            signalThreadShouldExit();
+        }
+
+        // Only a preset that was read whole is offered for writing: asking about a file that
+        // will not be written would only mislead.
+        if (lastResult >= 0 && ! threadShouldExit())
+        {
+            juce::String fileName;
+            auto mode = PresetWriteMode::Overwrite;
+
+            if (manager.presetFileExists (fileName))
+            {
+                if (applyToAll)
+                {
+                    mode = rememberedMode;
+                }
+                else
+                {
+                    auto answer = askFromWorker (Dialogs::Icon::question, {}, fileName + " already exists.",
+                                                 { { "Overwrite", 1 }, { "Skip", 2 }, { "Create Copy", 0 } },
+                                                 count >= 2);
+
+                    if (answer >= Dialogs::applyToAllBonus)
+                    {
+                        applyToAll = true;
+                        answer -= Dialogs::applyToAllBonus;
+                    }
+
+                    mode = rememberedMode = writeModeFor (answer);
+                }
+            }
+
+            if (! threadShouldExit() && ! manager.writePresetFile (mode))
+                lastResult = TransferResult::saveFailed;
+        }
+
+        if (shouldRetry (retries))
+            continue;
+
+        ++i;
+        setJobProgress ((double) i / count);
+    }
+
+    showStatus ("Reading preset ");
+    wait (pauseAfterTransferMs);
+}
+
+void PresetLibrarianManager::sendPresetFiles()
+{
+    auto& manager = *presetManager;
+    const auto& slots = selection.slots;
+    const auto count = juce::jmin (slots.size(), selection.fileNames.size());
+
+    beginJob();
+    showStatus ("Sending preset ");
+
+    // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
+    auto applyToAll = slots.size() == allSlots;
+    int rememberedAnswer = applyToAll ? overwriteSlot : skipSlot;
+    auto retries = 0;
+
+    for (int k = 0; k < count;)
+    {
+        if (jobMustEnd())
+            return;
+
+        const auto& slot = slots.getReference (k);
+        auto answer = rememberedAnswer;
+
+        if (! applyToAll)
+        {
+            answer = askFromWorker (Dialogs::Icon::question, {},
+                                    "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) +
+                                        ") in Tonarel?",
+                                    { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
+
+            if (answer >= Dialogs::applyToAllBonus)
+            {
+                applyToAll = true;
+                answer -= Dialogs::applyToAllBonus;
+                rememberedAnswer = answer;
+            }
+        }
+
+        if (answer == skipSlot || threadShouldExit())
+        {
+            retries = 0;
+            ++k;
+            continue;
+        }
+
+        showStatus (statusLine ("Sending preset ", slot.number, retries));
+
+        juce::String name, desc;
+        juce::int16 version = 0, number = 0;
+        const auto& fileName = selection.fileNames[k];
+
+        if (! manager.readPresetFile (fileName, name, version, number, desc))
+        {
+            // The file went away or was spoilt since the folder was scanned; nothing was sent,
+            // and that is not a success.
+            lastResult = TransferResult::deviceError;
+            break;
+        }
+
+        if (manager.outgoing.version != manager.received.version)
+        {
+            askFromWorker (Dialogs::Icon::warning, fileName,
+                           "Incompatible preset file format (" + juce::String (manager.outgoing.version) +
+                               "," + juce::String (manager.received.version) + ")",
+                           { { "Ok", 0 } }, false);
+            retries = 0;
+            ++k;
+            continue;
+        }
+
+        if (manager.sendPreset ((juce::int16) slot.number))
+        {
+            pollExchange (true, false);
+        }
+        else
+        {
+            lastResult = TransferResult::deviceError;
+            signalThreadShouldExit();
+        }
+
+        if (shouldRetry (retries))
+            continue;
+
+        if (lastResult >= 0)
+            numbers.add (slot.number);
+
+        ++k;
+        setJobProgress (k / (count + 0.1));
+    }
+
+    showStatus ("Sending preset ");
+    wait (pauseAfterTransferMs);
+}
+
+void PresetLibrarianManager::readNames (const juce::Array<int>& slotNumbers)
+{
+    auto& manager = *presetManager;
+
+    beginJob();
+    showStatus ("Reading Presets");
+
+    for (int i = 0; i < slotNumbers.size(); ++i)
+    {
+        if (jobMustEnd())
+            return;
+
+        if (manager.requestPreset ((juce::int16) slotNumbers[i], true))
+        {
+            pollExchange (false, true);
+        }
+        else
+        {
+            lastResult = TransferResult::deviceError;
+            signalThreadShouldExit();
+        }
+
+        if (lastResult < 0)
+            signalThreadShouldExit();
+
+        // A failed read leaves a cleared header (number 0), which the merge passes over.
+        addDevicePreset (manager.received.number, manager.received.name, manager.received.version);
+        setJobProgress ((double) (i + 1) / slotNumbers.size());
+    }
 }

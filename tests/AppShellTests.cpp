@@ -16,8 +16,19 @@ namespace
     {
         ScriptedDialogs dialogs;
         InProcessMidiPorts midiPorts;
-        TemporaryFolder documents;
-        AppServices services { dialogs, midiPorts, documents.root };
+        TemporaryFolder documents, programFolder;
+        juce::Array<juce::File> openedDocuments;
+        bool documentsOpen = true;
+        AppServices services { dialogs,
+                               midiPorts,
+                               documents.root,
+                               programFolder.root,
+                               [this] (const juce::File& document)
+                               {
+                                   openedDocuments.add (document);
+                                   return documentsOpen;
+                               },
+                               {} };
         std::unique_ptr<TonarelWindow> window = std::make_unique<TonarelWindow> (services);
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }
@@ -40,13 +51,6 @@ namespace
             return (info.flags & juce::ApplicationCommandInfo::isTicked) != 0;
         }
     };
-
-    juce::File helpFileBesideExecutable()
-    {
-        return juce::File::getSpecialLocation (juce::File::currentApplicationFile)
-            .getParentDirectory()
-            .getChildFile ("PresetLibrarianHelp.pdf");
-    }
 }
 
 TEST_F (ShellFixture, WindowHasTitleColourLimitsAndMenuBar)
@@ -159,10 +163,9 @@ TEST_F (ShellFixture, BackgroundIsPaintedOnlyOverThePicturesArea)
     EXPECT_EQ (snapshot.getPixelAt (1400, 10).getAlpha(), 0);
 }
 
-TEST_F (ShellFixture, HelpWithoutTheDocumentShowsTheErrorBox)
+TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
 {
-    const auto helpFile = helpFileBesideExecutable();
-    ASSERT_FALSE (helpFile.exists()) << "leftover " << helpFile.getFullPathName();
+    const auto helpFile = programFolder.root.getChildFile ("PresetLibrarianHelp.pdf");
 
     auto expectErrorBox = [this]
     {
@@ -184,4 +187,17 @@ TEST_F (ShellFixture, HelpWithoutTheDocumentShowsTheErrorBox)
     EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
     helpFile.deleteRecursively();
     expectErrorBox();
+    EXPECT_TRUE (openedDocuments.isEmpty());
+
+    SCOPED_TRACE ("the document is there but the desktop cannot open it");
+    ASSERT_TRUE (helpFile.replaceWithText ("%PDF-1.4"));
+    documentsOpen = false;
+    EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
+    expectErrorBox();
+
+    SCOPED_TRACE ("the document opens");
+    documentsOpen = true;
+    EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (openedDocuments, (juce::Array<juce::File> { helpFile, helpFile }));
 }

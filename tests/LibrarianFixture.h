@@ -18,24 +18,56 @@ class LibrarianFixture : public ::testing::Test
 protected:
     ScriptedDialogs dialogs;
     InProcessMidiPorts midiPorts;
-    TemporaryFolder documents;
-    AppServices services { dialogs, midiPorts, documents.root };
+    TemporaryFolder documents, programFolder;
+    juce::Array<juce::File> openedDocuments;
+    juce::Array<bool> quitRequests; // the force flag of each
+    AppServices services { dialogs,
+                           midiPorts,
+                           documents.root,
+                           programFolder.root,
+                           [this] (const juce::File& document)
+                           {
+                               openedDocuments.add (document);
+                               return true;
+                           },
+                           [this] (bool force) { quitRequests.add (force); } };
     std::unique_ptr<DeviceSimulator> device;
     std::unique_ptr<PresetLibrarianManager> panel;
 
     void plugInDevice() { device = std::make_unique<DeviceSimulator> (midiPorts, WireModel::instant()); }
 
     /** Builds the panel and runs the message loop until the folder chooser's first
-        notification has filled the computer list.
+        notification has filled the computer list. Without a device, the start-up box is
+        answered "Ignore" and taken off the record, so a test sees only the boxes it causes.
     */
     PresetLibrarianManager& openPanel (int width = 800, int height = 600)
     {
+        const auto withoutDevice = device == nullptr;
+
+        if (withoutDevice)
+            dialogs.answers.push_front (ignoreDevice);
+
         panel = std::make_unique<PresetLibrarianManager> (services);
         panel->setSize (width, height);
+
+        if (withoutDevice)
+        {
+            EXPECT_FALSE (dialogs.boxes.empty());
+
+            if (! dialogs.boxes.empty())
+            {
+                EXPECT_TRUE (dialogs.boxes.front().message.startsWith ("Unable to detect Tonarel."));
+                dialogs.boxes.erase (dialogs.boxes.begin());
+            }
+        }
+
         EXPECT_TRUE (
             dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); }));
         return *panel;
     }
+
+    /** The values of the start-up box's buttons. */
+    static constexpr int exitProgram = 0, tryAgain = 1, ignoreDevice = 2;
 
     juce::File applicationFolder() const { return documents.root.getChildFile ("Tonarel Librarian Files"); }
     juce::File configurationFile() const { return applicationFolder().getChildFile ("tonarel.cfg"); }

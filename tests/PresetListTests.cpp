@@ -35,7 +35,6 @@ protected:
 
 TEST_F (PresetLists, DeviceListMergesBySlotAndNeverSorts)
 {
-    plugInDevice();
     openPanel();
     auto& list = panel->getDeviceList();
 

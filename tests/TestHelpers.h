@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 
 #include <deque>
+#include <functional>
 
 /** Runs the message loop (posted commands, repaints, timers) until the
     condition holds. The time limit only turns a hang into a failure: on a busy
@@ -66,6 +67,9 @@ public:
 
         boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false });
 
+        if (onBox != nullptr)
+            onBox (boxes.back());
+
         if (choices.size() == 1)
             return choices.front().value;
 
@@ -80,6 +84,9 @@ public:
 
     std::vector<Box> boxes;
     std::deque<int> answers;
+
+    /** Called as each box is shown, before it is answered: what the user does meanwhile. */
+    std::function<void (const Box&)> onBox;
 
 private:
     int nextAnswer (int escapeAnswer)

@@ -1,0 +1,468 @@
+// The librarian's transfer commands driven end to end: the panel, its worker and the simulated
+// device, with the boxes answered from a script.
+
+#include "device/SysexFrame.h"
+#include "tests/LibrarianFixture.h"
+
+#include <mutex>
+
+namespace
+{
+    juce::Button* cancelButtonOf (juce::AlertWindow* window)
+    {
+        if (window != nullptr)
+            for (auto* child : window->getChildren())
+                if (auto* button = dynamic_cast<juce::Button*> (child))
+                    return button;
+
+        return nullptr;
+    }
+
+    /** Presses the progress window's Cancel button once a condition holds, as a user would. */
+    struct CancelWhen final : private juce::Timer
+    {
+        CancelWhen (PresetLibrarianManager& panelToCancel, std::function<bool()> conditionToWaitFor)
+            : panel (panelToCancel), condition (std::move (conditionToWaitFor))
+        {
+            startTimer (5);
+        }
+
+        void timerCallback() override
+        {
+            auto* cancel = cancelButtonOf (panel.getAlertWindow());
+
+            if (! panel.isThreadRunning() || cancel == nullptr || ! condition())
+                return;
+
+            stopTimer();
+            pressedAt = juce::Time::getMillisecondCounterHiRes();
+            cancel->triggerClick();
+        }
+
+        PresetLibrarianManager& panel;
+        std::function<bool()> condition;
+        double pressedAt = 0.0;
+    };
+} // namespace
+
+class TransferJobs : public LibrarianFixture
+{
+protected:
+    PresetLibrarianManager& openConnectedPanel()
+    {
+        plugInDevice();
+        openPanel();
+        EXPECT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
+
+        panel->onStatusMessage = [this] (const juce::String& status)
+        {
+            const std::lock_guard<std::mutex> guard (statusLock);
+            statuses.add (status);
+        };
+
+        device->clearTranscript();
+        return *panel;
+    }
+
+    juce::StringArray takeStatuses()
+    {
+        const std::lock_guard<std::mutex> guard (statusLock);
+        auto taken = statuses;
+        statuses.clear();
+        return taken;
+    }
+
+    void click (juce::Button& button) { panel->buttonClicked (&button); }
+
+    void selectSlots (std::initializer_list<int> slots)
+    {
+        auto& table = panel->getDeviceList().getTable();
+        table.deselectAllRows();
+
+        for (auto slot : slots)
+            table.selectRow (slot - 1, true, false);
+    }
+
+    void selectFileRows (std::initializer_list<int> rows)
+    {
+        auto& table = panel->getLocalList().getTable();
+        table.deselectAllRows();
+
+        for (auto row : rows)
+            table.selectRow (row, true, false);
+    }
+
+    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
+
+    juce::File fileOfSlot (int slot) const
+    {
+        return presetFolder().getChildFile (PresetManager::presetFileName (device->getSlot (slot)));
+    }
+
+    /** Writes a preset file into the preset folder and lists the folder again. */
+    juce::String addPresetFile (const juce::String& name, juce::int16 version, int fromSlot)
+    {
+        auto preset = device->getSlot (fromSlot);
+        preset.name = name;
+        preset.version = version;
+        const auto fileName = writePresetFile (presetFolder(), preset);
+        panel->rescanPresetFolder();
+        return fileName;
+    }
+
+    /** The slots of the REQUEST PRESET frames the program sent since the transcript was cleared. */
+    juce::Array<int> requestedSlots() const
+    {
+        juce::Array<int> slots;
+
+        for (const auto& entry : device->getTranscript())
+        {
+            const auto* data = entry.message.getRawData();
+            const auto size = entry.message.getRawDataSize();
+
+            if (! entry.fromDevice && frameType (data, size) == SysexType::requestPreset)
+                slots.add (decode14 (data + kPresetNumberOffset));
+        }
+
+        return slots;
+    }
+
+    int framesFromDevice() const
+    {
+        int count = 0;
+
+        for (const auto& entry : device->getTranscript())
+            count += entry.fromDevice ? 1 : 0;
+
+        return count;
+    }
+
+    void expectOnlyNotice (const juce::String& word)
+    {
+        ASSERT_EQ (dialogs.boxes.size(), 1u);
+        const auto& box = dialogs.boxes.front();
+        EXPECT_EQ (box.icon, Dialogs::Icon::warning);
+        EXPECT_EQ (box.title, "");
+        EXPECT_EQ (box.message, word);
+        EXPECT_EQ (box.buttons, juce::StringArray { "Ok" });
+        dialogs.boxes.clear();
+    }
+
+    juce::String statusText() const { return panel->getStatusLabel().getText(); }
+
+    static bool samePreset (const PresetData& a, const PresetData& b)
+    {
+        return a.name == b.name && a.version == b.version && a.parameters == b.parameters;
+    }
+
+    std::mutex statusLock;
+    juce::StringArray statuses;
+};
+
+TEST_F (TransferJobs, SaveWritesNewFilesAndAsksOnlyAboutExistingOnes)
+{
+    openConnectedPanel();
+
+    selectSlots ({ 3, 4, 9 });
+    click (panel->getSaveButton());
+
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (statusText(), "reading and saving done");
+    EXPECT_EQ (panel->getDeviceList().getTable().getNumSelectedRows(), 0);
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 3);
+    EXPECT_EQ (presetFolder().getNumberOfChildFiles (juce::File::findFiles), 3);
+
+    for (auto slot : { 3, 4, 9 })
+    {
+        juce::String name, desc;
+        juce::int16 version = 0, number = 0;
+        auto& manager = panel->getPresetManager();
+        ASSERT_TRUE (manager.readPresetFile (fileOfSlot (slot).getFileName(), name, version, number, desc));
+        EXPECT_TRUE (samePreset (manager.outgoing, device->getSlot (slot))) << "slot " << slot;
+    }
+
+    SCOPED_TRACE ("Skip with Apply To All: the second existing file is not asked about");
+    for (auto slot : { 3, 9 })
+        ASSERT_TRUE (fileOfSlot (slot).replaceWithText ("kept"));
+
+    ASSERT_TRUE (fileOfSlot (4).deleteFile());
+    dialogs.answers = { 2 + Dialogs::applyToAllBonus };
+    selectSlots ({ 3, 4, 9 });
+    click (panel->getSaveButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    const auto question = dialogs.boxes.front();
+    EXPECT_EQ (question.icon, Dialogs::Icon::question);
+    EXPECT_EQ (question.title, "");
+    EXPECT_EQ (question.message, fileOfSlot (3).getFileName() + " already exists.");
+    EXPECT_EQ (question.buttons, (juce::StringArray { "Overwrite", "Skip", "Create Copy" }));
+    EXPECT_TRUE (question.offeredApplyToAll);
+    EXPECT_EQ (fileOfSlot (3).loadFileAsString(), "kept");
+    EXPECT_EQ (fileOfSlot (9).loadFileAsString(), "kept");
+    EXPECT_TRUE (fileOfSlot (4).existsAsFile());
+    EXPECT_EQ (statusText(), "reading and saving done");
+
+    SCOPED_TRACE ("a single preset offers no Apply To All; Create Copy keeps the old file");
+    dialogs.boxes.clear();
+    dialogs.answers = { 0 };
+    selectSlots ({ 9 });
+    click (panel->getSaveButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_FALSE (dialogs.boxes.front().offeredApplyToAll);
+    EXPECT_EQ (fileOfSlot (9).loadFileAsString(), "kept");
+    EXPECT_TRUE (presetFolder().getChildFile ("copy1_" + fileOfSlot (9).getFileName()).existsAsFile());
+}
+
+TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
+{
+    openConnectedPanel();
+
+    DeviceSimulator::Faults twoErrors;
+    twoErrors.errAtReply = 1;
+    twoErrors.faultyExchanges = 2;
+    device->setFaults (twoErrors);
+    selectSlots ({ 7 });
+    click (panel->getSaveButton());
+
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 7, 7, 7 }));
+    EXPECT_EQ (takeStatuses(),
+               (juce::StringArray { "Reading preset ", "Reading preset 7", "Reading preset 7-1",
+                                    "Reading preset 7-2", "Reading preset " }));
+    EXPECT_TRUE (fileOfSlot (7).existsAsFile());
+    EXPECT_EQ (statusText(), "reading and saving done");
+
+    SCOPED_TRACE ("a silent device: four attempts, then Timeout, and the next slot is not tried");
+    panel->getPresetManager().setExchangeBudget (200);
+    DeviceSimulator::Faults silent;
+    silent.silent = true;
+    device->setFaults (silent);
+    device->clearTranscript();
+    selectSlots ({ 5, 6 });
+    click (panel->getSaveButton());
+
+    expectOnlyNotice ("Timeout");
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 5, 5, 5, 5 }));
+    EXPECT_TRUE (takeStatuses().contains ("Reading preset 5-3"));
+    EXPECT_EQ (statusText(), "reading and saving Timeout");
+    EXPECT_FALSE (fileOfSlot (5).exists());
+
+    SCOPED_TRACE ("a file that cannot be written fails at once, without a retry");
+    device->setFaults ({});
+    device->clearTranscript();
+    ASSERT_TRUE (presetFolder().deleteRecursively());
+    selectSlots ({ 2 });
+    click (panel->getSaveButton());
+
+    expectOnlyNotice ("Save failed");
+    EXPECT_EQ (requestedSlots(), juce::Array<int> { 2 });
+    EXPECT_EQ (statusText(), "reading and saving Save failed");
+}
+
+TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
+{
+    openConnectedPanel();
+    for (auto [name, slot] : { std::pair { "Alpha One", 20 }, { "Beta Two", 21 }, { "Gamma Three", 22 } })
+        addPresetFile (name, DeviceSimulator::presetVersion, slot);
+
+    const auto slotEightBefore = device->getSlot (8);
+    selectFileRows ({ 0, 1, 2 });
+    selectSlots ({ 2, 4, 6, 8, 10 });
+    dialogs.answers = { 1, 1 + Dialogs::applyToAllBonus };
+    const auto secondSlotName = device->getSlot (2).name;
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (
+        dialogs.boxes[0].message,
+        "The number of selected presets in the Tonarel does not match the number of selected presets in "
+        "the computer. Only 3 presets will be loaded.\n\nProceed?");
+    EXPECT_EQ (dialogs.boxes[0].buttons, (juce::StringArray { "Ok", "Cancel" }));
+    EXPECT_EQ (dialogs.boxes[1].message, "Overwrite \"" + secondSlotName + "\" (#2) in Tonarel?");
+    EXPECT_EQ (dialogs.boxes[1].buttons, (juce::StringArray { "Overwrite", "Skip" }));
+    EXPECT_TRUE (dialogs.boxes[1].offeredApplyToAll);
+
+    const auto& rows = panel->getLocalList().getRows();
+    for (auto [row, slot] : { std::pair { 0, 2 }, { 1, 4 }, { 2, 6 } })
+    {
+        EXPECT_EQ (device->getSlot (slot).name, rows[row].name) << "slot " << slot;
+        EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, rows[row].name) << "row " << slot - 1;
+    }
+
+    EXPECT_TRUE (samePreset (device->getSlot (8), slotEightBefore));
+    EXPECT_EQ (device->getPresetsStored(), 3);
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 2, 4, 6 })) << "the names read back, nothing more";
+    EXPECT_EQ (statusText(), "reading done");
+
+    SCOPED_TRACE ("1 file and 3 slots: the question counts one preset, and Cancel sends nothing");
+    dialogs.boxes.clear();
+    dialogs.answers = { 0 };
+    selectFileRows ({ 0 });
+    selectSlots ({ 1, 2, 3 });
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("Only 1 preset will be loaded."));
+    EXPECT_EQ (device->getPresetsStored(), 3);
+}
+
+TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
+{
+    openConnectedPanel();
+    const auto oldFile = addPresetFile ("Old Format", 2, 30);
+    addPresetFile ("New Format", DeviceSimulator::presetVersion, 31);
+    const auto& rows = panel->getLocalList().getRows();
+    const auto oldRow = rows[0].fileName == oldFile ? 0 : 1;
+    const auto newRowName = rows[1 - oldRow].name;
+    const auto slotOfOld = oldRow + 1, slotOfNew = 2 - oldRow;
+    const auto oldSlotBefore = device->getSlot (slotOfOld);
+
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u) << "no question per slot";
+    EXPECT_EQ (dialogs.boxes[0].message, "OK to overwrite ALL presets?");
+    EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::question);
+    EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::warning);
+    EXPECT_EQ (dialogs.boxes[1].title, oldFile);
+    EXPECT_EQ (dialogs.boxes[1].message, "Incompatible preset file format (2,3)");
+    EXPECT_EQ (dialogs.boxes[1].buttons, juce::StringArray { "Ok" });
+
+    EXPECT_TRUE (samePreset (device->getSlot (slotOfOld), oldSlotBefore));
+    EXPECT_EQ (device->getSlot (slotOfNew).name, newRowName);
+    EXPECT_EQ (requestedSlots(), juce::Array<int> { slotOfNew }) << "only the slot written is read back";
+    EXPECT_EQ (panel->getDeviceList().getTable().getNumSelectedRows(), 0);
+    EXPECT_EQ (statusText(), "reading done");
+}
+
+TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnce)
+{
+    openConnectedPanel();
+
+    // The progress window kills a worker that has not stopped 2500 ms after Cancel; this one
+    // has to stop by itself, so well within that.
+    constexpr double stopsWellWithinMs = 2000.0;
+
+    SCOPED_TRACE ("in the middle of a save");
+    DeviceSimulator::Faults stalls;
+    stalls.dropReply = 30;
+    device->setFaults (stalls);
+    selectSlots ({ 3, 4 });
+    {
+        CancelWhen cancel (*panel, [this] { return framesFromDevice() >= 29; });
+        click (panel->getSaveButton());
+        ASSERT_GT (cancel.pressedAt, 0.0);
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - cancel.pressedAt, stopsWellWithinMs);
+    }
+
+    expectOnlyNotice ("Canceled");
+    EXPECT_EQ (statusText(), "reading and saving Canceled");
+    EXPECT_EQ (presetFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0)
+        << "no file, whole or half, and no temporary one";
+    EXPECT_FALSE (panel->getPresetManager().isThreadRunning());
+
+    SCOPED_TRACE ("in the middle of a send: the names are not read back");
+    addPresetFile ("Half Sent", DeviceSimulator::presetVersion, 40);
+    stalls.dropReply = 20;
+    device->setFaults (stalls);
+    device->clearTranscript();
+    selectFileRows ({ 0 });
+    selectSlots ({ 7 });
+    dialogs.answers = { 1 };
+    {
+        CancelWhen cancel (*panel, [this] { return framesFromDevice() >= 19; });
+        click (panel->getLoadButton());
+        ASSERT_GT (cancel.pressedAt, 0.0);
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - cancel.pressedAt, stopsWellWithinMs);
+    }
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].message, "Canceled");
+    EXPECT_EQ (statusText(), "sending Canceled");
+    EXPECT_EQ (device->getPresetsStored(), 0);
+    EXPECT_TRUE (requestedSlots().isEmpty());
+
+    SCOPED_TRACE ("the device is usable again at once");
+    device->setFaults ({});
+    dialogs.boxes.clear();
+    selectSlots ({ 3 });
+    click (panel->getSaveButton());
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_TRUE (fileOfSlot (3).existsAsFile());
+}
+
+TEST_F (TransferJobs, UnpluggedDeviceStopsTheJobAndIsPickedUpAgain)
+{
+    openConnectedPanel();
+
+    DeviceSimulator::Faults unplugs;
+    unplugs.unplugAtReply = 20;
+    device->setFaults (unplugs);
+    selectSlots ({ 1, 2 });
+    click (panel->getSaveButton());
+
+    expectOnlyNotice ("Error");
+    EXPECT_EQ (statusText(), "reading and saving Error");
+    EXPECT_EQ (presetFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+    ASSERT_TRUE (dispatchMessagesUntil ([this] { return ! panel->isConnected(); }));
+    EXPECT_EQ (panel->getDeviceLabel().getText(), "Unable to detect Tonarel!");
+    EXPECT_EQ (panel->getDeviceLabel().findColour (juce::Label::textColourId), juce::Colour (0xffff0000));
+    EXPECT_EQ (panel->getDeviceList().getNumRows(), 0);
+    EXPECT_FALSE (panel->getDeviceList().isEnabled());
+    for (auto* button : { &panel->getSaveButton(), &panel->getSaveAllButton(), &panel->getLoadButton(),
+                          &panel->getLoadAllButton() })
+        EXPECT_FALSE (button->isEnabled()) << button->getButtonText();
+    EXPECT_TRUE (panel->getRefreshButton().isEnabled());
+    EXPECT_TRUE (panel->getHelpButton().isEnabled());
+
+    SCOPED_TRACE ("a job started without the device touches nothing and reports Error");
+    device->clearTranscript();
+    click (panel->getSaveAllButton());
+    expectOnlyNotice ("Error");
+    EXPECT_TRUE (requestedSlots().isEmpty());
+
+    SCOPED_TRACE ("plugged in again: reconnected and all names read");
+    device->plugIn();
+    ASSERT_TRUE (dispatchMessagesUntil (
+        [this]
+        { return panel->isConnected() && panel->getDeviceList().getNumRows() == DeviceSimulator::numSlots; },
+        60000));
+    EXPECT_TRUE (panel->getDeviceLabel().getText().startsWith ("Tonarel"));
+    EXPECT_EQ (panel->getDeviceLabel().findColour (juce::Label::textColourId), juce::Colour (0xff000000));
+    EXPECT_EQ (requestedSlots().size(), DeviceSimulator::numSlots);
+    EXPECT_EQ (panel->getTimerInterval (PresetLibrarianManager::monitorTimerId), 2000);
+    EXPECT_TRUE (dialogs.boxes.empty());
+}
+
+using LibrarianCommands = LibrarianFixture;
+
+TEST_F (LibrarianCommands, HelpAndRefreshWorkWithoutTheDevice)
+{
+    openPanel();
+    auto& help = panel->getHelpButton();
+
+    SCOPED_TRACE ("no help page beside the program");
+    panel->buttonClicked (&help);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].title, "Error");
+    EXPECT_EQ (dialogs.boxes[0].message, "Cannot open PresetLibrarianHelp.htm.");
+    EXPECT_TRUE (openedDocuments.isEmpty());
+
+    SCOPED_TRACE ("the help page opens with the desktop's application");
+    const auto page = programFolder.root.getChildFile ("PresetLibrarianHelp.htm");
+    ASSERT_TRUE (page.replaceWithText ("<html></html>"));
+    dialogs.boxes.clear();
+    panel->buttonClicked (&help);
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (openedDocuments, juce::Array<juce::File> { page });
+
+    SCOPED_TRACE ("Refresh without the device lists the folder again and reads nothing");
+    writePresetFile (defaultPresetFolder(), PresetData { 12, "Fresh", 3, {} });
+    panel->buttonClicked (&panel->getRefreshButton());
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 1);
+    EXPECT_EQ (panel->getDeviceList().getNumRows(), 0);
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (panel->getTimerInterval (PresetLibrarianManager::monitorTimerId), 2000);
+}
