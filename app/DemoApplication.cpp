@@ -1,0 +1,10 @@
+#include "app/DemoApplication.h"
+
+#include "device/DemoPresets.h"
+
+DemoDevice::DemoDevice()
+{
+    loadDemoPresets (simulator);
+}
+
+DemoApplication::DemoApplication() : TonarelApplication (ports) {}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/TonarelApplication.h"
+#include "device/DeviceSimulator.h"
+#include "device/InProcessMidiPorts.h"
+
+/** The demo's device: a simulated Tonarel on the "USB" wire, plugged in from the start and
+    loaded with the demo presets. The simulator is declared after the ports, so it is destroyed
+    first, as it must be.
+*/
+struct DemoDevice
+{
+    DemoDevice();
+
+    InProcessMidiPorts ports;
+    DeviceSimulator simulator { ports, WireModel::usb() };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DemoDevice)
+};
+
+/** The librarian with the simulated device instead of the real MIDI service, for anyone without
+    the hardware: everything else is the application itself.
+
+    The device is a base class listed before the application, not a member: bases are built in
+    the order they are listed, so the ports exist before the application's services refer to
+    them, and the device is destroyed only after the application, whose window has gone at
+    shutdown, when nothing can reach the device any more.
+*/
+class DemoApplication final : private DemoDevice, public TonarelApplication
+{
+public:
+    DemoApplication();
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DemoApplication)
+};
