@@ -10,6 +10,7 @@
 namespace
 {
     constexpr auto panelName = "Tonarel Librarian";
+    constexpr auto inconsistentVersionText = "Inconsistent Version Number!";
     constexpr int cancellingTimeOutMs = 2500;
     constexpr int firstMonitorPeriodMs = 3000;
 
@@ -216,9 +217,15 @@ void PresetLibrarianManager::showVersionTexts()
     const auto fileVersion = presetManager->outgoing.version;
     const auto receivedVersion = presetManager->received.version;
 
-    if (fileVersion > 0 && receivedVersion > 0)
-        statusLabel->setText (fileVersion != receivedVersion ? "Inconsistent Version Number!" : "",
-                              juce::dontSendNotification);
+    if (fileVersion <= 0 || receivedVersion <= 0)
+        return;
+
+    // The label also tells the outcome of the last job, which must stay to be read: agreeing
+    // versions take away only the warning.
+    if (fileVersion != receivedVersion)
+        statusLabel->setText (inconsistentVersionText, juce::dontSendNotification);
+    else if (statusLabel->getText() == inconsistentVersionText)
+        statusLabel->setText ({}, juce::dontSendNotification);
 }
 
 void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::String& name,
