@@ -1,30 +1,49 @@
-/*  tonarel-bench: how close the librarian's device link comes to what the protocol allows.
+/*  tonarel-bench: how close the librarian comes to what the device protocol allows.
 
-    Drives PresetManager against the device simulator as the transfer worker does (start an
-    exchange, poll its result, go on with the next slot) and, for each job and wire, prints
+    Runs the librarian panel itself against the device simulator and times its own jobs, through
+    the same worker, progress window and commands a user drives:
+
+        NAMES  reading the slot names ("Refresh")
+        READ   reading presets and saving them as files ("Save All >>", or "Save >" for fewer)
+        SEND   sending those files back into the slots ("<< Load All", or "< Load To")
+
+    For each job and wire it prints
 
         JOB WIRE measured_s floor_s ratio
 
-    where the floor is the protocol's own cost (see ProtocolFloor). Everything runs in one
+    where the floor is the protocol's own cost (see ProtocolFloor). The measured time includes
+    what the program adds on purpose: the pause before a job, the closing pause after a
+    transfer, the polling, the name read after a send and the file work. Everything runs in one
     process, one job after the other, so the machine's noise falls on all of them alike.
+
+    Needs a display for the progress window: run it under xvfb-run on a machine without one.
 
     Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND]
 */
 
+#include "app/Dialogs.h"
 #include "bench/ProtocolFloor.h"
 #include "device/DeviceSimulator.h"
 #include "device/PresetManager.h"
+#include "librarian/PresetLibrarianManager.h"
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
 
 #include <cstdio>
 
 namespace
 {
-    /** The worker's poll waits: name reads at 20 ms; full transfers at 200 ms while young and
-        20 ms once past 90 %.
-    */
-    constexpr int kQuickPollMs = 20;
-    constexpr int kSlowPollMs = 200;
-    constexpr double kNearlyDone = 0.9;
+    /** Answers every box with its first button: "Overwrite", "Ok", "Try again". */
+    struct FirstButtonDialogs final : public Dialogs
+    {
+        int ask (Icon, const juce::String&, const juce::String&, const std::vector<Choice>& buttons,
+                 bool) override
+        {
+            return buttons.front().value;
+        }
+
+        int chooseFromMenu (const juce::StringArray&) override { return 0; }
+    };
 
     enum class Job
     {
@@ -45,92 +64,104 @@ namespace
         return "?";
     }
 
-    template <typename Take>
-    int pollResult (PresetManager& manager, bool quick, Take&& take)
-    {
-        for (;;)
-        {
-            if (const auto result = take(); result != 0)
-                return result;
-
-            const auto nearlyDone = manager.getProgress() > kNearlyDone;
-            juce::Thread::sleep (quick || nearlyDone ? kQuickPollMs : kSlowPollMs);
-        }
-    }
-
     struct Outcome
     {
         double measuredMs = 0.0;
         double floorMs = 0.0;
-        int failures = 0;
+        bool failed = false;
     };
 
-    Outcome runJob (Job job, const WireModel& wire, int slots)
+    void selectFirstRows (juce::TableListBox& table, int rows)
     {
-        InProcessMidiPorts ports;
-        DeviceSimulator device { ports, wire };
-        PresetManager manager { ports };
-        ProtocolFloor floor { wire };
-        Outcome outcome;
+        table.deselectAllRows();
+        table.selectRangeOfRows (0, rows - 1, true);
+    }
 
-        if (! manager.isDeviceReachable())
+    /** The librarian over a simulated device on one wire, with a preset folder of its own. */
+    class BenchLibrarian
+    {
+    public:
+        explicit BenchLibrarian (const WireModel& wire) : device (ports, wire)
         {
-            std::fprintf (stderr, "the simulated device cannot be reached\n");
-            outcome.failures = slots;
-            return outcome;
+            panel = std::make_unique<PresetLibrarianManager> (services);
+
+            // The folder chooser announces the preset folder from the message loop.
+            while (panel->getPresetManager().presetFolder.isEmpty())
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
         }
 
-        // The presets to send are on hand before the clock starts, as files read beforehand are.
-        std::vector<PresetData> presetsToSend;
-
-        if (job == Job::send)
-            for (int slot = 1; slot <= slots; ++slot)
-                presetsToSend.push_back (device.getSlot (slot));
-
-        const auto started = juce::Time::getMillisecondCounterHiRes();
-
-        for (int slot = 1; slot <= slots; ++slot)
+        ~BenchLibrarian()
         {
-            const auto number = static_cast<juce::int16> (slot);
-            int result = 0;
+            panel.reset();
+            documents.deleteRecursively();
+        }
+
+        Outcome run (Job job, int slots)
+        {
+            ProtocolFloor floor { device.getWire() };
+            const auto allSlots = slots == DeviceSimulator::numSlots;
+
+            for (int slot = 1; slot <= slots; ++slot)
+            {
+                switch (job)
+                {
+                    case Job::names: floor.addNameRead(); break;
+                    case Job::read: floor.addFullRead (DeviceSimulator::parametersPerPreset); break;
+                    case Job::send:
+                        floor.addSend (DeviceSimulator::parametersPerPreset);
+                        floor.addNameRead();
+                        break;
+                }
+            }
+
+            const auto started = juce::Time::getMillisecondCounterHiRes();
 
             switch (job)
             {
-                case Job::names:
-                    floor.addNameRead();
-                    result = manager.requestPreset (number, true)
-                                 ? pollResult (manager, true, [&] { return manager.takeReceiveResult(); })
-                                 : -100;
-                    break;
+                case Job::names: readNames (slots); break;
 
                 case Job::read:
-                    floor.addFullRead (DeviceSimulator::parametersPerPreset);
-                    result = manager.requestPreset (number, false)
-                                 ? pollResult (manager, false, [&] { return manager.takeReceiveResult(); })
-                                 : -100;
+                    selectFirstRows (panel->getDeviceList().getTable(), slots);
+                    click (allSlots ? panel->getSaveAllButton() : panel->getSaveButton());
                     break;
 
                 case Job::send:
-                    manager.outgoing = presetsToSend[(size_t) slot - 1];
-                    floor.addSend ((int) manager.outgoing.parameters.size());
-                    result = manager.sendPreset (number)
-                                 ? pollResult (manager, false, [&] { return manager.takeSendResult(); })
-                                 : -100;
+                    selectFirstRows (panel->getDeviceList().getTable(), slots);
+                    selectFirstRows (panel->getLocalList().getTable(), slots);
+                    click (allSlots ? panel->getLoadAllButton() : panel->getLoadButton());
                     break;
             }
 
-            if (result < 0)
-            {
-                std::fprintf (stderr, "%s %s: slot %d failed with %d\n", jobName (job), wire.name.toRawUTF8(),
-                              slot, result);
-                ++outcome.failures;
-            }
+            Outcome outcome;
+            outcome.measuredMs = juce::Time::getMillisecondCounterHiRes() - started;
+            outcome.floorMs = floor.getTotalMs();
+            outcome.failed = ! panel->getStatusLabel().getText().endsWith ("done");
+            return outcome;
         }
 
-        outcome.measuredMs = juce::Time::getMillisecondCounterHiRes() - started;
-        outcome.floorMs = floor.getTotalMs();
-        return outcome;
-    }
+    private:
+        void click (juce::Button& button) { panel->buttonClicked (&button); }
+
+        void readNames (int slots)
+        {
+            if (slots == DeviceSimulator::numSlots)
+            {
+                panel->refresh (true);
+                return;
+            }
+
+            selectFirstRows (panel->getDeviceList().getTable(), slots);
+            panel->readSelectedDeviceNames();
+        }
+
+        InProcessMidiPorts ports;
+        DeviceSimulator device;
+        FirstButtonDialogs dialogs;
+        juce::File documents = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                   .getNonexistentChildFile ("tonarel-bench", "");
+        AppServices services { dialogs, ports, documents, documents, {}, {} };
+        std::unique_ptr<PresetLibrarianManager> panel;
+    };
 
     juce::String argumentAfter (const juce::StringArray& args, const juce::String& option)
     {
@@ -139,14 +170,8 @@ namespace
     }
 } // namespace
 
-int main (int argc, char* argv[])
+static int runBenchmarks (const juce::StringArray& args)
 {
-    juce::ScopedJuceInitialiser_GUI juceInitialiser;
-
-    juce::StringArray args;
-    for (int i = 1; i < argc; ++i)
-        args.add (argv[i]);
-
     const auto slotsArgument = argumentAfter (args, "--slots");
     const auto slots = slotsArgument.isEmpty()
                            ? DeviceSimulator::numSlots
@@ -161,13 +186,28 @@ int main (int argc, char* argv[])
         if (wireArgument.isNotEmpty() && wireArgument != wire.name)
             continue;
 
+        // Built once per wire: its start-up reads the names, and SEND sends what READ saved.
+        BenchLibrarian librarian { wire };
+
         for (const auto job : { Job::names, Job::read, Job::send })
         {
-            if (jobArgument.isNotEmpty() && jobArgument != jobName (job))
+            // A SEND on its own still needs the files a READ saves, but only SEND is reported.
+            const auto onlyPreparing = jobArgument == "SEND" && job == Job::read;
+
+            if (jobArgument.isNotEmpty() && jobArgument != jobName (job) && ! onlyPreparing)
                 continue;
 
-            const auto outcome = runJob (job, wire, slots);
-            failures += outcome.failures;
+            const auto outcome = librarian.run (job, slots);
+
+            if (outcome.failed)
+            {
+                std::fprintf (stderr, "%s %s did not finish as done\n", jobName (job), wire.name.toRawUTF8());
+                ++failures;
+            }
+
+            if (onlyPreparing)
+                continue;
+
             std::printf ("%s %s %.3f %.3f %.2f\n", jobName (job), wire.name.toRawUTF8(),
                          outcome.measuredMs / 1000.0, outcome.floorMs / 1000.0,
                          outcome.measuredMs / outcome.floorMs);
@@ -177,3 +217,26 @@ int main (int argc, char* argv[])
 
     return failures == 0 ? 0 : 1;
 }
+
+/** The benchmark runs as a JUCE application, as the librarian does: on Linux that gives it the
+    framework's tolerant X error handlers, without which a bare X server's harmless errors end
+    the process.
+*/
+class BenchApplication final : public juce::JUCEApplication
+{
+public:
+    const juce::String getApplicationName() override { return "tonarel-bench"; }
+    const juce::String getApplicationVersion() override { return "1"; }
+    bool moreThanOneInstanceAllowed() override { return true; }
+
+    void initialise (const juce::String&) override
+    {
+        setApplicationReturnValue (runBenchmarks (getCommandLineParameterArray()));
+        quit();
+    }
+
+    void shutdown() override {}
+    void systemRequestedQuit() override {}
+};
+
+START_JUCE_APPLICATION (BenchApplication)
