@@ -12,23 +12,11 @@
 namespace
 {
     /** A main window as the application builds it, with scripted dialogs. */
-    struct ShellFixture : public testing::Test
+    struct ShellFixture : public testing::Test, public RecordedDesktop
     {
         ScriptedDialogs dialogs;
         InProcessMidiPorts midiPorts;
-        TemporaryFolder documents, programFolder;
-        juce::Array<juce::File> openedDocuments;
-        bool documentsOpen = true;
-        AppServices services { dialogs,
-                               midiPorts,
-                               documents.root,
-                               programFolder.root,
-                               [this] (const juce::File& document)
-                               {
-                                   openedDocuments.add (document);
-                                   return documentsOpen;
-                               },
-                               {} };
+        AppServices services = servicesFor (dialogs, midiPorts);
         std::unique_ptr<TonarelWindow> window = std::make_unique<TonarelWindow> (services);
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }

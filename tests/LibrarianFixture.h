@@ -13,24 +13,12 @@
 /** A librarian panel as the program builds it, over in-process ports, with scripted dialogs and
     a documents folder of its own. The device is plugged in only when a test asks for it.
 */
-class LibrarianFixture : public ::testing::Test
+class LibrarianFixture : public ::testing::Test, protected RecordedDesktop
 {
 protected:
     ScriptedDialogs dialogs;
     InProcessMidiPorts midiPorts;
-    TemporaryFolder documents, programFolder;
-    juce::Array<juce::File> openedDocuments;
-    juce::Array<bool> quitRequests; // the force flag of each
-    AppServices services { dialogs,
-                           midiPorts,
-                           documents.root,
-                           programFolder.root,
-                           [this] (const juce::File& document)
-                           {
-                               openedDocuments.add (document);
-                               return true;
-                           },
-                           [this] (bool force) { quitRequests.add (force); } };
+    AppServices services = servicesFor (dialogs, midiPorts);
     std::unique_ptr<DeviceSimulator> device;
     std::unique_ptr<PresetLibrarianManager> panel;
 

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "app/AppServices.h"
 #include "app/Dialogs.h"
 
 #include <deque>
@@ -36,6 +37,32 @@ struct TemporaryFolder
 
     const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
                                 .getNonexistentChildFile ("tonarel-files", "");
+};
+
+/** What the program gets from its surroundings, for tests: a documents folder and a program
+    folder of its own, and a desktop that records the documents it is asked to open (opening
+    succeeds while documentsOpen is set) and the requests to quit (their force flags).
+*/
+struct RecordedDesktop
+{
+    AppServices servicesFor (Dialogs& dialogs, MidiPorts& midiPorts)
+    {
+        return { dialogs,
+                 midiPorts,
+                 documents.root,
+                 programFolder.root,
+                 [this] (const juce::File& document)
+                 {
+                     openedDocuments.add (document);
+                     return documentsOpen;
+                 },
+                 [this] (bool force) { quitRequests.add (force); } };
+    }
+
+    TemporaryFolder documents, programFolder;
+    juce::Array<juce::File> openedDocuments;
+    juce::Array<bool> quitRequests;
+    bool documentsOpen = true;
 };
 
 /** Dialogs for tests: records every box and menu, and answers from a script.
