@@ -200,8 +200,10 @@ private:
     /** The check at the top of every preset: true when the job has to end. */
     bool jobMustEnd();
 
-    /** Waits for the running exchange to end and puts its outcome in lastResult. */
-    void pollExchange (bool sending, bool quick);
+    /** Waits for the exchange just started to end and puts its outcome in lastResult; a start
+        that failed is a failed preset.
+    */
+    void awaitExchange (bool started, bool sending, bool quick);
 
     /** The retry rule: true when the same preset is to be tried again. */
     bool shouldRetry (int& retries);

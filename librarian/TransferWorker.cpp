@@ -37,6 +37,16 @@ namespace
         overwriteSlot = 1
     };
 
+    /** Takes a ticked "Apply To All" out of an answer; true when it was ticked. */
+    bool takeApplyToAll (int& answer)
+    {
+        if (answer < Dialogs::applyToAllBonus)
+            return false;
+
+        answer -= Dialogs::applyToAllBonus;
+        return true;
+    }
+
     juce::String statusLine (const juce::String& prefix, int slot, int retries)
     {
         return prefix + juce::String (slot) + (retries > 0 ? "-" + juce::String (retries) : juce::String());
@@ -109,9 +119,17 @@ bool PresetLibrarianManager::jobMustEnd()
     return true;
 }
 
-void PresetLibrarianManager::pollExchange (bool sending, bool quick)
+void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool quick)
 {
     auto& manager = *presetManager;
+
+    if (! started)
+    {
+        // Nothing was sent, so the preset failed; the job ends at the next preset.
+        lastResult = TransferResult::deviceError;
+        signalThreadShouldExit();
+        return;
+    }
 
     for (;;)
     {
@@ -198,15 +216,7 @@ void PresetLibrarianManager::saveDevicePresets()
         const auto slot = slots.getReference (i).number;
         showStatus (statusLine ("Reading preset ", slot, retries));
 
-        if (manager.requestPreset ((juce::int16) slot, false))
-        {
-            pollExchange (false, false);
-        }
-        else
-        {
-            lastResult = TransferResult::deviceError;
-            signalThreadShouldExit();
-        }
+        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
 
         // Only a preset that was read whole is offered for writing: asking about a file that
         // will not be written would only mislead.
@@ -227,12 +237,7 @@ void PresetLibrarianManager::saveDevicePresets()
                                                  { { "Overwrite", 1 }, { "Skip", 2 }, { "Create Copy", 0 } },
                                                  count >= 2);
 
-                    if (answer >= Dialogs::applyToAllBonus)
-                    {
-                        applyToAll = true;
-                        answer -= Dialogs::applyToAllBonus;
-                    }
-
+                    applyToAll = takeApplyToAll (answer);
                     mode = rememberedMode = writeModeFor (answer);
                 }
             }
@@ -281,12 +286,8 @@ void PresetLibrarianManager::sendPresetFiles()
                                         ") in Tonarel?",
                                     { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
 
-            if (answer >= Dialogs::applyToAllBonus)
-            {
-                applyToAll = true;
-                answer -= Dialogs::applyToAllBonus;
-                rememberedAnswer = answer;
-            }
+            applyToAll = takeApplyToAll (answer);
+            rememberedAnswer = answer;
         }
 
         if (answer == skipSlot || threadShouldExit())
@@ -321,15 +322,7 @@ void PresetLibrarianManager::sendPresetFiles()
             continue;
         }
 
-        if (manager.sendPreset ((juce::int16) slot.number))
-        {
-            pollExchange (true, false);
-        }
-        else
-        {
-            lastResult = TransferResult::deviceError;
-            signalThreadShouldExit();
-        }
+        awaitExchange (manager.sendPreset ((juce::int16) slot.number), true, false);
 
         if (shouldRetry (retries))
             continue;
@@ -357,15 +350,7 @@ void PresetLibrarianManager::readNames (const juce::Array<int>& slotNumbers)
         if (jobMustEnd())
             return;
 
-        if (manager.requestPreset ((juce::int16) slotNumbers[i], true))
-        {
-            pollExchange (false, true);
-        }
-        else
-        {
-            lastResult = TransferResult::deviceError;
-            signalThreadShouldExit();
-        }
+        awaitExchange (manager.requestPreset ((juce::int16) slotNumbers[i], true), false, true);
 
         if (lastResult < 0)
             signalThreadShouldExit();
