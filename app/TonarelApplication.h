@@ -4,6 +4,7 @@
 
 #include "app/AlertDialogs.h"
 #include "app/AppServices.h"
+#include "app/DesktopDocuments.h"
 #include "device/JuceMidiPorts.h"
 
 class TonarelWindow;
@@ -41,7 +42,7 @@ private:
         midiPorts,
         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
         juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory(),
-        [] (const juce::File& document) { return document.startAsProcess(); },
+        [] (const juce::File& document) { return openWithDesktop (document); },
         [] (bool force) { quitFromDetection (force); }
     };
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandIds.h"
 #include "app/ContentComp.h"
+#include "app/DesktopDocuments.h"
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
 #include "device/InProcessMidiPorts.h"
@@ -188,4 +189,16 @@ TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
     EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (openedDocuments, (juce::Array<juce::File> { helpFile, helpFile }));
+}
+
+TEST (DesktopDocuments, PathsTheShellWouldActOnAreNotHandedOver)
+{
+    TemporaryFolder folder;
+
+    for (const auto* name : { "$(touch ran)", "`touch ran`", "a\\\"; touch ran; \"", "back\\slash" })
+    {
+        const auto document = folder.root.getChildFile (juce::String (name) + ".htm");
+        ASSERT_TRUE (document.replaceWithText ("<html></html>"));
+        EXPECT_FALSE (openWithDesktop (document)) << name;
+    }
 }
