@@ -31,21 +31,43 @@ namespace
     // The watch thread wakes at once when stopped; this only bounds one that does not.
     constexpr int watchThreadStopMs = 1000;
 
+    // The values the overwrite questions return for their buttons.
+    enum FileAnswer
+    {
+        createCopy = 0,
+        overwriteFile = 1,
+        skipFile = 2
+    };
+
     enum SlotAnswer
     {
         skipSlot = 0,
         overwriteSlot = 1
     };
 
-    /** Takes a ticked "Apply To All" out of an answer; true when it was ticked. */
-    bool takeApplyToAll (int& answer)
+    /** The answer to a job's overwrite question. A ticked "Apply To All" makes it stand for the
+        rest of the job, so the question is not asked again.
+    */
+    struct StandingAnswer
     {
-        if (answer < Dialogs::applyToAllBonus)
-            return false;
+        bool appliesToAll = false;
+        int answer = 0;
 
-        answer -= Dialogs::applyToAllBonus;
-        return true;
-    }
+        template <typename Ask>
+        int get (Ask&& ask)
+        {
+            if (! appliesToAll)
+            {
+                answer = ask();
+                appliesToAll = answer >= Dialogs::applyToAllBonus;
+
+                if (appliesToAll)
+                    answer -= Dialogs::applyToAllBonus;
+            }
+
+            return answer;
+        }
+    };
 
     juce::String statusLine (const juce::String& prefix, int slot, int retries)
     {
@@ -56,8 +78,8 @@ namespace
     {
         switch (answer)
         {
-            case 1: return PresetWriteMode::Overwrite;
-            case 2: return PresetWriteMode::Skip;
+            case overwriteFile: return PresetWriteMode::Overwrite;
+            case skipFile: return PresetWriteMode::Skip;
             default: return PresetWriteMode::CreateCopy;
         }
     }
@@ -204,8 +226,7 @@ void PresetLibrarianManager::saveDevicePresets()
     beginJob();
     showStatus ("Reading preset ");
 
-    auto applyToAll = false;
-    auto rememberedMode = PresetWriteMode::Overwrite;
+    StandingAnswer fileAnswer;
     auto retries = 0;
 
     for (int i = 0; i < count;)
@@ -226,21 +247,15 @@ void PresetLibrarianManager::saveDevicePresets()
             auto mode = PresetWriteMode::Overwrite;
 
             if (manager.presetFileExists (fileName))
-            {
-                if (applyToAll)
-                {
-                    mode = rememberedMode;
-                }
-                else
-                {
-                    auto answer = askFromWorker (Dialogs::Icon::question, {}, fileName + " already exists.",
-                                                 { { "Overwrite", 1 }, { "Skip", 2 }, { "Create Copy", 0 } },
-                                                 count >= 2);
-
-                    applyToAll = takeApplyToAll (answer);
-                    mode = rememberedMode = writeModeFor (answer);
-                }
-            }
+                mode = writeModeFor (fileAnswer.get (
+                    [&]
+                    {
+                        return askFromWorker (Dialogs::Icon::question, {}, fileName + " already exists.",
+                                              { { "Overwrite", overwriteFile },
+                                                { "Skip", skipFile },
+                                                { "Create Copy", createCopy } },
+                                              count >= 2);
+                    }));
 
             if (! threadShouldExit() && ! manager.writePresetFile (mode))
                 lastResult = TransferResult::saveFailed;
@@ -267,8 +282,7 @@ void PresetLibrarianManager::sendPresetFiles()
     showStatus ("Sending preset ");
 
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
-    auto applyToAll = slots.size() == allSlots;
-    int rememberedAnswer = applyToAll ? overwriteSlot : skipSlot;
+    StandingAnswer slotAnswer { slots.size() == allSlots, overwriteSlot };
     auto retries = 0;
 
     for (int k = 0; k < count;)
@@ -277,18 +291,14 @@ void PresetLibrarianManager::sendPresetFiles()
             return;
 
         const auto& slot = slots.getReference (k);
-        auto answer = rememberedAnswer;
-
-        if (! applyToAll)
-        {
-            answer = askFromWorker (Dialogs::Icon::question, {},
-                                    "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) +
-                                        ") in Tonarel?",
-                                    { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
-
-            applyToAll = takeApplyToAll (answer);
-            rememberedAnswer = answer;
-        }
+        const auto answer = slotAnswer.get (
+            [&]
+            {
+                return askFromWorker (Dialogs::Icon::question, {},
+                                      "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) +
+                                          ") in Tonarel?",
+                                      { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
+            });
 
         if (answer == skipSlot || threadShouldExit())
         {
