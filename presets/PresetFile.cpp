@@ -250,9 +250,40 @@ namespace
             return from;
         };
 
+        // JUCE's parser reads "&#" and up to twelve characters of any kind before a ";" as a
+        // number and inserts whatever character comes out, far beyond Unicode too; such a name
+        // would not survive being written and read again. Only proper references pass.
+        const auto isProperCharacterReference = [&] (size_t from)
+        {
+            auto at = from + 2;
+            const bool hex = at < size && (text[at] == 'x' || text[at] == 'X');
+            juce::int64 value = 0;
+            int digits = 0;
+
+            for (at += hex ? 1 : 0; at < size && text[at] != ';'; ++at, ++digits)
+            {
+                const auto digit =
+                    hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[at])
+                        : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+
+                if (digit < 0 || digits >= 8)
+                    return false;
+
+                value = value * (hex ? 16 : 10) + digit;
+            }
+
+            return at < size && value > 0 && value < 0x110000;
+        };
+
+        // Wherever it stands: the parser's idea of where a tag or a comment ends need not be ours.
+        for (size_t at = 0; at < size; ++at)
+            if (startsWith (at, "&#") && ! isProperCharacterReference (at))
+                return std::nullopt;
+
         juce::MemoryOutputStream prepared (size + 64);
         size_t copiedUpTo = 0;
         int depth = 0;
+        bool rootStarted = false;
 
         for (size_t at = 0; at < size;)
         {
@@ -278,11 +309,32 @@ namespace
             }
             else if (startsWith (at, "</"))
             {
+                // JUCE's parser takes a closing tag cut off before its ">" as closing every
+                // element still open, so a file cut there would read as a whole preset.
+                const auto tagEnd = endOfTag (at + 2);
+
+                if (tagEnd >= size)
+                    return std::nullopt;
+
                 depth = juce::jmax (0, depth - 1);
-                at = skipPast (at + 2, ">");
+                at = tagEnd + 1;
             }
             else
             {
+                // Inside an element, JUCE's parser skips a processing instruction as white space,
+                // then rolls back to it when text follows and adds empty text elements until
+                // memory runs out. A preset has none past its declaration, so from the root on
+                // "<?" is refused wherever it stands (in a tag, a comment or a section too: the
+                // parser's idea of where those end need not be ours).
+                if (! rootStarted)
+                {
+                    rootStarted = true;
+
+                    for (auto later = at; later < size; ++later)
+                        if (startsWith (later, "<?"))
+                            return std::nullopt;
+                }
+
                 if (++depth > kMaxElementDepth)
                     return std::nullopt;
 
@@ -323,6 +375,10 @@ namespace
                 at = blankEnd;
             }
         }
+
+        // An element left open is a file cut short, whatever the parser would make of it.
+        if (depth > 0)
+            return std::nullopt;
 
         prepared.write (text + copiedUpTo, size - copiedUpTo);
         return juce::String::fromUTF8 (static_cast<const char*> (prepared.getData()),
