@@ -4,9 +4,6 @@
 
 namespace
 {
-    /** The device wants a moment between exchanges before it takes the next request. */
-    constexpr int kPauseBeforeRequestMs = 40;
-
     /** A full preset has this many parameters; it only scales the progress of a read. */
     constexpr double kParametersPerFullPreset = 175.0;
 
@@ -99,6 +96,7 @@ bool PresetManager::isDevicePresent (MidiPorts& midiPorts)
 
 bool PresetManager::openPorts()
 {
+    portsLost = false;
     midiInput.reset();
     const auto inputIndex = findPort (ports.getInputNames(), deviceInputName);
 
@@ -137,7 +135,7 @@ bool PresetManager::reopenPorts()
 
 bool PresetManager::isDeviceReachable() const
 {
-    return isDevicePresent (ports) && isInputOpen() && isOutputOpen();
+    return ! portsLost.load() && isDevicePresent (ports) && isInputOpen() && isOutputOpen();
 }
 
 //==============================================================================
@@ -150,6 +148,7 @@ bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
 
     received.clear();
     nameOnly = readNameOnly;
+    headerReceived = false;
     return startExchange (kJobRead, receiveState, 1, makeRequestPreset (number));
 }
 
@@ -171,7 +170,9 @@ bool PresetManager::sendPreset (const juce::int16& number)
 bool PresetManager::startExchange (int job, std::atomic<int>& state, int openingState,
                                    const SysexFrame& request)
 {
-    juce::Thread::sleep (kPauseBeforeRequestMs);
+    // The device wants a moment between exchanges before it takes the next request.
+    if (const auto pauseMs = pauseBeforeRequestMs.load(); pauseMs > 0)
+        juce::Thread::sleep (pauseMs);
 
     // Everything the callback reads is in place before the state opens the exchange, and the
     // state is open before the request leaves, so a quick reply never finds the exchange unset.
@@ -343,6 +344,7 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
                     break;
 
                 case PresetStartCheck::ok:
+                    headerReceived = true;
                     received.number = static_cast<juce::int16> (header.number);
                     received.name = header.name;
                     received.version = static_cast<juce::int16> (header.version);
@@ -364,6 +366,9 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
 
         case SysexType::parameterData:
         {
+            if (! headerCameFirst())
+                break;
+
             // A frame too short to hold index and value adds nothing; the read fails below.
             if (const auto parameter = readParameterData (data, size))
                 received.parameters.push_back (
@@ -384,14 +389,33 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
         }
 
         case SysexType::sendPresetEnd:
+            if (! headerCameFirst())
+                break;
+
             sendAck();
             moveState (receiveState, 1, kStateIdle);
             break;
 
         case SysexType::err: moveState (receiveState, 1, kStateError); break;
 
+        // The device gives the read up when one of our ACKs reached it spoilt: nothing more
+        // comes, and waiting for the time-out would only report the wrong cause, late.
+        case SysexType::checksumFailed: moveState (receiveState, 1, kStateChecksumFailed); break;
+
         default: break;
     }
+}
+
+bool PresetManager::headerCameFirst()
+{
+    // Parameters or an end without the preset's header first are no preset: taking them would
+    // report an empty record, slot 0 and version 0, as a read that succeeded.
+    if (headerReceived.load())
+        return true;
+
+    moveState (receiveState, 1, kStateError);
+    sendErr();
+    return false;
 }
 
 void PresetManager::applySendPhase (const juce::uint8* data, int size)
@@ -486,8 +510,9 @@ void PresetManager::run()
 
     while (! threadShouldExit())
     {
-        if (! isDevicePresent (ports) || midiInput == nullptr || midiOutput == nullptr)
+        if (portsLost.load() || ! isDevicePresent (ports) || midiInput == nullptr || midiOutput == nullptr)
         {
+            portsLost = true;
             receiveState = kStateError;
             sendState = kStateError;
             break;

@@ -50,7 +50,7 @@ public:
     bool isInputOpen() const noexcept { return midiInput != nullptr; }
     bool isOutputOpen() const noexcept { return midiOutput != nullptr; }
 
-    /** isDevicePresent and both ports open. */
+    /** isDevicePresent and both ports open, and the ports not lost since they were opened. */
     bool isDeviceReachable() const;
 
     //==============================================================================
@@ -82,6 +82,18 @@ public:
         gives a name read 12 s and a full transfer 30 s. Tests of a silent device shorten it.
     */
     void setExchangeBudget (int counts) noexcept { exchangeBudget = counts; }
+
+    /** The pause before each request frame, 40 ms by default: the device needs it between
+        exchanges. Only a harness that plays the device itself, in the same thread, may take it
+        away.
+    */
+    void setPauseBeforeRequest (int milliseconds) noexcept { pauseBeforeRequestMs = milliseconds; }
+
+    /** True while a read or a send is waiting for the device, so its frames are acted on. Once
+        it is false, frames are no longer part of the exchange (and one arriving while no
+        exchange at all has been started is held for up to half a second first).
+    */
+    bool isExchangeOpen() const noexcept { return receiveState.load() > 0 || sendState.load() > 0; }
 
     /** Fraction of the running exchange done, 0 to 1 (a preset of more than the usual 175
         parameters takes a read past 1).
@@ -143,10 +155,12 @@ public:
 
 private:
     static constexpr int defaultExchangeBudget = 12000;
+    static constexpr int defaultPauseBeforeRequestMs = 40;
 
     bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
     int takeResult (std::atomic<int>& state);
     void applyReadTable (const juce::uint8* data, int size);
+    bool headerCameFirst();
     void applySendPhase (const juce::uint8* data, int size);
     void sendNextParameter();
     bool sendFrame (const SysexFrame& frame);
@@ -163,11 +177,18 @@ private:
     std::atomic<int> activeJob { 0 };
     std::atomic<int> elapsed { 0 };
     std::atomic<int> exchangeBudget { defaultExchangeBudget };
+    std::atomic<int> pauseBeforeRequestMs { defaultPauseBeforeRequestMs };
     std::atomic<bool> nameOnly { false };
+    std::atomic<bool> headerReceived { false };
     std::atomic<juce::uint32> acksReceived { 0 };
 
     // Callbacks currently acting on an exchange; the watch thread waits for them before it ends one.
     std::atomic<int> callbacksInFlight { 0 };
+
+    // Set when the watch thread finds the device gone; cleared when the ports are opened again.
+    // A device that is unplugged and plugged back in lists its ports under the same names, but
+    // the handles opened before stay dead, so its presence alone does not make them usable.
+    std::atomic<bool> portsLost { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetManager)
 };
