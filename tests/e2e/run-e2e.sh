@@ -1,0 +1,467 @@
+#!/bin/bash
+# End-to-end tests of the librarian as a user meets it: the demo (the librarian over the
+# simulated device) runs on an X server of its own under a temporary HOME, is driven with
+# mouse clicks and keys through xdotool, and what lands on disk and on screen is checked.
+#
+#   run-e2e.sh <TonarelUtilDemo> <source folder> <scenario>
+#
+# Scenarios: first-start-save-all, load-to (and saving the loaded slots back), rescan-delete.
+# Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
+# it through its own Quit menu.
+# The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
+#
+# The window is found by its title and everything in it is placed from the window's position
+# and the panel's layout. Nothing waits a fixed time for the program: every step waits for
+# what a user would see (a window, a highlighted row, a file) with a generous limit, because
+# the machine may be busy.
+set -euo pipefail
+
+[ $# -eq 3 ] || { echo "usage: $0 <TonarelUtilDemo> <source folder> <scenario>" >&2; exit 2; }
+demo=$(realpath "$1")
+source_dir=$(realpath "$2")
+scenario=$3
+
+work=$PWD/e2e-$scenario
+rm -rf "$work"
+mkdir -p "$work/home"
+export HOME=$work/home
+unset XAUTHORITY
+
+documents=$HOME/Documents
+app_folder="$documents/Tonarel Librarian Files"
+preset_folder="$app_folder/Set 1"
+
+xvfb_pid="" demo_pid="" main_window=""
+limit=60 # seconds, for anything but a whole Save All
+
+log() { echo "[$(date +%T)] $*"; }
+
+screenshot() { import -silent -window root "$1" 2>/dev/null || true; }
+
+fail()
+{
+    echo "FAIL ($scenario): $*" >&2
+    if [ -n "$xvfb_pid" ]; then
+        screenshot "$work/failure.png"
+        echo "screenshot: $work/failure.png" >&2
+    fi
+    [ -s "$work/demo.log" ] && { echo "--- demo output:" >&2; cat "$work/demo.log" >&2; }
+    exit 1
+}
+
+cleanup()
+{
+    local status=$?
+    trap - EXIT
+    if [ "$status" -ne 0 ] && [ -n "$xvfb_pid" ] && [ ! -e "$work/failure.png" ]; then
+        screenshot "$work/failure.png"
+    fi
+    if [ -n "$demo_pid" ] && kill -0 "$demo_pid" 2>/dev/null; then
+        kill "$demo_pid" 2>/dev/null || true
+        wait "$demo_pid" 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+# A test runner that gives up on the script stops it with a signal: the demo and the X server
+# go with it.
+trap 'exit 143' TERM
+trap 'exit 130' INT
+
+# wait_for SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; fails the scenario when it
+# has not within SECONDS or when the demo is gone.
+wait_for()
+{
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ -z "$demo_pid" ] || kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended while waiting for $what"
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $what after ${seconds}s"
+        sleep 0.1
+    done
+}
+
+#==============================================================================
+# The X server and the demo.
+
+start_demo()
+{
+    # -displayfd picks a free display itself (ctest may run under xvfb-run's own) and reports
+    # it once the server takes connections. The screen is large enough for the whole window.
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_for 30 "X server" grep -q '[0-9]' "$work/display"
+    DISPLAY=:$(tr -d '[:space:]' <"$work/display")
+    export DISPLAY
+
+    "$demo" >"$work/demo.log" 2>&1 &
+    demo_pid=$!
+
+    wait_for "$limit" "main window" find_main_window
+    eval "$(xdotool getwindowgeometry --shell "$main_window")"
+    # The panel fills the window below its menu bar; the positions below are the panel's own
+    # layout (the transfer buttons in the middle column, the two tables below the captions).
+    panel_x=$X
+    panel_y=$((Y + 24))
+    half=$((WIDTH / 2))
+    button_x=$((panel_x + half - 20))
+    device_x=$((panel_x + 78))  # inside the "Preset Number" column
+    device_probe=$((panel_x + 283)) # row background right of the columns
+    local_x=$((panel_x + half + 102))
+    local_probe=$((panel_x + half + 342))
+    log "demo on $DISPLAY, window ${WIDTH}x${HEIGHT}+$X+$Y"
+}
+
+find_main_window()
+{
+    main_window=$(xdotool search --onlyvisible --name '^Tonarel Librarian - v' 2>/dev/null | head -1)
+    [ -n "$main_window" ]
+}
+
+# Ends the demo as a user does, through Functions > Quit, and expects it to go cleanly.
+quit_demo()
+{
+    xdotool mousemove $((panel_x + 45)) $((panel_y - 12)) click 1
+    choose_last_menu_item # "Quit"
+    wait_for "$limit" "end of the demo" demo_has_ended
+    local status=0
+    wait "$demo_pid" || status=$?
+    demo_pid=""
+    [ "$status" -eq 0 ] || fail "the demo exited with status $status"
+}
+
+demo_has_ended() { ! kill -0 "$demo_pid" 2>/dev/null; }
+
+#==============================================================================
+# Windows and what is on screen.
+
+visible_window()
+{
+    found_window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$found_window" ]
+}
+
+# The program's question boxes carry no title: they are its only visible windows without a name.
+find_question_box()
+{
+    local window
+    question_box=""
+    for window in $(xdotool search --onlyvisible --class '^TonarelUtil$' 2>/dev/null); do
+        if [ -z "$(xdotool getwindowname "$window" 2>/dev/null)" ]; then
+            question_box=$window
+            return 0
+        fi
+    done
+    return 1
+}
+
+question_box_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$question_box" ]; }
+no_question_box() { ! find_question_box; }
+main_window_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main_window" ]; }
+no_progress_window() { ! visible_window '^Tonarel Librarian$'; }
+
+# answer_question click DX DY | key KEY: waits for a question box to take the keyboard, answers
+# it with a click at DX from its centre and DY from its bottom, or a key, and waits for it to go.
+answer_question()
+{
+    wait_for "$limit" "question box" find_question_box
+    wait_for "$limit" "keyboard focus in the question box" question_box_has_focus
+    eval "$(xdotool getwindowgeometry --shell "$question_box")"
+    if [ "$1" = click ]; then
+        xdotool mousemove $((X + WIDTH / 2 + $2)) $((Y + HEIGHT - $3)) click 1
+    else
+        xdotool key "$2"
+    fi
+    wait_for "$limit" "closing of the question box" no_question_box
+}
+
+pixel()
+{
+    import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1
+}
+
+readonly selected_colour="#ADD8E6" striped_colour="#DFE1E6" plain_colour="#FFFFFF"
+
+row_y() { echo $((panel_y + 188 + 22 * $1)); }
+
+row_shows() { [ "$(pixel "$1" "$(row_y "$2")")" = "$3" ]; }
+
+rows_selected() # PROBE_X ROW...
+{
+    local probe=$1 row
+    shift
+    for row in "$@"; do
+        row_shows "$probe" "$row" "$selected_colour" || return 1
+    done
+}
+
+# select_rows device|local FIRST [MODIFIER LAST [ROW...]]: clicks FIRST, then MODIFIER-clicks LAST,
+# and waits until the given rows show selected. A click that a modal window swallowed (the
+# start-up read, the read-back after a load) is simply tried again: the plain click starts the
+# selection afresh, so retrying never toggles a row twice. In the computer list a control-click
+# also opens the context menu; it is dismissed with Escape, as a user would.
+select_rows()
+{
+    local x probe
+    if [ "$1" = device ]; then x=$device_x probe=$device_probe; else x=$local_x probe=$local_probe; fi
+    local first=$2 modifier=${3:-} last=${4:-}
+    shift $(($# < 4 ? $# : 4))
+    local deadline=$((SECONDS + limit))
+    while :; do
+        xdotool mousemove "$x" "$(row_y "$first")" click 1
+        if wait_until 3 rows_selected "$probe" "$first"; then
+            [ -n "$modifier" ] || return 0
+            xdotool keydown "$modifier" mousemove "$x" "$(row_y "$last")" click 1 keyup "$modifier"
+            if [ "$modifier" = ctrl ] && [ "$probe" = "$local_probe" ]; then
+                wait_for "$limit" "context menu after a control-click" visible_window '^menu$'
+                xdotool key Escape
+                wait_for "$limit" "closing of the context menu" no_menu
+            fi
+            wait_until 3 rows_selected "$probe" "$first" "$last" "$@" && return 0
+        fi
+        [ "$SECONDS" -lt "$deadline" ] || fail "rows $first to $last of a list would not select"
+    done
+}
+
+no_menu() { ! visible_window '^menu$'; }
+
+# choose_last_menu_item: clicks the last line of the open pop-up menu. A menu takes no click in
+# its first quarter second (so that the click that opened it cannot choose), so the click is
+# repeated until the menu has gone.
+choose_last_menu_item()
+{
+    wait_for "$limit" "pop-up menu" visible_window '^menu$'
+    eval "$(xdotool getwindowgeometry --shell "$found_window")"
+    local deadline=$((SECONDS + limit))
+    until no_menu; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the menu took no choice"
+        xdotool mousemove $((X + 40)) $((Y + HEIGHT - 14)) click 1
+        wait_until 2 no_menu || true
+    done
+}
+
+# wait_until SECONDS COMMAND...: like wait_for, but only reports whether it happened in time.
+wait_until()
+{
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+click_button() # the transfer buttons' tops: Save All 192, Save 238, Load To 283, Load All 330
+{
+    xdotool mousemove "$button_x" $((panel_y + $1 + 15)) click 1
+}
+
+#==============================================================================
+# Preset files.
+
+# One line per file: root|name|version|desc|parameters|elements|parameters with numeric ID and Value
+preset_summary()
+{
+    xmllint --noout "$1" 2>/dev/null || { echo "not well-formed"; return; }
+    xmllint --xpath 'concat(name(/*), "|", /preset/name, "|", /preset/version, "|", /preset/desc, "|",
+        count(/preset/data/parameter), "|", name(/preset/*[1]), ",", name(/preset/*[2]), ",",
+        name(/preset/*[3]), ",", name(/preset/*[4]), ",", count(/preset/*), "|",
+        count(/preset/data/parameter[ID = position() - 1 and string(number(Value)) != "NaN"]))' "$1"
+}
+
+parameter_values() { xmllint --xpath '/preset/data/parameter/Value/text()' "$1"; }
+
+# write_preset FILE NAME SEED: a preset file as another computer might have written it, with
+# values no demo preset has.
+write_preset()
+{
+    local index
+    {
+        printf '<?xml version="1.0" encoding="UTF-8"?>\n<preset>\n  <name>%s</name>\n' "$2"
+        printf '  <version>%s</version>\n  <desc>0</desc>\n  <data>\n' "$device_version"
+        for ((index = 0; index < parameter_count; ++index)); do
+            printf '    <parameter><ID>%d</ID><Value>%d</Value></parameter>\n' \
+                "$index" $(((index * 7 + $3) % 100))
+        done
+        printf '  </data>\n</preset>\n'
+    } >"$1"
+}
+
+device_version=$(sed -n 's/.*presetVersion = \([0-9]*\);.*/\1/p' "$source_dir/device/DeviceSimulator.h")
+parameter_count=$(sed -n 's/.*parametersPerPreset = \([0-9]*\);.*/\1/p' "$source_dir/device/DeviceSimulator.h")
+[ -n "$device_version" ] && [ -n "$parameter_count" ] || fail "cannot read the device's constants"
+
+# The demo's preset names, one a line in slot order.
+demo_names()
+{
+    sed -n '/kDemoPresetNames\[\] = {/,/};/p' "$source_dir/device/DemoPresets.cpp" |
+        grep -o '"[^"]*"' | tr -d '"'
+}
+
+file_count() { find "$1" -maxdepth 1 -type f | wc -l; }
+has_files() { [ "$(file_count "$preset_folder")" -ge "$1" ]; }
+has_at_most() { [ "$(file_count "$preset_folder")" -le "$1" ]; }
+
+copies_or_question()
+{
+    find_question_box || files_exist copy1_005_E2EAlpha.tnl copy1_006_BigHallLead.tnl copy1_007_E2EBeta.tnl
+}
+
+files_exist()
+{
+    local file
+    for file in "$@"; do [ -f "$preset_folder/$file" ] || return 1; done
+}
+
+#==============================================================================
+# Scenarios.
+
+scenario_first_start_save_all()
+{
+    start_demo
+
+    wait_for "$limit" "configuration file" test -f "$app_folder/tonarel.cfg"
+    wait_for "$limit" "preset folder" test -d "$preset_folder"
+    # The configuration is remembered once the folder is listed: its full path, nothing more.
+    wait_for "$limit" "preset folder in the configuration" \
+        grep -qxF "$preset_folder" "$app_folder/tonarel.cfg"
+    [ "$(cat "$app_folder/tonarel.cfg")" = "$preset_folder" ] || fail "configuration holds more than the path"
+    [ "$(file_count "$preset_folder")" -eq 0 ] || fail "a first start put files in the preset folder"
+
+    # Save All selects every slot, then reads them. Until the start-up read is over the click is
+    # lost to its progress window, so it is repeated until the slots show selected (row 15: the
+    # progress window covers the first rows).
+    local deadline=$((SECONDS + limit))
+    until rows_selected "$device_probe" 14; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "Save All >> did not start a job"
+        click_button 192
+        wait_until 3 rows_selected "$device_probe" 14 || true
+    done
+    log "Save All >> started"
+    wait_for 180 "99 preset files" has_files 99
+    wait_for "$limit" "end of the Save All job" no_progress_window
+    log "Save All >> done"
+
+    [ "$(file_count "$preset_folder")" -eq 99 ] || fail "$(file_count "$preset_folder") files, not 99"
+
+    local slot=0 name expected file problems=0
+    while IFS= read -r name; do
+        slot=$((slot + 1))
+        file=$(printf '%03d_%s.tnl' "$slot" "${name// /}")
+        expected="preset|$name|$device_version|$slot|$parameter_count|name,version,desc,data,4|$parameter_count"
+        if [ ! -f "$preset_folder/$file" ]; then
+            echo "missing: $file" >&2
+            problems=$((problems + 1))
+        elif [ "$(preset_summary "$preset_folder/$file")" != "$expected" ]; then
+            echo "$file: $(preset_summary "$preset_folder/$file"), expected $expected" >&2
+            problems=$((problems + 1))
+        fi
+    done < <(demo_names)
+
+    [ "$slot" -eq 99 ] || fail "read $slot demo names from the source, not 99"
+    [ "$problems" -eq 0 ] || fail "$problems of the 99 preset files are wrong"
+    screenshot "$work/after-save-all.png"
+    quit_demo
+}
+
+scenario_load_to()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/e2e_beta.tnl" "E2E Beta" 5
+    start_demo
+
+    # The two files into slots 5 and 7 (rows 4 and 6); slot 6 between them is left alone.
+    select_rows local 0 shift 1
+    select_rows device 4 ctrl 6
+    click_button 283
+    log "< Load To clicked"
+    answer_question click -37 24 # "Overwrite" of the first slot's question
+    answer_question key Return    # the second, from the keyboard: Return is "Overwrite"
+    log "both slots overwritten"
+
+    # "Save >" of slots 5 to 7 then writes what the device now holds. The selection only takes
+    # once the read-back of the loaded slots has ended.
+    select_rows device 4 shift 6 5
+    screenshot "$work/after-load.png"
+    click_button 238
+    wait_for "$limit" "saved slots" files_exist 005_E2EAlpha.tnl 006_BigHallLead.tnl 007_E2EBeta.tnl
+    wait_for "$limit" "end of the Save job" no_progress_window
+
+    [ "$(preset_summary "$preset_folder/005_E2EAlpha.tnl")" = \
+        "preset|E2E Alpha|$device_version|5|$parameter_count|name,version,desc,data,4|$parameter_count" ] ||
+        fail "005_E2EAlpha.tnl: $(preset_summary "$preset_folder/005_E2EAlpha.tnl")"
+    [ "$(preset_summary "$preset_folder/007_E2EBeta.tnl")" = \
+        "preset|E2E Beta|$device_version|7|$parameter_count|name,version,desc,data,4|$parameter_count" ] ||
+        fail "007_E2EBeta.tnl: $(preset_summary "$preset_folder/007_E2EBeta.tnl")"
+    [ "$(parameter_values "$preset_folder/005_E2EAlpha.tnl")" = "$(parameter_values "$preset_folder/e2e_alpha.tnl")" ] ||
+        fail "slot 5 does not hold the values of e2e_alpha.tnl"
+    [ "$(parameter_values "$preset_folder/007_E2EBeta.tnl")" = "$(parameter_values "$preset_folder/e2e_beta.tnl")" ] ||
+        fail "slot 7 does not hold the values of e2e_beta.tnl"
+    [ "$(xmllint --xpath 'string(/preset/name)' "$preset_folder/006_BigHallLead.tnl")" = "Big Hall Lead" ] ||
+        fail "slot 6 changed"
+    [ "$(file_count "$preset_folder")" -eq 5 ] || fail "$(file_count "$preset_folder") files, not 5"
+
+    # Saving the same slots again finds their files: "Create Copy" with "Apply To All" ticked
+    # answers for all three, so there is one question and three copies.
+    select_rows device 4 shift 6 5
+    click_button 238
+    wait_for "$limit" "question box" find_question_box
+    eval "$(xdotool getwindowgeometry --shell "$question_box")"
+    xdotool mousemove $((X + WIDTH - 116 + 49)) $((Y + HEIGHT - 85 + 14)) click 1 # "Apply To All"
+    answer_question key c # "Create Copy"
+    wait_for "$limit" "copies or another question" copies_or_question
+    ! find_question_box || fail "asked again although Apply To All was ticked"
+    wait_for "$limit" "end of the Save job" no_progress_window
+    [ "$(file_count "$preset_folder")" -eq 8 ] || fail "$(file_count "$preset_folder") files, not 8"
+    cmp -s "$preset_folder/copy1_005_E2EAlpha.tnl" "$preset_folder/005_E2EAlpha.tnl" ||
+        fail "the copy of slot 5 differs from its first save"
+    quit_demo
+}
+
+scenario_rescan_delete()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/b_bravo.tnl" "Bravo" 1
+    write_preset "$preset_folder/c_charlie.tnl" "Charlie" 2
+    write_preset "$preset_folder/d_delta.tnl" "Delta" 3
+    start_demo
+
+    # Three rows; the fourth row of a table is striped, so it shows when a fourth file is listed.
+    select_rows local 0 shift 2 1
+    row_shows "$local_probe" 3 "$plain_colour" || fail "a fourth row before the rescan"
+
+    # A file added behind the program's back sorts first; F5 in the list lists it.
+    write_preset "$preset_folder/a_alpha.tnl" "Alpha" 4
+    select_rows local 1
+    wait_for "$limit" "keyboard focus in the main window" main_window_has_focus
+    xdotool key F5
+    wait_for "$limit" "a fourth row after F5" row_shows "$local_probe" 3 "$striped_colour"
+    log "F5 listed the new file"
+
+    # Delete rows 1 and 3 (a_alpha.tnl and c_charlie.tnl) from the context menu of row 3.
+    select_rows local 0 ctrl 2
+    xdotool mousemove "$local_x" "$(row_y 2)" click 3
+    choose_last_menu_item # "Delete"
+    answer_question key Return # "Ok"
+    wait_until "$limit" has_at_most 2 || true
+    local left
+    left=$(cd "$preset_folder" && ls | tr '\n' ' ')
+    [ "$left" = "b_bravo.tnl d_delta.tnl " ] || fail "left in the folder: $left"
+    quit_demo
+}
+
+case $scenario in
+    first-start-save-all) scenario_first_start_save_all ;;
+    load-to) scenario_load_to ;;
+    rescan-delete) scenario_rescan_delete ;;
+    *) fail "unknown scenario" ;;
+esac
+
+log "$scenario passed"
