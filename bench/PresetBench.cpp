@@ -13,22 +13,37 @@
 
     where the floor is the protocol's own cost (see ProtocolFloor). The measured time includes
     what the program adds on purpose: the pause before a job, the closing pause after a
-    transfer, the polling, the name read after a send and the file work. Everything runs in one
-    process, one job after the other, so the machine's noise falls on all of them alike.
+    transfer, the polling, the name read after a send and the file work. A line starting with
+    '#' after each says where the time went (see TimeBreakdown).
 
-    Needs a display for the progress window: run it under xvfb-run on a machine without one.
+    Then two measurements that involve no transfer:
 
-    Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND]
+        SCAN FILES1000 measured_s parse_s ratio
+            the scan that fills the computer list from a folder of 1000 preset files, against
+            merely parsing the same files with XmlDocument;
+        STARTUP USB measured_s floor_s ratio
+            from starting the demo's process to the librarian's panel on screen with the
+            device's names, against the protocol's cost of reading those 99 names.
+
+    Everything runs in one process, one job after the other, so the machine's noise falls on all
+    of them alike. Needs a display, and xdotool for STARTUP: run it under xvfb-run on a machine
+    without one.
+
+    Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND|SCAN|STARTUP]
 */
 
 #include "app/Dialogs.h"
+#include "bench/FolderScanBench.h"
 #include "bench/ProtocolFloor.h"
+#include "bench/StartupBench.h"
+#include "bench/TimeBreakdown.h"
 #include "device/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -69,7 +84,23 @@ namespace
         double measuredMs = 0.0;
         double floorMs = 0.0;
         bool failed = false;
+        TimeBreakdown breakdown;
     };
+
+    /** Tells where a transfer job's time went, against what the protocol needs for it. */
+    void printBreakdown (const char* job, const WireModel& wire, const Outcome& outcome)
+    {
+        const auto& b = outcome.breakdown;
+        const auto requiredPausesMs = ProtocolFloor::pauseBeforeRequestMs * b.exchanges;
+
+        std::printf ("# %s %s: %d exchanges; inside them %.3f s (floor %.3f s), between them %.3f s "
+                     "(%.3f s of it the device's pauses), before the first %.3f s, after the last %.3f s; "
+                     "the program answers a frame in %.3f ms\n",
+                     job, wire.name.toRawUTF8(), b.exchanges, b.inExchangesMs / 1000.0,
+                     (outcome.floorMs - requiredPausesMs) / 1000.0, b.betweenExchangesMs / 1000.0,
+                     requiredPausesMs / 1000.0, b.beforeFirstMs / 1000.0, b.afterLastMs / 1000.0,
+                     b.meanAnswerMs);
+    }
 
     void selectFirstRows (juce::TableListBox& table, int rows)
     {
@@ -114,6 +145,7 @@ namespace
                 }
             }
 
+            device.clearTranscript();
             const auto started = juce::Time::getMillisecondCounterHiRes();
 
             switch (job)
@@ -136,7 +168,22 @@ namespace
             outcome.measuredMs = juce::Time::getMillisecondCounterHiRes() - started;
             outcome.floorMs = floor.getTotalMs();
             outcome.failed = ! panel->getStatusLabel().getText().endsWith ("done");
+            outcome.breakdown =
+                TimeBreakdown::of (device.getTranscript(), started, started + outcome.measuredMs);
             return outcome;
+        }
+
+        /** The time in ms of the scan that fills the computer list from the folder. */
+        double scan (const juce::File& folder, int& listed)
+        {
+            panel->getFolderChooser().setCurrentFile (folder, false, juce::dontSendNotification);
+
+            const auto started = juce::Time::getMillisecondCounterHiRes();
+            panel->rescanPresetFolder();
+            const auto elapsed = juce::Time::getMillisecondCounterHiRes() - started;
+
+            listed = panel->getLocalList().getRows().size();
+            return elapsed;
         }
 
     private:
@@ -170,6 +217,78 @@ namespace
     }
 } // namespace
 
+/** SCAN: the best of a few rounds each, taken in turns, so that a disturbance of the machine
+    does not fall on one side only.
+*/
+static bool benchFolderScan()
+{
+    constexpr int fileCount = 1000, rounds = 3;
+
+    const auto folder = makePresetFolder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                              .getNonexistentChildFile ("tonarel-bench-scan", ""),
+                                          fileCount);
+    BenchLibrarian librarian { WireModel::instant() };
+    double scanMs = 1.0e12, parseMs = 1.0e12;
+    int listed = 0;
+
+    for (int round = 0; round < rounds; ++round)
+    {
+        parseMs = juce::jmin (parseMs, timeXmlParsing (folder));
+        scanMs = juce::jmin (scanMs, librarian.scan (folder, listed));
+    }
+
+    folder.deleteRecursively();
+
+    std::printf ("SCAN FILES%d %.3f %.3f %.2f\n", fileCount, scanMs / 1000.0, parseMs / 1000.0,
+                 scanMs / parseMs);
+    std::fflush (stdout);
+
+    if (listed == fileCount)
+        return true;
+
+    std::fprintf (stderr, "SCAN listed %d of %d files\n", listed, fileCount);
+    return false;
+}
+
+/** STARTUP: the middle one of three first starts of the demo. */
+static bool benchStartup()
+{
+    const auto demo =
+        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("TonarelUtilDemo");
+    std::vector<StartupTimes> runs;
+
+    for (int run = 0; run < 3; ++run)
+    {
+        const auto times = measureStartup (demo);
+
+        if (! times.isComplete())
+        {
+            std::fprintf (stderr, "STARTUP: %s did not show its windows (is xdotool installed?)\n",
+                          demo.getFullPathName().toRawUTF8());
+            return false;
+        }
+
+        runs.push_back (times);
+    }
+
+    std::sort (runs.begin(), runs.end(), [] (auto& a, auto& b) { return a.panelMs < b.panelMs; });
+    const auto& median = runs[1];
+
+    ProtocolFloor floor { WireModel::usb() };
+
+    for (int slot = 1; slot <= DeviceSimulator::numSlots; ++slot)
+        floor.addNameRead();
+
+    std::printf ("STARTUP USB %.3f %.3f %.2f\n", median.panelMs / 1000.0, floor.getTotalMs() / 1000.0,
+                 median.panelMs / floor.getTotalMs());
+    std::printf ("# STARTUP USB: the window is mapped after %.3f s, the progress window of the name read "
+                 "shows after %.3f s and closes %.3f s later\n",
+                 median.windowMs / 1000.0, median.progressWindowMs / 1000.0,
+                 (median.panelMs - median.progressWindowMs) / 1000.0);
+    std::fflush (stdout);
+    return true;
+}
+
 static int runBenchmarks (const juce::StringArray& args)
 {
     const auto slotsArgument = argumentAfter (args, "--slots");
@@ -179,11 +298,13 @@ static int runBenchmarks (const juce::StringArray& args)
     const auto wireArgument = argumentAfter (args, "--wire").toUpperCase();
     const auto jobArgument = argumentAfter (args, "--job").toUpperCase();
 
+    const auto transfers =
+        jobArgument.isEmpty() || juce::StringArray { "NAMES", "READ", "SEND" }.contains (jobArgument);
     int failures = 0;
 
     for (const auto& wire : { WireModel::usb(), WireModel::din() })
     {
-        if (wireArgument.isNotEmpty() && wireArgument != wire.name)
+        if (! transfers || (wireArgument.isNotEmpty() && wireArgument != wire.name))
             continue;
 
         // Built once per wire: its start-up reads the names, and SEND sends what READ saved.
@@ -211,9 +332,16 @@ static int runBenchmarks (const juce::StringArray& args)
             std::printf ("%s %s %.3f %.3f %.2f\n", jobName (job), wire.name.toRawUTF8(),
                          outcome.measuredMs / 1000.0, outcome.floorMs / 1000.0,
                          outcome.measuredMs / outcome.floorMs);
+            printBreakdown (jobName (job), wire, outcome);
             std::fflush (stdout);
         }
     }
+
+    if ((jobArgument.isEmpty() || jobArgument == "SCAN") && ! benchFolderScan())
+        ++failures;
+
+    if ((jobArgument.isEmpty() || jobArgument == "STARTUP") && ! benchStartup())
+        ++failures;
 
     return failures == 0 ? 0 : 1;
 }

@@ -6,7 +6,6 @@
 
 namespace
 {
-    constexpr double kPauseBeforeRequestMs = 40.0;
     constexpr int kParametersPerBurst = 5;
 
     int bytesOf (SysexType type)
@@ -24,7 +23,7 @@ double ProtocolFloor::transfer (Direction& direction, int bytes, double sentAt)
 
 double ProtocolFloor::startExchange()
 {
-    return now + kPauseBeforeRequestMs;
+    return now + pauseBeforeRequestMs;
 }
 
 double ProtocolFloor::addNameRead()

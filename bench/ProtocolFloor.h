@@ -13,6 +13,9 @@ class ProtocolFloor
 public:
     explicit ProtocolFloor (const WireModel& wireModel) : wire (wireModel) {}
 
+    /** The pause the device needs before it takes each request. */
+    static constexpr double pauseBeforeRequestMs = 40.0;
+
     /** Each of these adds one exchange after the ones before and returns the total so far in ms. */
     double addNameRead();
     double addFullRead (int parameterCount);

@@ -310,7 +310,7 @@ private:
         if (! pluggedIn || generation != plugGeneration)
             return;
 
-        transcript.push_back ({ false, message });
+        transcript.push_back ({ false, message, juce::Time::getMillisecondCounterHiRes() });
 
         // Taking the time under the lock keeps the queue in arrival order whatever threads send.
         inbox.push_back ({ toDevice.arrivalOf (Clock::now(), message.getRawDataSize()), message });
@@ -378,7 +378,7 @@ private:
 
             const auto message = std::move (outbox.front().message);
             outbox.pop_front();
-            transcript.push_back ({ true, message });
+            transcript.push_back ({ true, message, juce::Time::getMillisecondCounterHiRes() });
             const auto target = inputId;
 
             delivering = true;

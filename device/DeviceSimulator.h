@@ -126,12 +126,14 @@ public:
     //==============================================================================
     /** One message as one side sent it. Messages the program sends are recorded when it sends
         them (inside its callback, for the replies it sends from there); messages of the device
-        when they are handed to the program's callback.
+        when they are handed to the program's callback. The time is that moment, on the clock of
+        juce::Time::getMillisecondCounterHiRes, so a benchmark can tell where a job's time went.
     */
     struct TranscriptEntry
     {
         bool fromDevice = false;
         juce::MidiMessage message;
+        double timeMs = 0.0;
     };
 
     std::vector<TranscriptEntry> getTranscript() const;
