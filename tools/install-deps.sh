@@ -9,7 +9,8 @@ packages="build-essential cmake pkg-config
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
     fonts-dejavu-core
     googletest libgtest-dev libgmock-dev
-    xvfb xauth xdotool imagemagick"
+    clang libclang-rt-14-dev
+    xvfb xauth xdotool imagemagick libxml2-utils"
 
 missing=""
 for package in $packages; do
