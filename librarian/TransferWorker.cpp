@@ -87,6 +87,10 @@ namespace
 
 void PresetLibrarianManager::run()
 {
+    // Each job reports its own outcome: one whose presets were all skipped ran no exchange, and
+    // must not report the failure of the job before it.
+    lastResult = 0;
+
     if (! presetManager->isDeviceReachable())
     {
         // No preset is touched; the command still needs an outcome, and it is not success.
@@ -321,11 +325,17 @@ void PresetLibrarianManager::sendPresetFiles()
             break;
         }
 
-        if (manager.outgoing.version != manager.received.version)
+        // The device's version as the names read from it tell it. The record of the last read
+        // is emptied whenever a read fails or is cancelled, and its version of 0 would make
+        // every file "incompatible" until the names were read again.
+        const auto devicePresetVersion =
+            deviceVersion.load() > 0 ? deviceVersion.load() : manager.received.version;
+
+        if (manager.outgoing.version != devicePresetVersion)
         {
             askFromWorker (Dialogs::Icon::warning, fileName,
                            "Incompatible preset file format (" + juce::String (manager.outgoing.version) +
-                               "," + juce::String (manager.received.version) + ")",
+                               "," + juce::String (devicePresetVersion) + ")",
                            { { "Ok", 0 } }, false);
             retries = 0;
             ++k;

@@ -248,6 +248,19 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
     EXPECT_EQ (statusText(), "reading and saving Timeout");
     EXPECT_FALSE (fileOfSlot (5).exists());
 
+    SCOPED_TRACE ("after the failed reads the device's version is still known: its own files go in");
+    device->setFaults ({});
+    const auto fileName = addPresetFile ("After Timeout", DeviceSimulator::presetVersion, 9);
+    selectFileRows ({ listedFileNames().indexOf (fileName) });
+    selectSlots ({ 3 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
+    EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#3) in Tonarel?"));
+    EXPECT_EQ (device->getSlot (3).name, "After Timeout");
+    dialogs.boxes.clear();
+
     SCOPED_TRACE ("a file that cannot be written fails at once, without a retry");
     device->setFaults ({});
     device->clearTranscript();
@@ -258,6 +271,18 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
     expectOnlyNotice ("Save failed");
     EXPECT_EQ (requestedSlots(), juce::Array<int> { 2 });
     EXPECT_EQ (statusText(), "reading and saving Save failed");
+
+    SCOPED_TRACE ("a job that skips all it was given reports its own outcome, not the failure before");
+    presetFolder().createDirectory();
+    const auto neverSent = addPresetFile ("Never Sent", DeviceSimulator::presetVersion, 4);
+    selectFileRows ({ listedFileNames().indexOf (neverSent) });
+    selectSlots ({ 4 });
+    dialogs.answers = { 0 };
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << "no notice after the question: " << dialogs.boxes.back().message;
+    EXPECT_EQ (dialogs.boxes.front().buttons, (juce::StringArray { "Overwrite", "Skip" }));
+    EXPECT_EQ (device->getPresetsStored(), 1);
 }
 
 TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
