@@ -73,15 +73,6 @@ TEST (PresetFileName, RuleMakesNamesPlainAndKeepsCallersInsideTheFolder)
     EXPECT_EQ (PresetManager::presetFileName ({ 99, "   ", 1, {} }), "099_.tnl");
 }
 
-TEST_F (PresetFile, DeviceNameWithPathCharactersStaysInsideTheFolder)
-{
-    manager.received = { 7, "../../x:y", 1, {} };
-    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
-    EXPECT_TRUE (fileNamed ("007_.._.._x_y.tnl").existsAsFile());
-    EXPECT_EQ (numberOfFiles(), 1);
-    EXPECT_EQ (temporary.root.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
-}
-
 TEST_F (PresetFile, WritesTheDocumentByteForByte)
 {
     manager.received = { 7, juce::CharPointer_UTF8 ("A&B <\"x\"> \xc3\xa9\t"), -3, { { -2, -70000 } } };
