@@ -275,9 +275,24 @@ namespace
             return at < size && value > 0 && value < 0x110000;
         };
 
+        // JUCE's parser takes any other "&" as the start of an entity of its own and, on some
+        // that start none (an "&" before a "<", say), reads past the end of its buffer. A preset
+        // file holds only the five predefined entities and proper character references.
+        const auto isProperReference = [&] (size_t from)
+        {
+            if (startsWith (from, "&#"))
+                return isProperCharacterReference (from);
+
+            for (auto* entity : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
+                if (startsWith (from, entity))
+                    return true;
+
+            return false;
+        };
+
         // Wherever it stands: the parser's idea of where a tag or a comment ends need not be ours.
         for (size_t at = 0; at < size; ++at)
-            if (startsWith (at, "&#") && ! isProperCharacterReference (at))
+            if (text[at] == '&' && ! isProperReference (at))
                 return std::nullopt;
 
         juce::MemoryOutputStream prepared (size + 64);
@@ -469,8 +484,9 @@ bool PresetManager::writePresetFile (PresetWriteMode mode)
     if (mode == PresetWriteMode::Skip)
         return true;
 
+    // An unnamed slot is still a preset worth keeping: its file is "NNN_.tnl".
     if (received.number < kFirstPresetNumber || received.number > kLastPresetNumber ||
-        received.name.isEmpty() || ! isUsableFolder (presetFolder))
+        ! isUsableFolder (presetFolder))
         return false;
 
     const auto fileName = presetFileName (received);

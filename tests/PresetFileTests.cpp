@@ -118,7 +118,7 @@ TEST_F (PresetFile, RoundTripGivesBackTheSamePreset)
 TEST_F (PresetFile, WriteModesCopiesAndDeletes)
 {
     for (const auto& refused :
-         std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} }, { 7, "", 1, {} } })
+         std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} } })
     {
         manager.received = refused;
         EXPECT_TRUE (manager.writePresetFile (PresetWriteMode::Skip));
@@ -126,6 +126,15 @@ TEST_F (PresetFile, WriteModesCopiesAndDeletes)
     }
 
     EXPECT_EQ (numberOfFiles(), 0);
+
+    {
+        SCOPED_TRACE ("an unnamed slot is saved under its number alone and read back unnamed");
+        manager.received = { 9, "", 1, { { 0, 3 } } };
+        ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+        EXPECT_TRUE (read ("009_.tnl"));
+        EXPECT_EQ (manager.outgoing, (PresetData { 0, "", 1, { { 0, 3 } } }));
+        manager.deletePresetFile ("009_.tnl");
+    }
 
     fileNamed ("007_WarmVox.tnl").replaceWithText ("old");
     fileNamed ("copy1_007_WarmVox.tnl").replaceWithText ("copy");
@@ -240,7 +249,10 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
         { "large", bytesOf ("<preset>" + repeated (" ", 1 << 20) + "</preset>") },
         { "deep", bytesOf (repeated ("<a>", 100000)) },
         { "document type",
-          bytesOf ("<!DOCTYPE p [<!ENTITY e \"<a>\">]><preset><name>&e;</name></preset>") }
+          bytesOf ("<!DOCTYPE p [<!ENTITY e \"<a>\">]><preset><name>&e;</name></preset>") },
+        { "ampersand before a tag", bytesOf ("<preset><name>A</name><data>&<parameter/></data></preset>") },
+        { "ampersand starting no entity", bytesOf ("<preset><name>Rock & Roll</name></preset>") },
+        { "entity of another case", bytesOf ("<preset><name>A&AMP;B</name></preset>") }
     };
 
     for (const auto& [what, content] : files)
