@@ -139,5 +139,7 @@ void ContentComp::openHelpFile()
     if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))
         return;
 
-    services.dialogs.showMessage (Dialogs::Icon::warning, "Error", "Cannot open help file!", "Ok");
+    // Where it was looked for, so that the user can open it with a program of their own.
+    services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
+                                  "Cannot open help file!\n\n" + helpFile.getFullPathName(), "Ok");
 }

@@ -2,11 +2,16 @@
 
 #include <juce_core/juce_core.h>
 
-/** Opens a document with the desktop's default application for its type; false when it could
-    not be handed over.
+/** Opens a document with the desktop's default application for its type; false when no program
+    could show it, so that the caller can tell the user where the document is.
 
-    On Linux JUCE hands the path to a shell inside double quotes, where $, `, \ and " still act,
-    so a path holding any of them could run a command of its own. Such a path is refused rather
-    than handed over.
+    On Linux the desktop's openers (xdg-open, then gio and the system's browser) are run directly,
+    without a shell, so no character of the path can act as a command. An opener that fails within
+    graceMs (xdg-open does when nothing on the machine handles the type) counts as not shown, and
+    the next is tried; one still running after graceMs is taken to be showing the document. No
+    opener is left behind unreaped: each runs as the child of a short-lived child of ours, so it
+    belongs to the system once it outlives that wait.
+
+    Elsewhere the framework's own way of opening documents is used.
 */
-bool openWithDesktop (const juce::File& document);
+bool openWithDesktop (const juce::File& document, int graceMs = 1500);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include "app/CommandIds.h"
 #include "app/ContentComp.h"
 #include "app/DesktopDocuments.h"
@@ -156,13 +158,13 @@ TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
 {
     const auto helpFile = programFolder.root.getChildFile ("PresetLibrarianHelp.pdf");
 
-    auto expectErrorBox = [this]
+    auto expectErrorBox = [this, &helpFile]
     {
         ASSERT_EQ (dialogs.boxes.size(), 1u);
         const auto& box = dialogs.boxes.front();
         EXPECT_EQ (box.icon, Dialogs::Icon::warning);
         EXPECT_EQ (box.title, "Error");
-        EXPECT_EQ (box.message, "Cannot open help file!");
+        EXPECT_EQ (box.message, "Cannot open help file!\n\n" + helpFile.getFullPathName());
         EXPECT_EQ (box.buttons, juce::StringArray { "Ok" });
         dialogs.boxes.clear();
     };
@@ -191,14 +193,72 @@ TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
     EXPECT_EQ (openedDocuments, (juce::Array<juce::File> { helpFile, helpFile }));
 }
 
-TEST (DesktopDocuments, PathsTheShellWouldActOnAreNotHandedOver)
+namespace
 {
-    TemporaryFolder folder;
-
-    for (const auto* name : { "$(touch ran)", "`touch ran`", "a\\\"; touch ran; \"", "back\\slash" })
+    /** PATH holding only a folder of our own with an "xdg-open" that runs the given script. */
+    struct FakeOpener
     {
-        const auto document = folder.root.getChildFile (juce::String (name) + ".htm");
-        ASSERT_TRUE (document.replaceWithText ("<html></html>"));
-        EXPECT_FALSE (openWithDesktop (document)) << name;
+        explicit FakeOpener (const juce::String& script)
+        {
+            if (script.isNotEmpty())
+            {
+                const auto opener = folder.root.getChildFile ("xdg-open");
+                opener.replaceWithText ("#!/bin/sh\n" + script + "\n");
+                opener.setExecutePermission (true);
+            }
+
+            ::setenv ("PATH", folder.root.getFullPathName().toRawUTF8(), 1);
+        }
+
+        ~FakeOpener() { ::setenv ("PATH", originalPath.toRawUTF8(), 1); }
+
+        /** True when a child of ours has ended and was never reaped. */
+        static bool zombieLeft()
+        {
+            int status = 0;
+            return ::waitpid (-1, &status, WNOHANG) > 0;
+        }
+
+        TemporaryFolder folder;
+        const juce::String originalPath = juce::SystemStats::getEnvironmentVariable ("PATH", {});
+    };
+} // namespace
+
+TEST (DesktopDocuments, OpenerIsRunWithoutAShellAndItsFailureIsReported)
+{
+    TemporaryFolder documents;
+    const auto document = documents.root.getChildFile ("$(touch ran) `touch ran` \"; touch ran.htm");
+    ASSERT_TRUE (document.replaceWithText ("<html></html>"));
+
+    {
+        SCOPED_TRACE ("no program on the machine can open documents");
+        FakeOpener none ({});
+        EXPECT_FALSE (openWithDesktop (document, 100));
+        EXPECT_FALSE (FakeOpener::zombieLeft());
     }
+
+    {
+        SCOPED_TRACE ("the opener finds nothing that handles the type");
+        FakeOpener failing ("exit 3");
+        EXPECT_FALSE (openWithDesktop (document, 5000));
+        EXPECT_FALSE (FakeOpener::zombieLeft());
+    }
+
+    {
+        SCOPED_TRACE ("the opener hands the path on unchanged");
+        FakeOpener recording ("printf '%s' \"$1\" > \"$(dirname \"$0\")/argument\"");
+        EXPECT_TRUE (openWithDesktop (document, 5000));
+        EXPECT_EQ (recording.folder.root.getChildFile ("argument").loadFileAsString(), document.getFullPathName());
+        EXPECT_FALSE (FakeOpener::zombieLeft());
+    }
+
+    {
+        SCOPED_TRACE ("a browser that keeps running is showing the document");
+        FakeOpener browser ("exec sleep 2");
+        EXPECT_TRUE (openWithDesktop (document, 50));
+        EXPECT_FALSE (FakeOpener::zombieLeft());
+    }
+
+    EXPECT_FALSE (juce::File::getCurrentWorkingDirectory().getChildFile ("ran").exists());
+    EXPECT_FALSE (documents.root.getChildFile ("ran").exists());
 }

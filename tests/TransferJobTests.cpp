@@ -472,7 +472,8 @@ TEST_F (LibrarianCommands, HelpAndRefreshWorkWithoutTheDevice)
     panel->buttonClicked (&help);
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].title, "Error");
-    EXPECT_EQ (dialogs.boxes[0].message, "Cannot open PresetLibrarianHelp.htm.");
+    EXPECT_EQ (dialogs.boxes[0].message, "Cannot open PresetLibrarianHelp.htm.\n\n" +
+                                             programFolder.root.getChildFile ("PresetLibrarianHelp.htm").getFullPathName());
     EXPECT_TRUE (openedDocuments.isEmpty());
 
     SCOPED_TRACE ("the help page opens with the desktop's application");
