@@ -31,5 +31,8 @@ class DemoApplication final : private DemoDevice, public TonarelApplication
 public:
     DemoApplication();
 
+    /** The demo's device is its own, so any number of demos may run beside the librarian. */
+    bool moreThanOneInstanceAllowed() override { return true; }
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DemoApplication)
 };

@@ -14,6 +14,11 @@ TonarelApplication::~TonarelApplication() = default;
 
 void TonarelApplication::initialise (const juce::String&)
 {
+    messageLoopWake = std::make_unique<MessageLoopWake>();
+
+    if (! moreThanOneInstanceAllowed())
+        showRequests = std::make_unique<ShowRequests> (getApplicationName());
+
     mainWindow = std::make_unique<TonarelWindow> (services);
     mainWindow->centreWithSize (TonarelWindow::minimumWidth, TonarelWindow::minimumHeight);
     mainWindow->setVisible (true);
@@ -21,7 +26,14 @@ void TonarelApplication::initialise (const juce::String&)
 
 void TonarelApplication::shutdown()
 {
+    // JUCE ends a second start before initialise, and on Linux without telling the running
+    // instance; this is the one place such a start still passes through.
+    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed())
+        ShowRequests::send (getApplicationName());
+
     mainWindow.reset();
+    showRequests.reset();
+    messageLoopWake.reset();
 }
 
 const juce::String TonarelApplication::getApplicationName()
@@ -36,18 +48,38 @@ const juce::String TonarelApplication::getApplicationVersion()
 
 bool TonarelApplication::moreThanOneInstanceAllowed()
 {
-    return true;
+    return false;
 }
 
-void TonarelApplication::anotherInstanceStarted (const juce::String&) {}
+void TonarelApplication::anotherInstanceStarted (const juce::String&)
+{
+    if (mainWindow == nullptr)
+        return;
+
+    mainWindow->setMinimised (false);
+    mainWindow->toFront (true);
+
+    // A question the librarian is waiting on must not end up behind its own window.
+    juce::ModalComponentManager::getInstance()->bringModalComponentsToFront();
+}
 
 void TonarelApplication::quitFromDetection (bool force)
 {
-    // A forced quit cannot be refused; otherwise the request goes the way a quit from the
-    // desktop goes, through systemRequestedQuit. Either way the program ends once the event
-    // loop takes the request, after whatever is being built now has been finished.
-    if (force)
-        quit();
-    else if (auto* application = getInstance())
-        application->systemRequestedQuit();
+    // The request comes while the librarian is being built, after modal boxes of its own; it is
+    // carried out once the librarian is built, and the loop is woken afterwards, because it may
+    // take the quit message without looking at it again (see MessageLoopWake).
+    juce::MessageManager::callAsync (
+        [force]
+        {
+            // A forced quit cannot be refused; otherwise the request goes the way a quit from
+            // the desktop goes, through systemRequestedQuit.
+            if (force)
+                quit();
+            else if (auto* application = getInstance())
+                application->systemRequestedQuit();
+
+            if (auto* application = dynamic_cast<TonarelApplication*> (getInstance()))
+                if (application->messageLoopWake != nullptr)
+                    application->messageLoopWake->wake();
+        });
 }

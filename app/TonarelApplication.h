@@ -5,12 +5,18 @@
 #include "app/AlertDialogs.h"
 #include "app/AppServices.h"
 #include "app/DesktopDocuments.h"
+#include "app/MessageLoopWake.h"
+#include "app/ShowRequests.h"
 #include "device/JuceMidiPorts.h"
 
 class TonarelWindow;
 
 /** The application object the framework starts: owns the program's services
-    and its one main window. Several instances may run at once.
+    and its one main window.
+
+    Only one instance talks to the device: two programs on one device's ports (which Linux and
+    macOS allow) would interleave their conversations and spoil both transfers. A second start
+    brings the running instance's window to the front and ends.
 */
 class TonarelApplication : public juce::JUCEApplication
 {
@@ -48,6 +54,8 @@ private:
 
     static void quitFromDetection (bool force);
     std::unique_ptr<TonarelWindow> mainWindow;
+    std::unique_ptr<ShowRequests> showRequests; // only while no other instance may run
+    std::unique_ptr<MessageLoopWake> messageLoopWake;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)
 };
