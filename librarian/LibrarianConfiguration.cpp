@@ -62,6 +62,7 @@ juce::File LibrarianConfiguration::settlePresetFolder() const
     if (! folder.isDirectory())
         folder.createDirectory();
 
+    removeLeftoverTemporaryFiles (getApplicationFolder());
     return folder;
 }
 
@@ -70,6 +71,12 @@ void LibrarianConfiguration::rememberPresetFolder (const juce::File& folder) con
     const auto configuration = getConfigurationFile();
 
     if (! configuration.existsAsFile())
+        return;
+
+    // Every scan of the preset folder lands here; a durable write of what the file already
+    // holds would only cost a flush to the disk.
+    if (configuration.getSize() <= largestConfiguration &&
+        configuration.loadFileAsString() == folder.getFullPathName())
         return;
 
     const auto path = folder.getFullPathName().toUTF8();

@@ -6,6 +6,7 @@
 #include "app/Dialogs.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLocal.h"
+#include "presets/VerifiedFileWrite.h"
 
 namespace
 {
@@ -56,6 +57,9 @@ void PresetLibrarianManager::rescanPresetFolder()
     const auto folder = folderChooser->getCurrentFile();
     presetManager->presetFolder = folder.getFullPathName();
     configuration.rememberPresetFolder (folder);
+
+    // What a save that was cut short (a crash, a kill, a power cut) left behind.
+    removeLeftoverTemporaryFiles (folder);
 
     localList->clearRows();
 

@@ -1,6 +1,11 @@
 #include "librarian/LibrarianConfiguration.h"
 #include "tests/LibrarianFixture.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace
 {
     const PresetData warmVox { 7, "Warm Vox", 3, { { 0, 100 } } };
@@ -119,4 +124,45 @@ TEST_F (PresetFolder, ChoosingAFolderRescansAndRemembersIt)
     chooser.setCurrentFile (defaultPresetFolder(), true, juce::sendNotificationSync);
     EXPECT_EQ (panel->getLocalList().getNumRows(), 1);
     EXPECT_FALSE (configurationFile().exists());
+}
+
+TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNextScan)
+{
+    const auto folder = defaultPresetFolder();
+    const auto warmVoxFile = writePresetFile (folder, warmVox);
+    const auto before = bytesOf (folder.getChildFile (warmVoxFile));
+
+    // A child process overwrites the file and is killed in the middle of the save, as a crash
+    // or a kill would: a file size limit of 0 ends it with SIGXFSZ at its first write.
+    const auto child = ::fork();
+
+    if (child == 0)
+    {
+        InProcessMidiPorts noPorts;
+        PresetManager writer (noPorts);
+        writer.presetFolder = folder.getFullPathName();
+        writer.received = warmVox;
+        writer.received.parameters.assign (500, { 3, 123456 });
+        std::signal (SIGXFSZ, SIG_DFL);
+        const rlimit limit { 0, 0 };
+        ::setrlimit (RLIMIT_FSIZE, &limit);
+        writer.writePresetFile (PresetWriteMode::Overwrite);
+        ::_exit (0);
+    }
+
+    ASSERT_GT (child, 0);
+    int status = 0;
+    ASSERT_EQ (::waitpid (child, &status, 0), child);
+    ASSERT_TRUE (WIFSIGNALED (status) && WTERMSIG (status) == SIGXFSZ) << "the write was not cut short";
+
+    auto entries = folder.findChildFiles (juce::File::findFiles, false, "*");
+    ASSERT_EQ (entries.size(), 2) << "the cut write left no temporary file to test with";
+
+    const auto leftover = entries[0].getFileName() == warmVoxFile ? entries[1] : entries[0];
+    EXPECT_FALSE (leftover.getFileName().endsWithIgnoreCase (".tnl")) << leftover.getFileName();
+
+    openPanel();
+    EXPECT_EQ (listedFileNames(), juce::StringArray { warmVoxFile });
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 1) << "the leftover is still there";
+    EXPECT_EQ (bytesOf (folder.getChildFile (warmVoxFile)), before);
 }
