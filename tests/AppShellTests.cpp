@@ -203,7 +203,7 @@ namespace
             if (script.isNotEmpty())
             {
                 const auto opener = folder.root.getChildFile ("xdg-open");
-                opener.replaceWithText ("#!/bin/sh\n" + script + "\n");
+                opener.replaceWithText ("#!/bin/sh\n" + script + "\n", false, false, "\n");
                 opener.setExecutePermission (true);
             }
 
@@ -246,15 +246,16 @@ TEST (DesktopDocuments, OpenerIsRunWithoutAShellAndItsFailureIsReported)
 
     {
         SCOPED_TRACE ("the opener hands the path on unchanged");
-        FakeOpener recording ("printf '%s' \"$1\" > \"$(dirname \"$0\")/argument\"");
+        const auto argument = documents.root.getChildFile ("argument");
+        FakeOpener recording ("printf '%s' \"$1\" > '" + argument.getFullPathName() + "'");
         EXPECT_TRUE (openWithDesktop (document, 5000));
-        EXPECT_EQ (recording.folder.root.getChildFile ("argument").loadFileAsString(), document.getFullPathName());
+        EXPECT_EQ (argument.loadFileAsString(), document.getFullPathName());
         EXPECT_FALSE (FakeOpener::zombieLeft());
     }
 
     {
         SCOPED_TRACE ("a browser that keeps running is showing the document");
-        FakeOpener browser ("exec sleep 2");
+        FakeOpener browser ("exec /bin/sleep 1");
         EXPECT_TRUE (openWithDesktop (document, 50));
         EXPECT_FALSE (FakeOpener::zombieLeft());
     }
