@@ -45,6 +45,11 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
     }
 }
 
+void PresetLocal::selectedRowsChanged (int)
+{
+    owner.updateButtonStates();
+}
+
 void PresetLocal::refreshRequested()
 {
     owner.rescanPresetFolder();

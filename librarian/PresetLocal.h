@@ -14,6 +14,9 @@ public:
 
     void cellClicked (int rowNumber, int columnId, const juce::MouseEvent&) override;
 
+    /** Any change of the selection, by a click, a key, a rescan or a command, moves the buttons. */
+    void selectedRowsChanged (int lastRowSelected) override;
+
     void addLocalPreset (const juce::String& name, const juce::String& fileName);
 
     enum ColumnIds

@@ -25,6 +25,11 @@ void PresetTonarel::cellClicked (int, int, const juce::MouseEvent&)
     owner.updateButtonStates();
 }
 
+void PresetTonarel::selectedRowsChanged (int)
+{
+    owner.updateButtonStates();
+}
+
 void PresetTonarel::refreshRequested()
 {
     owner.readSelectedDeviceNames();

@@ -17,6 +17,9 @@ public:
 
     void cellClicked (int rowNumber, int columnId, const juce::MouseEvent&) override;
 
+    /** Any change of the selection, by a click, a key, a rescan or a command, moves the buttons. */
+    void selectedRowsChanged (int lastRowSelected) override;
+
     /** Merges the owner's devicePresets into the rows: a slot's row takes the entry's name and
         version, or a new row is added. Entries outside slots 1 to 99 are left out.
     */

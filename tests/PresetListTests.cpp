@@ -141,13 +141,21 @@ TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
     EXPECT_EQ (dialogs.boxes[1].message, "Unable to read preset...");
 }
 
-TEST_F (PresetLists, CopyKeepsBothFilesListed)
+TEST_F (PresetLists, CopyKeepsBothFilesListedAndLoadToUsable)
 {
     const auto warmVoxFile = writePresetFile (defaultPresetFolder(), warmVox);
+    plugInDevice();
     openPanel();
+
+    // A click selects the row before the table tells the list of the click.
+    panel->getDeviceList().getTable().selectRangeOfRows (1, 2);
+    panel->getLocalList().getTable().selectRow (0);
+    clickLocalRow (0, leftClick);
+    ASSERT_TRUE (panel->getLoadButton().isEnabled());
 
     dialogs.answers = { PresetLocal::copyItem };
     clickLocalRow (0, rightClick);
+    EXPECT_TRUE (panel->getLoadButton().isEnabled()) << "the file row is selected again after the rescan";
 
     const auto listed = listedFileNames();
     ASSERT_EQ (listed.size(), 2);
