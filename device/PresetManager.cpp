@@ -57,19 +57,18 @@ namespace
         return state.compare_exchange_strong (from, to);
     }
 
-    /** Index and value travel in 14 and 28 bits. Anything wider would reach the device as a
-        different parameter or value, so such a preset is not sent at all.
-    */
-    bool fitsTheWire (const PresetData& preset)
-    {
-        for (const auto& parameter : preset.parameters)
-            if (parameter.index < 0 || parameter.index > kMax14BitValue || parameter.value < kMin28BitValue ||
-                parameter.value > kMax28BitValue)
-                return false;
-
-        return true;
-    }
 } // namespace
+
+//==============================================================================
+const PresetParameter* PresetManager::findParameterOffTheWire (const PresetData& preset)
+{
+    for (const auto& parameter : preset.parameters)
+        if (parameter.index < 0 || parameter.index > kMax14BitValue || parameter.value < kMin28BitValue ||
+            parameter.value > kMax28BitValue)
+            return &parameter;
+
+    return nullptr;
+}
 
 //==============================================================================
 PresetManager::PresetManager (MidiPorts& midiPorts) : juce::Thread ("PresetManager"), ports (midiPorts)
@@ -158,7 +157,8 @@ bool PresetManager::sendPreset (const juce::int16& number)
         outgoing.parameters.empty())
         return false;
 
-    if (sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning() || ! fitsTheWire (outgoing))
+    if (sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning() ||
+        findParameterOffTheWire (outgoing) != nullptr)
         return false;
 
     outgoing.number = number;

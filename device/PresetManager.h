@@ -60,9 +60,15 @@ public:
     bool requestPreset (juce::int16 number, bool nameOnly);
 
     /** Starts writing outgoing into slot number (1 to 99); outgoing.number takes the number. False
-        when the exchange was not started (nothing is sent then).
+        when the exchange was not started (nothing is sent then), also when a parameter of
+        outgoing cannot travel on the wire.
     */
     bool sendPreset (const juce::int16& number);
+
+    /** The first parameter whose index or value is wider than the wire carries (14 and 28 bits),
+        or null. Sent, it would reach the device as another parameter or value.
+    */
+    static const PresetParameter* findParameterOffTheWire (const PresetData& preset);
 
     /** 0 while the exchange is still running; then 1 for success or the failure: -1 checksum
         failed, -2 device error or device gone, -3 time-out. Ends the exchange.

@@ -109,8 +109,9 @@ void PresetLibrarianManager::sendSelectedPresets()
     setJobProgress (1.0);
     showJobProgress();
 
-    // The slots written are read back, so the list shows what the device now holds.
-    if (completed)
+    // The slots the job reached are read back, so the list shows what the device now holds:
+    // also after a cancel or a failure, which can leave a slot holding part of a preset.
+    if (! numbers.isEmpty())
         readListedNames();
 }
 
@@ -152,8 +153,10 @@ void PresetLibrarianManager::openHelp()
     if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))
         return;
 
+    // Where it was looked for, so that the user can open it with a program of their own.
     services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
-                                  "Cannot open " + helpFile.getFileName() + ".", "Ok");
+                                  "Cannot open " + helpFile.getFileName() + ".\n\n" + helpFile.getFullPathName(),
+                                  "Ok");
 }
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind)
@@ -243,6 +246,10 @@ void PresetLibrarianManager::setProgressWindowButtonsVisible (bool visible)
 
 void PresetLibrarianManager::updateButtonStates()
 {
+    // The lists report their selection from the moment they exist, before the device link does.
+    if (presetManager == nullptr)
+        return;
+
     const auto reachable = presetManager->isDeviceReachable();
     auto& deviceTable = deviceList->getTable();
     const auto deviceRowsSelected = deviceTable.getNumSelectedRows();

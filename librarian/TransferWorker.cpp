@@ -288,6 +288,7 @@ void PresetLibrarianManager::sendPresetFiles()
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
     StandingAnswer slotAnswer { slots.size() == allSlots, overwriteSlot };
     auto retries = 0;
+    auto slotReached = false; // an attempt on the current slot has sent something to the device
 
     for (int k = 0; k < count;)
     {
@@ -342,13 +343,32 @@ void PresetLibrarianManager::sendPresetFiles()
             continue;
         }
 
-        awaitExchange (manager.sendPreset ((juce::int16) slot.number), true, false);
+        if (const auto* offTheWire = PresetManager::findParameterOffTheWire (manager.outgoing))
+        {
+            // The device is not at fault: this file cannot be sent at all, and the next may be.
+            askFromWorker (Dialogs::Icon::warning, fileName,
+                           "Cannot send this preset: parameter " + juce::String (offTheWire->index) +
+                               " with the value " + juce::String (offTheWire->value) +
+                               " lies outside what the Tonarel can receive.",
+                           { { "Ok", 0 } }, false);
+            retries = 0;
+            ++k;
+            continue;
+        }
+
+        const auto started = manager.sendPreset ((juce::int16) slot.number);
+        awaitExchange (started, true, false);
+        slotReached = slotReached || started;
 
         if (shouldRetry (retries))
             continue;
 
-        if (lastResult >= 0)
+        // Its name is read back afterwards: a slot that was being written when the job was
+        // cancelled or failed may hold the new preset, or part of it.
+        if (slotReached)
             numbers.add (slot.number);
+
+        slotReached = false;
 
         ++k;
         setJobProgress (k / (count + 0.1));

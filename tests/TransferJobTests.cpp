@@ -163,6 +163,12 @@ TEST_F (TransferJobs, SaveWritesNewFilesAndAsksOnlyAboutExistingOnes)
 {
     openConnectedPanel();
 
+    // An unnamed slot is saved too, under its number alone.
+    auto unnamed = device->getSlot (4);
+    unnamed.name = {};
+    device->setSlot (4, unnamed);
+    ASSERT_EQ (fileOfSlot (4).getFileName(), "004_.tnl");
+
     selectSlots ({ 3, 4, 9 });
     click (panel->getSaveButton());
 
@@ -361,6 +367,31 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
     EXPECT_EQ (statusText(), "reading done");
 }
 
+TEST_F (TransferJobs, FileTheWireCannotCarryIsReportedAndTheNextIsSent)
+{
+    openConnectedPanel();
+    auto tooWide = device->getSlot (1);
+    tooWide.name = "Too Wide";
+    tooWide.parameters[3].index = 20000;
+    const auto tooWideFile = writePresetFile (presetFolder(), tooWide);
+    addPresetFile ("Fits", DeviceSimulator::presetVersion, 61);
+    ASSERT_EQ (panel->getLocalList().getRows()[0].fileName, tooWideFile);
+
+    const auto slotTwentyBefore = device->getSlot (20);
+    selectFileRows ({ 0, 1 });
+    selectSlots ({ 20, 21 });
+    dialogs.answers = { 1 + Dialogs::applyToAllBonus };
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u) << "no outcome notice: the job went on and ended well";
+    EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::warning);
+    EXPECT_EQ (dialogs.boxes[1].title, tooWideFile);
+    EXPECT_TRUE (dialogs.boxes[1].message.contains ("parameter 20000")) << dialogs.boxes[1].message;
+    EXPECT_TRUE (samePreset (device->getSlot (20), slotTwentyBefore));
+    EXPECT_EQ (device->getSlot (21).name, "Fits");
+    EXPECT_EQ (device->getPresetsStored(), 1);
+}
+
 TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnce)
 {
     openConnectedPanel();
@@ -387,7 +418,7 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnce)
         << "no file, whole or half, and no temporary one";
     EXPECT_FALSE (panel->getPresetManager().isThreadRunning());
 
-    SCOPED_TRACE ("in the middle of a send: the names are not read back");
+    SCOPED_TRACE ("in the middle of a send: the slot it was writing is read back");
     addPresetFile ("Half Sent", DeviceSimulator::presetVersion, 40);
     stalls.dropReply = 20;
     device->setFaults (stalls);
@@ -404,9 +435,8 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnce)
 
     ASSERT_EQ (dialogs.boxes.size(), 2u);
     EXPECT_EQ (dialogs.boxes[1].message, "Canceled");
-    EXPECT_EQ (statusText(), "sending Canceled");
     EXPECT_EQ (device->getPresetsStored(), 0);
-    EXPECT_TRUE (requestedSlots().isEmpty());
+    EXPECT_EQ (requestedSlots(), juce::Array<int> { 7 });
 
     SCOPED_TRACE ("the device is usable again at once");
     device->setFaults ({});
@@ -415,6 +445,32 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnce)
     click (panel->getSaveButton());
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_TRUE (fileOfSlot (3).existsAsFile());
+}
+
+TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
+{
+    openConnectedPanel();
+    for (auto slot : { 50, 51, 52, 53, 54, 55 })
+        addPresetFile ("Loaded " + juce::String (slot), DeviceSimulator::presetVersion, slot);
+
+    selectFileRows ({ 0, 1, 2, 3, 4, 5 });
+    selectSlots ({ 10, 11, 12, 13, 14, 15 });
+    dialogs.answers = { 1 + Dialogs::applyToAllBonus };
+    {
+        CancelWhen cancel (*panel, [this] { return device->getPresetsStored() >= 2; });
+        click (panel->getLoadButton());
+    }
+
+    const auto stored = device->getPresetsStored();
+    ASSERT_GE (stored, 2);
+    ASSERT_LT (stored, 6) << "the job ran to its end before Cancel";
+    EXPECT_EQ (dialogs.boxes.back().message, "Canceled");
+
+    for (int slot = 10; slot <= 15; ++slot)
+        EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, device->getSlot (slot).name) << "slot " << slot;
+
+    for (int slot = 10; slot < 10 + stored; ++slot)
+        EXPECT_TRUE (requestedSlots().contains (slot)) << "slot " << slot << " was written but not read back";
 }
 
 TEST_F (TransferJobs, UnpluggedDeviceStopsTheJobAndIsPickedUpAgain)
