@@ -2,10 +2,13 @@
 # End-to-end tests of the librarian as a user meets it: the demo (the librarian over the
 # simulated device) runs on an X server of its own under a temporary HOME, is driven with
 # mouse clicks and keys through xdotool, and what lands on disk and on screen is checked.
+# The librarian itself (TonarelUtil, beside the demo) is driven where it matters without a
+# device: leaving it at start, and starting it twice.
 #
 #   run-e2e.sh <TonarelUtilDemo> <source folder> <scenario>
 #
-# Scenarios: first-start-save-all, load-to (and saving the loaded slots back), rescan-delete.
+# Scenarios: first-start-save-all, load-to (and saving the loaded slots back), rescan-delete,
+# copy-then-load-to, help-without-opener, killed-save, exit-at-start, single-instance.
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -18,6 +21,7 @@ set -euo pipefail
 
 [ $# -eq 3 ] || { echo "usage: $0 <TonarelUtilDemo> <source folder> <scenario>" >&2; exit 2; }
 demo=$(realpath "$1")
+librarian=$(dirname "$demo")/TonarelUtil
 source_dir=$(realpath "$2")
 scenario=$3
 
@@ -31,7 +35,7 @@ documents=$HOME/Documents
 app_folder="$documents/Tonarel Librarian Files"
 preset_folder="$app_folder/Set 1"
 
-xvfb_pid="" demo_pid="" main_window=""
+xvfb_pid="" wm_pid="" demo_pid="" other_pids="" main_window=""
 limit=60 # seconds, for anything but a whole Save All
 
 log() { echo "[$(date +%T)] $*"; }
@@ -56,10 +60,13 @@ cleanup()
     if [ "$status" -ne 0 ] && [ -n "$xvfb_pid" ] && [ ! -e "$work/failure.png" ]; then
         screenshot "$work/failure.png"
     fi
-    if [ -n "$demo_pid" ] && kill -0 "$demo_pid" 2>/dev/null; then
-        kill "$demo_pid" 2>/dev/null || true
-        wait "$demo_pid" 2>/dev/null || true
-    fi
+    local pid
+    for pid in $demo_pid $other_pids $wm_pid; do
+        if kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+        fi
+    done
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -89,7 +96,9 @@ wait_for()
 #==============================================================================
 # The X server and the demo.
 
-start_demo()
+# start_x [wm]: the X server, and with wm a window manager, for what only one does (which
+# window is in front).
+start_x()
 {
     # -displayfd picks a free display itself (ctest may run under xvfb-run's own) and reports
     # it once the server takes connections. The screen is large enough for the whole window.
@@ -100,7 +109,25 @@ start_demo()
     DISPLAY=:$(tr -d '[:space:]' <"$work/display")
     export DISPLAY
 
-    "$demo" >"$work/demo.log" 2>&1 &
+    if [ "${1:-}" = wm ]; then
+        openbox >"$work/openbox.log" 2>&1 &
+        wm_pid=$!
+        wait_for 30 "window manager" window_manager_runs
+    fi
+}
+
+window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# start_demo [PATH]: the demo, with PATH as its search path when given.
+start_demo()
+{
+    [ -n "$xvfb_pid" ] || start_x
+
+    if [ $# -gt 0 ]; then
+        PATH=$1 "$demo" >"$work/demo.log" 2>&1 &
+    else
+        "$demo" >"$work/demo.log" 2>&1 &
+    fi
     demo_pid=$!
 
     wait_for "$limit" "main window" find_main_window
@@ -110,6 +137,7 @@ start_demo()
     panel_x=$X
     panel_y=$((Y + 24))
     half=$((WIDTH / 2))
+    help_x=$((panel_x + WIDTH - 67)) # the "Help" button, at the right end of the band above the captions
     button_x=$((panel_x + half - 20))
     device_x=$((panel_x + 78))  # inside the "Preset Number" column
     device_probe=$((panel_x + 283)) # row background right of the columns
@@ -457,10 +485,182 @@ scenario_rescan_delete()
     quit_demo
 }
 
+# "< Load To" follows the selections after a file was copied from the context menu.
+scenario_copy_then_load_to()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    start_demo
+
+    select_rows device 4
+    select_rows local 0
+    xdotool mousemove "$local_x" "$(row_y 0)" click 3
+    choose_menu_item 2 # "Copy"
+    wait_for "$limit" "the copy" files_exist copy1_e2e_alpha.tnl
+    wait_for "$limit" "the file row selected again" rows_selected "$local_probe" 0
+    rows_selected "$device_probe" 4 || fail "the slot is no longer selected"
+
+    click_button 283 # "< Load To": asks before it overwrites the slot
+    wait_until 10 find_question_box || fail "< Load To did nothing after Copy"
+    answer_question key Escape # "Skip"
+    wait_for "$limit" "end of the job" no_progress_window
+    quit_demo
+}
+
+# Help with no program on the machine that can show a page: the user is told where the page is,
+# and no child process is left behind. With one, the page beside the program is handed to it.
+scenario_help_without_opener()
+{
+    mkdir -p "$work/bin"
+    start_demo "$work/bin"
+
+    click_help_button_until visible_window '^Error$'
+    screenshot "$work/help-error.png"
+    xdotool key Return
+    wait_for "$limit" "closing of the error box" no_error_box
+
+    xdotool mousemove $((panel_x + 121)) $((panel_y - 12)) click 1 # the Help menu
+    choose_last_menu_item # "Help"
+    wait_for "$limit" "error box of Help > Help" visible_window '^Error$'
+    xdotool key Return
+    wait_for "$limit" "closing of the error box" no_error_box
+    no_zombie_children "$demo_pid" || fail "a child process of the demo was left unreaped"
+
+    printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened"\n' "$work" >"$work/bin/xdg-open"
+    chmod +x "$work/bin/xdg-open"
+    click_help_button_until test -s "$work/opened"
+    [ "$(cat "$work/opened")" = "$(dirname "$demo")/PresetLibrarianHelp.htm" ] ||
+        fail "the opener was handed $(cat "$work/opened")"
+    ! visible_window '^Error$' || fail "an error box although the page was opened"
+    no_zombie_children "$demo_pid" || fail "the opener was left unreaped"
+    quit_demo
+}
+
+no_error_box() { ! visible_window '^Error$'; }
+
+# click_help_button_until COMMAND...: clicks "Help" until COMMAND succeeds. A click while the
+# start-up read or a closing box still holds the window is lost, so it is repeated.
+click_help_button_until()
+{
+    local deadline=$((SECONDS + limit))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the Help button did not lead to: $*"
+        xdotool mousemove "$help_x" $((panel_y + 34)) click 1
+        wait_until 3 "$@" && return 0
+    done
+}
+no_zombie_children() { ! ps -o stat= --ppid "$1" | grep -q Z; }
+
+# A save killed in the middle of its job leaves no stray preset file, and no leftover once the
+# program has started again.
+scenario_killed_save()
+{
+    start_demo
+    local deadline=$((SECONDS + limit))
+    until rows_selected "$device_probe" 14; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "Save All >> did not start a job"
+        click_button 192
+        wait_until 3 rows_selected "$device_probe" 14 || true
+    done
+    wait_for 180 "some preset files" has_files 10
+    kill -KILL "$demo_pid"
+    wait "$demo_pid" 2>/dev/null || true
+    demo_pid=""
+    log "killed the demo after $(file_count "$preset_folder") files"
+
+    start_demo
+    wait_for "$limit" "the folder listed again" rows_selected_or_listed
+    local file
+    for file in "$preset_folder"/* "$preset_folder"/.[!.]*; do
+        [ -e "$file" ] || continue
+        case $(basename "$file") in
+            [0-9][0-9][0-9]_*.tnl) [ "$(preset_summary "$file" | cut -d'|' -f1)" = preset ] ||
+                fail "$(basename "$file") is no whole preset" ;;
+            *) fail "left in the preset folder: $(basename "$file")" ;;
+        esac
+    done
+    quit_demo
+}
+
+# The computer list shows the files saved before the kill (the first row is striped white,
+# the second striped grey).
+rows_selected_or_listed() { row_shows "$local_probe" 1 "$striped_colour"; }
+
+# "Exit" in the box that says the device is missing ends the librarian at once, every time.
+scenario_exit_at_start()
+{
+    start_x
+    local round pid status
+    for round in 1 2 3; do
+        "$librarian" >"$work/librarian.log" 2>&1 &
+        demo_pid=$!
+        wait_for "$limit" "the box saying the device is missing" find_question_box
+        wait_for "$limit" "keyboard focus in the box" question_box_has_focus
+        eval "$(xdotool getwindowgeometry --shell "$question_box")"
+        xdotool mousemove $((X + WIDTH / 2 + 93)) $((Y + HEIGHT - 23)) click 1 # "Exit"
+        pid=$demo_pid
+        demo_pid=""
+        wait_until 3 has_ended "$pid" || fail "the librarian still runs 3 s after Exit (round $round)"
+        status=0
+        wait "$pid" || status=$?
+        [ "$status" -eq 0 ] || fail "the librarian exited with status $status (round $round)"
+    done
+}
+
+has_ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# A second start of the librarian brings the first one's window to the front and ends; the
+# demo, whose device is its own, runs beside it.
+scenario_single_instance()
+{
+    start_x wm
+    "$librarian" >"$work/librarian.log" 2>&1 &
+    demo_pid=$!
+    answer_question click 16 23 # "Ignore"
+    wait_for "$limit" "the librarian's window" find_main_window
+    local first=$main_window
+
+    "$demo" >"$work/demo.log" 2>&1 &
+    other_pids=$!
+    wait_for "$limit" "the demo's window in front" front_window_is_not "$first"
+
+    local second status=0
+    "$librarian" >"$work/second.log" 2>&1 &
+    second=$!
+    wait_until 10 has_ended "$second" || fail "the second start still runs"
+    wait "$second" || status=$?
+    [ "$status" -eq 0 ] || fail "the second start exited with status $status"
+    wait_for "$limit" "the librarian's window in front" front_window_is "$first"
+    kill -0 "$demo_pid" 2>/dev/null || fail "the first librarian ended"
+    kill -0 "$other_pids" 2>/dev/null || fail "the demo ended"
+    screenshot "$work/single-instance.png"
+}
+
+front_window_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+front_window_is_not() { local active; active=$(xdotool getactivewindow 2>/dev/null) && [ "$active" != "$1" ]; }
+
+# choose_menu_item N: clicks the N-th line of the open pop-up menu, counted from 1.
+choose_menu_item()
+{
+    wait_for "$limit" "pop-up menu" visible_window '^menu$'
+    eval "$(xdotool getwindowgeometry --shell "$found_window")"
+    local lines=3 deadline=$((SECONDS + limit))
+    until no_menu; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the menu took no choice"
+        xdotool mousemove $((X + 40)) $((Y + (HEIGHT * (2 * $1 - 1)) / (2 * lines))) click 1
+        wait_until 2 no_menu || true
+    done
+}
+
 case $scenario in
     first-start-save-all) scenario_first_start_save_all ;;
     load-to) scenario_load_to ;;
     rescan-delete) scenario_rescan_delete ;;
+    copy-then-load-to) scenario_copy_then_load_to ;;
+    help-without-opener) scenario_help_without_opener ;;
+    killed-save) scenario_killed_save ;;
+    exit-at-start) scenario_exit_at_start ;;
+    single-instance) scenario_single_instance ;;
     *) fail "unknown scenario" ;;
 esac
 
