@@ -1,5 +1,6 @@
 #include "librarian/LibrarianConfiguration.h"
 
+#include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
 
 namespace
@@ -11,6 +12,20 @@ namespace
     // A path is a few hundred bytes; anything much larger is not a configuration of ours and
     // is not read into memory.
     constexpr juce::int64 largestConfiguration = 64 * 1024;
+
+    /** The configuration's text exactly as written, or nothing when the file is missing, too
+        large or not strict UTF-8 (which JUCE's strings do not take safely).
+    */
+    juce::String readConfigurationText (const juce::File& file)
+    {
+        juce::MemoryBlock bytes;
+
+        if (! file.existsAsFile() || file.getSize() > largestConfiguration || ! file.loadFileAsData (bytes) ||
+            ! isStrictUtf8 (bytes.getData(), bytes.getSize()))
+            return {};
+
+        return juce::String::fromUTF8 (static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
+    }
 }
 
 LibrarianConfiguration::LibrarianConfiguration (const juce::File& documents) : documentsFolder (documents) {}
@@ -32,13 +47,8 @@ juce::File LibrarianConfiguration::getDefaultPresetFolder() const
 
 juce::File LibrarianConfiguration::readRememberedFolder() const
 {
-    const auto file = getConfigurationFile();
-
-    if (! file.existsAsFile() || file.getSize() > largestConfiguration)
-        return {};
-
     // Used exactly as written: a path with a line end added names no folder.
-    const auto text = file.loadFileAsString();
+    const auto text = readConfigurationText (getConfigurationFile());
 
     if (text.isEmpty() || ! juce::File::isAbsolutePath (text))
         return {};
@@ -75,8 +85,7 @@ void LibrarianConfiguration::rememberPresetFolder (const juce::File& folder) con
 
     // Every scan of the preset folder lands here; a durable write of what the file already
     // holds would only cost a flush to the disk.
-    if (configuration.getSize() <= largestConfiguration &&
-        configuration.loadFileAsString() == folder.getFullPathName())
+    if (readConfigurationText (configuration) == folder.getFullPathName())
         return;
 
     const auto path = folder.getFullPathName().toUTF8();

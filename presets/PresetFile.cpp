@@ -5,6 +5,7 @@
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 #include "presets/PresetFileName.h"
+#include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
 
 #include <cstring>
@@ -216,8 +217,7 @@ namespace
             size -= 3;
         }
 
-        if (size == 0 || std::memchr (text, 0, size) != nullptr ||
-            ! juce::CharPointer_UTF8::isValidString (text, (int) size))
+        if (size == 0 || ! isStrictUtf8 (text, size))
             return std::nullopt;
 
         const auto startsWith = [&] (size_t at, const char* token)

@@ -242,10 +242,14 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
     { return juce::String::repeatedString (text, times); };
     const char notUtf8[] = "<preset><name>A\xc3"
                            "B</name></preset>";
+    const char overlongZero[] = "<preset><name>A\xc0\x80"
+                                "B</name></preset>";
 
     const std::pair<const char*, juce::MemoryBlock> files[] = {
         { "missing", {} },
         { "not UTF-8", { notUtf8, sizeof (notUtf8) - 1 } },
+        { "an overlong zero, which JUCE's strings count and copy differently",
+          { overlongZero, sizeof (overlongZero) - 1 } },
         { "large", bytesOf ("<preset>" + repeated (" ", 1 << 20) + "</preset>") },
         { "deep", bytesOf (repeated ("<a>", 100000)) },
         { "document type",

@@ -60,6 +60,9 @@ for target in "${targets[@]}"; do
     rm -rf "$scratch"
     mkdir -p "$scratch/corpus" "$scratch/artifacts"
     cp -R "$root/tests/fuzz/corpus/$target/." "$scratch/corpus/"
+    # The inputs of past crashes go in too: libFuzzer runs every input it is given first, so
+    # each run replays them under the sanitizers.
+    [ -d "$root/tests/fuzz/regressions/$target" ] && cp -R "$root/tests/fuzz/regressions/$target/." "$scratch/corpus/"
 
     log="$scratch/fuzz.log"
     set +e
