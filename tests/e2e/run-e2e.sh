@@ -290,6 +290,23 @@ click_button() # the transfer buttons' tops: Save All 192, Save 238, Load To 283
     xdotool mousemove "$button_x" $((panel_y + $1 + 15)) click 1
 }
 
+# click_until X Y WHAT COMMAND...: clicks at X,Y until COMMAND succeeds. A click while the
+# start-up read, or a box that is closing, still holds the window is lost, so it is repeated.
+click_until()
+{
+    local x=$1 y=$2 what=$3 deadline=$((SECONDS + limit))
+    shift 3
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$what did not lead to: $*"
+        xdotool mousemove "$x" "$y" click 1
+        wait_until 3 "$@" && return 0
+    done
+}
+
+# Save All selects every slot, then reads them; it has started once the slots show selected
+# (row 15: the progress window covers the first rows).
+start_save_all() { click_until "$button_x" $((panel_y + 192 + 15)) "Save All >>" rows_selected "$device_probe" 14; }
+
 #==============================================================================
 # Preset files.
 
@@ -362,15 +379,7 @@ scenario_first_start_save_all()
     [ "$(cat "$app_folder/tonarel.cfg")" = "$preset_folder" ] || fail "configuration holds more than the path"
     [ "$(file_count "$preset_folder")" -eq 0 ] || fail "a first start put files in the preset folder"
 
-    # Save All selects every slot, then reads them. Until the start-up read is over the click is
-    # lost to its progress window, so it is repeated until the slots show selected (row 15: the
-    # progress window covers the first rows).
-    local deadline=$((SECONDS + limit))
-    until rows_selected "$device_probe" 14; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "Save All >> did not start a job"
-        click_button 192
-        wait_until 3 rows_selected "$device_probe" 14 || true
-    done
+    start_save_all
     log "Save All >> started"
     wait_for 180 "99 preset files" has_files 99
     wait_for "$limit" "end of the Save All job" no_progress_window
@@ -538,17 +547,7 @@ scenario_help_without_opener()
 
 no_error_box() { ! visible_window '^Error$'; }
 
-# click_help_button_until COMMAND...: clicks "Help" until COMMAND succeeds. A click while the
-# start-up read or a closing box still holds the window is lost, so it is repeated.
-click_help_button_until()
-{
-    local deadline=$((SECONDS + limit))
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the Help button did not lead to: $*"
-        xdotool mousemove "$help_x" $((panel_y + 34)) click 1
-        wait_until 3 "$@" && return 0
-    done
-}
+click_help_button_until() { click_until "$help_x" $((panel_y + 34)) "the Help button" "$@"; }
 no_zombie_children() { ! ps -o stat= --ppid "$1" | grep -q Z; }
 
 # A save killed in the middle of its job leaves no stray preset file, and no leftover once the
@@ -556,12 +555,7 @@ no_zombie_children() { ! ps -o stat= --ppid "$1" | grep -q Z; }
 scenario_killed_save()
 {
     start_demo
-    local deadline=$((SECONDS + limit))
-    until rows_selected "$device_probe" 14; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "Save All >> did not start a job"
-        click_button 192
-        wait_until 3 rows_selected "$device_probe" 14 || true
-    done
+    start_save_all
     wait_for 180 "some preset files" has_files 10
     kill -KILL "$demo_pid"
     wait "$demo_pid" 2>/dev/null || true
