@@ -69,17 +69,16 @@ void TonarelApplication::quitFromDetection (bool force)
     // carried out once the librarian is built, and the loop is woken afterwards, because it may
     // take the quit message without looking at it again (see MessageLoopWake).
     juce::MessageManager::callAsync (
-        [force]
+        [this, force]
         {
             // A forced quit cannot be refused; otherwise the request goes the way a quit from
             // the desktop goes, through systemRequestedQuit.
             if (force)
                 quit();
-            else if (auto* application = getInstance())
-                application->systemRequestedQuit();
+            else
+                systemRequestedQuit();
 
-            if (auto* application = dynamic_cast<TonarelApplication*> (getInstance()))
-                if (application->messageLoopWake != nullptr)
-                    application->messageLoopWake->wake();
+            if (messageLoopWake != nullptr)
+                messageLoopWake->wake();
         });
 }

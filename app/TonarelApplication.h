@@ -49,10 +49,10 @@ private:
         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
         juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory(),
         [] (const juce::File& document) { return openWithDesktop (document); },
-        [] (bool force) { quitFromDetection (force); }
+        [this] (bool force) { quitFromDetection (force); }
     };
 
-    static void quitFromDetection (bool force);
+    void quitFromDetection (bool force);
     std::unique_ptr<TonarelWindow> mainWindow;
     std::unique_ptr<ShowRequests> showRequests; // only while no other instance may run
     std::unique_ptr<MessageLoopWake> messageLoopWake;
