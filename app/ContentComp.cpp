@@ -15,7 +15,7 @@ namespace
 ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
     : ownerWindow (owner), services (appServices)
 {
-    tooltipWindow = std::make_unique<juce::TooltipWindow> (nullptr, tooltipDelayMs);
+    tooltips = std::make_unique<HoverTooltips> (*this, tooltipDelayMs);
 
     // Posted, not run: the librarian is built from the message loop once the
     // window is on screen, because its start-up may hold modal boxes.

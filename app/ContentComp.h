@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "app/AppServices.h"
+#include "app/HoverTooltips.h"
 #include "app/TonarelLookAndFeel.h"
 
 class TonarelWindow;
@@ -53,7 +54,7 @@ private:
     juce::LookAndFeel_V2 menuLookAndFeel;
     std::unique_ptr<juce::Component> currentPage;
     juce::CommandID currentCommand = 0;
-    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
+    std::unique_ptr<HoverTooltips> tooltips;
     juce::Image backgroundImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
