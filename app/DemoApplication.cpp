@@ -8,3 +8,11 @@ DemoDevice::DemoDevice()
 }
 
 DemoApplication::DemoApplication() : TonarelApplication (ports) {}
+
+void DemoApplication::initialise (const juce::String& commandLine)
+{
+    if (juce::StringArray::fromTokens (commandLine, true).contains ("--brief-pauses"))
+        setTimings (LibrarianTimings::brief());
+
+    TonarelApplication::initialise (commandLine);
+}

@@ -31,6 +31,11 @@ class DemoApplication final : private DemoDevice, public TonarelApplication
 public:
     DemoApplication();
 
+    /** With --brief-pauses the librarian makes no pause for the simulated device, which needs
+        none: for runs that drive the demo as a user does but do not test its timing.
+    */
+    void initialise (const juce::String& commandLine) override;
+
     /** The demo's device is its own, so any number of demos may run beside the librarian. */
     bool moreThanOneInstanceAllowed() override { return true; }
 

@@ -39,6 +39,9 @@ protected:
     */
     explicit TonarelApplication (MidiPorts& otherMidiPorts);
 
+    /** Other pauses than the device's, for a device that needs none; before initialise. */
+    void setTimings (const LibrarianTimings& timings) noexcept { services.timings = timings; }
+
 private:
     std::unique_ptr<JuceMidiPorts> realMidiPorts; // only when no other service was handed in
     AlertDialogs dialogs;

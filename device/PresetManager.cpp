@@ -2,6 +2,11 @@
 
 #include "device/SysexFrame.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
 namespace
 {
     /** A full preset has this many parameters; it only scales the progress of a read. */
@@ -14,8 +19,21 @@ namespace
     constexpr int kEarlyReplyWaitMs = 50;
     constexpr int kEarlyReplyWaits = 10;
 
-    // The watch thread wakes at once when stopped; this only bounds a thread that does not.
+    // The watch thread wakes at once when stopped, and is on its way out once it has declared
+    // an exchange over; this only bounds a thread that does neither.
     constexpr int kEndExchangeTimeOutMs = 1000;
+
+    /** The watch thread looks at least this often whether the device is still there: more
+        often during a name-only read, which is short and ends on its own more often.
+    */
+    constexpr int kNameReadPollMs = 10;
+    constexpr int kTransferPollMs = 50;
+
+    /** A full read or a send is allowed this many times the time of a name-only read. */
+    constexpr int kTransferBudgetFactor = 5;
+    constexpr int kTransferBudgetDivisor = 2;
+
+    using Clock = std::chrono::steady_clock;
 
     constexpr int kJobNone = 0;
     constexpr int kJobRead = 1;
@@ -140,9 +158,9 @@ bool PresetManager::isDeviceReachable() const
 //==============================================================================
 bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
 {
-    // An exchange whose watch thread still runs, or whose result nobody has taken yet, is still
-    // going on: a second request would mix its frames into it.
-    if (midiInput == nullptr || sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning())
+    // An exchange whose result nobody has taken yet is still going on: a second request would
+    // mix its frames into it.
+    if (midiInput == nullptr || sendState.load() > 0 || activeJob.load() != kJobNone)
         return false;
 
     received.clear();
@@ -157,8 +175,7 @@ bool PresetManager::sendPreset (const juce::int16& number)
         outgoing.parameters.empty())
         return false;
 
-    if (sendState.load() > 0 || activeJob.load() != kJobNone || isThreadRunning() ||
-        findParameterOffTheWire (outgoing) != nullptr)
+    if (sendState.load() > 0 || activeJob.load() != kJobNone || findParameterOffTheWire (outgoing) != nullptr)
         return false;
 
     outgoing.number = number;
@@ -174,17 +191,25 @@ bool PresetManager::startExchange (int job, std::atomic<int>& state, int opening
     if (const auto pauseMs = pauseBeforeRequestMs.load(); pauseMs > 0)
         juce::Thread::sleep (pauseMs);
 
+    // The last exchange's watch thread declared it over just before it returned; it is gone by
+    // now, or within moments.
+    if (! waitForThreadToExit (kEndExchangeTimeOutMs))
+        return false;
+
     // Everything the callback reads is in place before the state opens the exchange, and the
     // state is open before the request leaves, so a quick reply never finds the exchange unset.
-    elapsed = 0;
     progress = 0.0;
     activeJob = job;
+    exchangeOver = false;
+    resultReady.reset();
     state = openingState;
+    exchangeOpened.signal();
 
     if (! startThread())
     {
         state = kStateIdle;
         activeJob = kJobNone;
+        exchangeOver = true;
         return false;
     }
 
@@ -204,12 +229,17 @@ int PresetManager::takeSendResult()
 
 int PresetManager::takeResult (std::atomic<int>& state)
 {
-    if (isThreadRunning())
+    if (! exchangeOver.load())
         return 0;
 
     activeJob = kJobNone;
     const auto outcome = state.exchange (kStateIdle);
     return outcome < 0 ? outcome : 1;
+}
+
+void PresetManager::waitForExchangeEnd (int timeOutMs)
+{
+    resultReady.wait (timeOutMs);
 }
 
 void PresetManager::endExchange()
@@ -299,7 +329,7 @@ void PresetManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
     for (int waits = 0;
          waits < kEarlyReplyWaits && receiveState.load() == kStateIdle && sendState.load() == kStateIdle;
          ++waits)
-        wait (kEarlyReplyWaitMs);
+        exchangeOpened.wait (kEarlyReplyWaitMs);
 
     // Counted before the states are read: the watch thread ends an exchange only once no
     // callback is still working on it (see waitForCallbacksToFinish).
@@ -307,6 +337,7 @@ void PresetManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
 
     const auto* data = message.getRawData();
     const auto size = message.getRawDataSize();
+    const auto wasOpen = isExchangeOpen();
 
     if (receiveState.load() > 0)
         applyReadTable (data, size);
@@ -314,6 +345,11 @@ void PresetManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
         applySendPhase (data, size);
 
     --callbacksInFlight;
+
+    // This frame ended the exchange: the watch thread, which would otherwise look only at its
+    // next poll, finishes it now, and the caller learns the outcome at once.
+    if (wasOpen && ! isExchangeOpen())
+        notify();
 }
 
 void PresetManager::applyReadTable (const juce::uint8* data, int size)
@@ -502,11 +538,14 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
 //==============================================================================
 void PresetManager::run()
 {
-    // A name-only read is short and the caller polls quickly, so the thread watches it closely.
     const auto quick = nameOnly.load();
-    const auto pollWaitMs = quick ? 10 : 50;
-    const auto finishWaitMs = quick ? 10 : 20;
-    const auto countStep = quick ? 10 : 20;
+    const auto pollMs = quick ? kNameReadPollMs : kTransferPollMs;
+    const auto budgetMs = quick ? nameReadBudgetMs.load()
+                                : nameReadBudgetMs.load() * kTransferBudgetFactor / kTransferBudgetDivisor;
+
+    // The budget covers the whole exchange, not one reply, and is measured on a clock that no
+    // change of the system time can move.
+    const auto deadline = Clock::now() + std::chrono::milliseconds (budgetMs);
 
     while (! threadShouldExit())
     {
@@ -529,37 +568,36 @@ void PresetManager::run()
         {
             waitForCallbacksToFinish();
             (job == kJobRead ? received : outgoing).clear();
-            wait (countStep);
             break;
         }
 
         if (current == kStateIdle)
-        {
-            if (job == kJobRead)
-                wait (finishWaitMs);
-
             break;
-        }
 
-        if (current > 0)
+        const auto left = std::chrono::ceil<std::chrono::milliseconds> (deadline - Clock::now()).count();
+
+        if (left <= 0)
         {
-            wait (pollWaitMs);
-
-            // The budget covers the whole exchange, not one reply: elapsed starts at 0 only
-            // when the exchange does.
-            if ((elapsed += countStep) >= exchangeBudget.load() && moveState (state, current, kStateTimeout))
+            if (moveState (state, current, kStateTimeout))
                 break;
+
+            continue; // a callback has just ended the exchange another way
         }
+
+        // Woken at once by a callback that ends the exchange, and by stopThread.
+        wait (static_cast<int> (std::min<std::int64_t> (pollMs, left)));
     }
 
     waitForCallbacksToFinish();
+    exchangeOver = true;
+    resultReady.signal();
 }
 
 void PresetManager::waitForCallbacksToFinish() const
 {
     // A callback that was already working on the exchange when it ended may still be writing
     // the record; it finishes within a frame's work, and the caller reads the record only after
-    // this thread has stopped.
+    // this thread has declared the exchange over.
     while (callbacksInFlight.load() > 0)
-        juce::Thread::sleep (1);
+        std::this_thread::yield();
 }

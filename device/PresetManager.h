@@ -12,8 +12,9 @@ struct SysexFrame;
     It finds the device's MIDI ports by name and carries out one exchange at a time: reading a
     preset out of a device slot (requestPreset) or writing one into a slot (sendPreset). The
     MIDI input's callback drives the conversation; a watch thread, started for each exchange,
-    ends it on time-out or when the device goes away. Callers start an exchange, then poll
-    takeReceiveResult or takeSendResult until it returns something other than 0.
+    ends it on time-out or when the device goes away. Callers start an exchange, then wait with
+    waitForExchangeEnd and take the result with takeReceiveResult or takeSendResult until it is
+    something other than 0.
 
     It also carries the preset-file operations, which work on received, outgoing and
     presetFolder and live in presets/PresetFile.cpp.
@@ -21,7 +22,9 @@ struct SysexFrame;
     Threads: the caller (the transfer worker, or the message thread for the ports), the MIDI
     callback and the watch thread meet here without locks. The exchange fields are atomic; the
     records are written by the callback while an exchange runs and read by the caller only once
-    the watch thread has stopped. The librarian panel owns the one PresetManager.
+    the watch thread has declared the exchange over, after the last callback acting on it has
+    returned. Nobody polls: the callback wakes the watch thread when it ends an exchange, and the
+    watch thread wakes the caller. The librarian panel owns the one PresetManager.
 */
 class PresetManager : public juce::MidiInputCallback, public juce::Thread
 {
@@ -76,6 +79,18 @@ public:
     int takeReceiveResult();
     int takeSendResult();
 
+    /** Waits until the running exchange's result can be taken, or wakeExchangeWaiter is called,
+        or at most timeOutMs. An exchange that ended before the call returns at once: the signal
+        is kept until a wait takes it, so it cannot be lost between a look at the result and the
+        wait.
+    */
+    void waitForExchangeEnd (int timeOutMs);
+
+    /** Ends a waitForExchangeEnd early, from any thread: for a caller that has been asked to
+        stop and must look at its own state again.
+    */
+    void wakeExchangeWaiter() { resultReady.signal(); }
+
     /** Abandons the running exchange as a failure (the user cancelled): the state becomes -2 at
         once, the device is told ERR, the watch thread is stopped and waited for, and a read's
         parameters are dropped (its header stays), so half a preset is never taken for a whole
@@ -84,10 +99,11 @@ public:
     */
     void endExchange();
 
-    /** The time allowed for one exchange, in the watch thread's counts: 12000 by default, which
-        gives a name read 12 s and a full transfer 30 s. Tests of a silent device shorten it.
+    /** The time allowed for one name-only read, measured on a monotonic clock from the moment
+        the exchange opens: 12 s by default. A full read or a send is allowed two and a half
+        times as long, 30 s by default. Tests of a silent device shorten it.
     */
-    void setExchangeBudget (int counts) noexcept { exchangeBudget = counts; }
+    void setExchangeBudget (int nameReadMs) noexcept { nameReadBudgetMs = nameReadMs; }
 
     /** The pause before each request frame, 40 ms by default: the device needs it between
         exchanges. Only a harness that plays the device itself, in the same thread, may take it
@@ -160,7 +176,7 @@ public:
     void run() override;
 
 private:
-    static constexpr int defaultExchangeBudget = 12000;
+    static constexpr int defaultNameReadBudgetMs = 12000;
     static constexpr int defaultPauseBeforeRequestMs = 40;
 
     bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
@@ -181,8 +197,7 @@ private:
     std::atomic<int> sendState { 0 };
     std::atomic<juce::uint32> parametersSent { 0 };
     std::atomic<int> activeJob { 0 };
-    std::atomic<int> elapsed { 0 };
-    std::atomic<int> exchangeBudget { defaultExchangeBudget };
+    std::atomic<int> nameReadBudgetMs { defaultNameReadBudgetMs };
     std::atomic<int> pauseBeforeRequestMs { defaultPauseBeforeRequestMs };
     std::atomic<bool> nameOnly { false };
     std::atomic<bool> headerReceived { false };
@@ -190,6 +205,18 @@ private:
 
     // Callbacks currently acting on an exchange; the watch thread waits for them before it ends one.
     std::atomic<int> callbacksInFlight { 0 };
+
+    // Set by the watch thread as its very last act on an exchange: from then on the records are
+    // the caller's, although the thread itself may take a moment longer to be gone.
+    std::atomic<bool> exchangeOver { true };
+
+    // Raised by the watch thread when exchangeOver is set; the caller's wait takes it.
+    juce::WaitableEvent resultReady;
+
+    // Raised when an exchange opens, for a reply that reached the callback before its exchange
+    // was set up. The watch thread's own event is not used for that: this wait is on the MIDI
+    // input's thread, and it would take the wake-ups meant for the watch thread.
+    juce::WaitableEvent exchangeOpened;
 
     // Set when the watch thread finds the device gone; cleared when the ports are opened again.
     // A device that is unplugged and plugged back in lists its ports under the same names, but

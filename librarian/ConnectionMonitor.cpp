@@ -8,7 +8,6 @@
 
 namespace
 {
-    constexpr int pauseBeforeRetryMs = 2000;
     constexpr int monitorPeriodAfterReconnectMs = 2000;
 
     const juce::Colour connectedText { 0xff000000 };
@@ -42,7 +41,7 @@ bool PresetLibrarianManager::detectDevicePorts()
             return false;
         }
 
-        juce::Thread::sleep (pauseBeforeRetryMs);
+        juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
     }
 
     return true;
@@ -62,7 +61,7 @@ bool PresetLibrarianManager::confirmDeviceReachable()
             return false;
         }
 
-        juce::Thread::sleep (pauseBeforeRetryMs);
+        juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
         presetManager->reopenPorts();
     }
 
@@ -112,7 +111,7 @@ void PresetLibrarianManager::checkConnection()
         return;
 
     stopTimer (monitorTimerId);
-    juce::Thread::sleep (pauseBeforeRetryMs);
+    juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
     showDeviceConnected (true);
     refresh (true);
     updateButtonStates();

@@ -181,14 +181,29 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
 
     kind = jobKind;
     showJobProgress();
+    setProgressBarsAnimated (true);
     startTimer (progressTimerId, progressPeriodMs);
 
     const auto completed = runThread (juce::Thread::Priority::normal);
 
     stopTimer (progressTimerId);
     showJobProgress();
+    setProgressBarsAnimated (false);
     kind = TransferKind::none;
     return completed;
+}
+
+void PresetLibrarianManager::setProgressBarsAnimated (bool animated)
+{
+    // A progress bar redraws itself on a timer for as long as it is visible, even at no size or
+    // in a window that is not on screen: an idle program would wake thirty times a second for
+    // each. Both bars are shown only while a job runs.
+    progressBar->setVisible (animated);
+
+    if (auto* window = getAlertWindow())
+        for (auto* child : window->getChildren())
+            if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
+                bar->setVisible (animated);
 }
 
 void PresetLibrarianManager::showJobProgress()

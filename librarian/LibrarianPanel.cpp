@@ -14,9 +14,6 @@ namespace
     constexpr int cancellingTimeOutMs = 2500;
     constexpr int firstMonitorPeriodMs = 3000;
 
-    // The device takes a moment after its ports open before it answers a read.
-    constexpr int pauseBeforeFirstReadMs = 500;
-
     const juce::Colour labelBackground { 0xffffffff };
     constexpr float deviceLabelFontHeight = 16.0f;
 
@@ -81,6 +78,8 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
 
     presetManager = std::make_unique<PresetManager> (services.midiPorts);
+    presetManager->setPauseBeforeRequest (services.timings.pauseBeforeRequestMs);
+    addListener (&cancelWake);
 
     if (detected)
         connected = confirmDeviceReachable();
@@ -92,12 +91,16 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     if (connected)
     {
-        juce::Thread::sleep (pauseBeforeFirstReadMs);
+        // The device takes a moment after its ports open before it answers a read.
+        juce::Thread::sleep (services.timings.pauseBeforeFirstReadMs);
         refresh (true);
     }
 
     lastResult = 0;
     addKeyListener (this);
+
+    // No job runs yet: the bars stay still until one does.
+    setProgressBarsAnimated (false);
 }
 
 PresetLibrarianManager::~PresetLibrarianManager()
@@ -106,6 +109,7 @@ PresetLibrarianManager::~PresetLibrarianManager()
 
     // The worker uses the preset manager; it must be gone before the manager is.
     stopThread (cancellingTimeOutMs);
+    removeListener (&cancelWake);
 
     removeKeyListener (this);
     presetManager.reset();

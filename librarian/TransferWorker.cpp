@@ -7,17 +7,7 @@
 
 namespace
 {
-    // The device wants a moment between the window coming up and the first request.
-    constexpr int pauseBeforeJobMs = 200;
-
-    // Leaves the last status on screen long enough to be read before the window closes.
-    constexpr int pauseAfterTransferMs = 1000;
-
-    // Name reads are short: polled quickly throughout. Full transfers are polled slowly while
-    // young and quickly once nearly done, so the worker is idle through a long transfer yet
-    // notices its end at once.
-    constexpr int quickPollMs = 20;
-    constexpr int slowPollMs = 200;
+    // From here on a full transfer is looked at as often as a name read.
     constexpr double nearlyDone = 0.9;
 
     // A failed preset is tried again up to three times, four attempts in all.
@@ -120,11 +110,20 @@ void PresetLibrarianManager::run()
     }
 }
 
+void PresetLibrarianManager::CancelWake::exitSignalSent()
+{
+    // Called on the thread that ends the job: the message thread for Cancel, or the worker.
+    if (panel.presetManager != nullptr)
+        panel.presetManager->wakeExchangeWaiter();
+}
+
 //==============================================================================
 void PresetLibrarianManager::beginJob()
 {
     setJobProgress (0.0);
-    wait (pauseBeforeJobMs);
+
+    // The device wants a moment between the window coming up and the first request.
+    wait (services.timings.pauseBeforeJobMs);
     setJobProgress (0.0);
 }
 
@@ -165,11 +164,14 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
             return;
 
         // Cancel is not left to wait for the device: the progress window allows the worker only
-        // so long to stop, and a half-read preset must never be taken for a whole one.
+        // so long to stop, and a half-read preset must never be taken for a whole one. Cancel
+        // also wakes this wait (see the panel's CancelWake).
         if (threadShouldExit())
             manager.endExchange();
-        else
-            wait (quick || manager.getProgress() > nearlyDone ? quickPollMs : slowPollMs);
+
+        const auto& timings = services.timings;
+        manager.waitForExchangeEnd (quick || manager.getProgress() > nearlyDone ? timings.quickLookMs
+                                                                                : timings.slowLookMs);
     }
 }
 
@@ -273,7 +275,8 @@ void PresetLibrarianManager::saveDevicePresets()
     }
 
     showStatus ("Reading preset ");
-    wait (pauseAfterTransferMs);
+    // Leaves the last status on screen long enough to be read before the window closes.
+    wait (services.timings.pauseAfterTransferMs);
 }
 
 void PresetLibrarianManager::sendPresetFiles()
@@ -375,7 +378,8 @@ void PresetLibrarianManager::sendPresetFiles()
     }
 
     showStatus ("Sending preset ");
-    wait (pauseAfterTransferMs);
+    // Leaves the last status on screen long enough to be read before the window closes.
+    wait (services.timings.pauseAfterTransferMs);
 }
 
 void PresetLibrarianManager::readNames (const juce::Array<int>& slotNumbers)

@@ -25,8 +25,8 @@ namespace
     constexpr int faultPercent = 5;
     constexpr juce::int64 seed = 20260614;
 
-    /** A full transfer polls every 50 ms in steps of 20 counts: 400 counts give a silent device
-        one second, where the default would wait thirty.
+    /** A name read's budget of 400 ms gives a full transfer with a silent device one second,
+        where the default would wait thirty.
     */
     constexpr int shortBudget = 400;
     constexpr int defaultBudget = 12000;
@@ -144,9 +144,14 @@ namespace
 class ExchangeStress : public ::testing::Test
 {
 protected:
-    /** Polls as the transfer worker does; 0 when the exchange did not end in time. */
+    /** The simulated device needs no pause between exchanges, and a stress run wants them
+        back to back.
+    */
+    ExchangeStress() { manager.setPauseBeforeRequest (0); }
+
+    /** Waits as the transfer worker does; 0 when the exchange did not end in time. */
     template <typename Take>
-    static int awaitResult (Take&& take)
+    int awaitResult (Take&& take)
     {
         const auto deadline = juce::Time::getMillisecondCounterHiRes() + resultLimitMs;
 
@@ -155,7 +160,7 @@ protected:
             if (const auto result = take(); result != 0)
                 return result;
 
-            juce::Thread::sleep (5);
+            manager.waitForExchangeEnd (20);
         }
 
         return 0;

@@ -4,6 +4,10 @@
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace
 {
     /** A frame as a short label: ">" for what the librarian sent, "<" for what the device sent,
@@ -40,23 +44,27 @@ namespace
         return preset;
     }
 
-    /** A device on the in-process ports and the librarian's manager connected to it. */
+    /** A device on the in-process ports and the librarian's manager connected to it, without
+        the pause before each request, which the simulated device does not need.
+    */
     struct PresetManagerTest : public testing::Test
     {
+        PresetManagerTest() { manager.setPauseBeforeRequest (0); }
+
         InProcessMidiPorts ports;
         DeviceSimulator device { ports, WireModel::instant() };
         PresetManager manager { ports };
 
-        /** Polls as the transfer worker does until the exchange has ended. */
+        /** Waits as the transfer worker does until the exchange has ended. */
         template <typename Take>
-        static int waitForResult (Take&& take)
+        int waitForResult (Take&& take)
         {
             for (;;)
             {
                 if (const auto result = take(); result != 0)
                     return result;
 
-                juce::Thread::sleep (20);
+                manager.waitForExchangeEnd (20);
             }
         }
 
@@ -287,7 +295,7 @@ TEST_F (PresetManagerTest, RefusedStartsSendNothing)
         EXPECT_FALSE (manager.requestPreset (2, false));
         manager.outgoing = makePreset (3);
         EXPECT_FALSE (manager.sendPreset (5));
-        PresetManagerTest::waitForResult ([this] { return manager.takeReceiveResult(); });
+        waitForResult ([this] { return manager.takeReceiveResult(); });
         device.clearTranscript();
     }
 
@@ -314,20 +322,152 @@ TEST_F (PresetManagerTest, DeviceUnpluggedMidReadFailsAndReconnects)
     EXPECT_EQ (manager.received, device.getSlot (5));
 }
 
-TEST_F (PresetManagerTest, SilentDeviceTimesOutKeepingWhatArrived)
+TEST_F (PresetManagerTest, SilentDeviceTimesOutOnTimeKeepingWhatArrived)
 {
+    // The budget is time on a monotonic clock: neither early nor never, however often the watch
+    // thread is woken meanwhile. A count of passes would run out in a few hundred wake-ups.
+    constexpr int nameReadBudgetMs = 300, transferBudgetMs = 750;
+    manager.setExchangeBudget (nameReadBudgetMs);
+
+    const auto timeOf = [this] (int slot, bool nameOnly, int& result)
     {
-        SCOPED_TRACE ("name-only read of a silent device: the 12 s budget");
+        const auto started = std::chrono::steady_clock::now();
+
+        if (! manager.requestPreset (static_cast<juce::int16> (slot), nameOnly))
+            return -1.0;
+
+        std::atomic<bool> ended { false };
+        std::thread waker (
+            [this, &ended]
+            {
+                while (! ended)
+                {
+                    manager.notify();
+                    std::this_thread::yield();
+                }
+            });
+
+        result = waitForResult ([this] { return manager.takeReceiveResult(); });
+        ended = true;
+        waker.join();
+        return std::chrono::duration<double, std::milli> (std::chrono::steady_clock::now() - started).count();
+    };
+
+    {
+        SCOPED_TRACE ("name-only read of a silent device, its watch thread woken all the time");
         setFaults ([] (auto& f) { f.silent = true; });
-        EXPECT_EQ (read (1, true), -3);
+        auto result = 0;
+        EXPECT_GE (timeOf (1, true, result), nameReadBudgetMs);
+        EXPECT_EQ (result, -3);
     }
 
     {
-        SCOPED_TRACE ("a frame lost mid-read: the 30 s budget, and what had arrived stays");
+        SCOPED_TRACE ("a frame lost mid-read: a full read's longer budget, and what had arrived stays");
         setFaults ([] (auto& f) { f.dropReply = 11; });
-        EXPECT_EQ (read (1), -3);
+        auto result = 0;
+        EXPECT_GE (timeOf (1, false, result), transferBudgetMs);
+        EXPECT_EQ (result, -3);
         EXPECT_EQ (manager.received.parameters.size(), 9u);
         EXPECT_EQ (manager.received.name, device.getSlot (1).name);
+    }
+}
+
+TEST_F (PresetManagerTest, EndOfAnExchangeWakesTheWaiterAtOnce)
+{
+    // A waiter that would otherwise sleep a minute: every one of these exchanges ends by a
+    // signal, including those that end before the wait begins, or the loop takes hours.
+    constexpr int minuteMs = 60000;
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+
+    for (int slot = 1; slot <= DeviceSimulator::numSlots; ++slot)
+    {
+        ASSERT_TRUE (manager.requestPreset (static_cast<juce::int16> (slot), slot % 2 == 0));
+
+        if (slot % 3 == 0)
+        {
+            ASSERT_TRUE (device.waitUntilQuiet()); // over before the wait starts
+        }
+
+        auto result = 0;
+
+        while ((result = manager.takeReceiveResult()) == 0)
+            manager.waitForExchangeEnd (minuteMs);
+
+        ASSERT_EQ (result, 1) << slot;
+    }
+
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, (double) minuteMs);
+}
+
+TEST_F (PresetManagerTest, ResultWaitsForTheCallbackThatEndedTheExchange)
+{
+    // A device of the test's own whose receiver holds the callback inside its ERR, after the
+    // callback has already marked the read failed: until it returns, the callback may still
+    // touch the record, so the result must not be given out.
+    InProcessMidiPorts ownPorts;
+    juce::WaitableEvent errBeingSent, releaseErr;
+    const auto input = ownPorts.addInput ("Tonarel");
+    ownPorts.addOutput ("Tonarel",
+                        [&] (const juce::MidiMessage& message)
+                        {
+                            const auto* data = message.getRawData();
+
+                            if (frameType (data, message.getRawDataSize()) == SysexType::err)
+                            {
+                                errBeingSent.signal();
+                                releaseErr.wait (20000);
+                            }
+                        });
+
+    PresetManager ownManager { ownPorts };
+    ownManager.setPauseBeforeRequest (0);
+    ASSERT_TRUE (ownManager.requestPreset (1, false));
+
+    // A parameter before any header fails the read, and the callback answers it with ERR.
+    std::thread midiInput ([&] { ownPorts.deliver (input, makeParameterData (1, 5).toMidiMessage()); });
+    ASSERT_TRUE (errBeingSent.wait (20000));
+
+    for (int look = 0; look < 5; ++look)
+    {
+        ownManager.waitForExchangeEnd (20);
+        EXPECT_EQ (ownManager.takeReceiveResult(), 0) << "given out while the callback still ran";
+    }
+
+    releaseErr.signal();
+    midiInput.join();
+
+    auto result = 0;
+
+    while ((result = ownManager.takeReceiveResult()) == 0)
+        ownManager.waitForExchangeEnd (20);
+
+    EXPECT_EQ (result, -2);
+    EXPECT_EQ (ownManager.received, PresetData());
+}
+
+TEST_F (PresetManagerTest, DeviceGetsItsPauseBeforeEveryRequest)
+{
+    // The pause is the device's, however quickly the program learns that an exchange ended.
+    constexpr double pauseMs = 40.0;
+    manager.setPauseBeforeRequest ((int) pauseMs);
+
+    for (int slot = 1; slot <= 6; ++slot)
+    {
+        const auto calledAt = juce::Time::getMillisecondCounterHiRes();
+
+        if (slot % 2 == 0)
+        {
+            ASSERT_EQ (read (slot, slot % 4 == 0), 1);
+        }
+        else
+        {
+            ASSERT_EQ (send (makePreset (7), slot), 1);
+        }
+
+        const auto transcript = device.getTranscript();
+        ASSERT_FALSE (transcript.empty());
+        EXPECT_GE (transcript.front().timeMs - calledAt, pauseMs) << slot;
+        device.clearTranscript();
     }
 }
 

@@ -56,10 +56,14 @@ struct RecordedDesktop
                      openedDocuments.add (document);
                      return documentsOpen;
                  },
-                 [this] (bool force) { quitRequests.add (force); } };
+                 [this] (bool force) { quitRequests.add (force); },
+                 timings };
     }
 
     TemporaryFolder documents, programFolder;
+
+    /** No pauses: the simulated device needs none, and a test about timing sets its own. */
+    LibrarianTimings timings = LibrarianTimings::brief();
     juce::Array<juce::File> openedDocuments;
     juce::Array<bool> quitRequests;
     bool documentsOpen = true;

@@ -456,6 +456,17 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
     selectFileRows ({ 0, 1, 2, 3, 4, 5 });
     selectSlots ({ 10, 11, 12, 13, 14, 15 });
     dialogs.answers = { 1 + Dialogs::applyToAllBonus };
+
+    // The device stops answering in the third send, so that Cancel surely finds the job running.
+    panel->onStatusMessage = [this] (const juce::String& status)
+    {
+        if (status == "Sending preset 12")
+        {
+            DeviceSimulator::Faults stalls;
+            stalls.dropReply = 3;
+            device->setFaults (stalls);
+        }
+    };
     {
         CancelWhen cancel (*panel, [this] { return device->getPresetsStored() >= 2; });
         click (panel->getLoadButton());
@@ -471,6 +482,90 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
 
     for (int slot = 10; slot < 10 + stored; ++slot)
         EXPECT_TRUE (requestedSlots().contains (slot)) << "slot " << slot << " was written but not read back";
+}
+
+TEST_F (TransferJobs, NoJobWaitsForItsNextLookWhenAnExchangeEndsOrIsCancelled)
+{
+    // The worker looks at a running exchange only once a minute here: every exchange of these
+    // jobs, about two hundred, has to wake it when it ends, and Cancel has to wake it too, or
+    // this takes hours, and the progress window would kill a worker still asleep after Cancel.
+    constexpr int minuteMs = 60000;
+    services.timings.quickLookMs = minuteMs;
+    services.timings.slowLookMs = minuteMs;
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+
+    openConnectedPanel(); // reads the 99 names
+    selectSlots ({ 1, 2, 3 });
+    click (panel->getSaveButton());
+    EXPECT_EQ (statusText(), "reading and saving done");
+
+    panel->rescanPresetFolder();
+    selectFileRows ({ 0, 1 });
+    selectSlots ({ 60, 61 });
+    dialogs.answers = { 1 + Dialogs::applyToAllBonus };
+    click (panel->getLoadButton());
+    EXPECT_EQ (statusText(), "reading done") << "the sent slots are read back";
+    EXPECT_EQ (device->getPresetsStored(), 2);
+
+    SCOPED_TRACE ("cancelled while the device has stopped answering");
+    DeviceSimulator::Faults stalls;
+    stalls.dropReply = 30;
+    device->setFaults (stalls);
+    device->clearTranscript();
+    dialogs.boxes.clear();
+    selectSlots ({ 5 });
+    {
+        CancelWhen cancel (*panel, [this] { return framesFromDevice() >= 29; });
+        click (panel->getSaveButton());
+        ASSERT_GT (cancel.pressedAt, 0.0);
+    }
+
+    expectOnlyNotice ("Canceled");
+    EXPECT_FALSE (panel->getPresetManager().isExchangeOpen());
+    EXPECT_FALSE (panel->getPresetManager().isThreadRunning());
+    ASSERT_TRUE (device->waitUntilQuiet());
+    const auto transcript = device->getTranscript();
+    ASSERT_FALSE (transcript.empty());
+    EXPECT_FALSE (transcript.back().fromDevice);
+    EXPECT_EQ (frameType (transcript.back().message.getRawData(), transcript.back().message.getRawDataSize()),
+               SysexType::err)
+        << "the device is told the read is over, and nothing follows";
+
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, (double) minuteMs);
+}
+
+TEST_F (TransferJobs, DeviceGetsItsPauseBeforeEveryRequestOfAJob)
+{
+    // Only the pause the device needs is handed in; the panel passes it on to the device link.
+    constexpr double pauseMs = 40.0;
+    services.timings.pauseBeforeRequestMs = (int) pauseMs;
+    openConnectedPanel();
+
+    selectSlots ({ 8, 9, 10 });
+    click (panel->getSaveButton());
+    ASSERT_EQ (statusText(), "reading and saving done");
+
+    auto lastFrameMs = -1.0;
+    auto requests = 0;
+
+    for (const auto& entry : device->getTranscript())
+    {
+        const auto type = frameType (entry.message.getRawData(), entry.message.getRawDataSize());
+
+        if (! entry.fromDevice && type == SysexType::requestPreset)
+        {
+            ++requests;
+
+            if (lastFrameMs >= 0.0)
+            {
+                EXPECT_GE (entry.timeMs - lastFrameMs, pauseMs) << "request " << requests;
+            }
+        }
+
+        lastFrameMs = entry.timeMs;
+    }
+
+    EXPECT_EQ (requests, 3);
 }
 
 TEST_F (TransferJobs, UnpluggedDeviceStopsTheJobAndIsPickedUpAgain)
