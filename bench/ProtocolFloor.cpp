@@ -23,7 +23,14 @@ double ProtocolFloor::transfer (Direction& direction, int bytes, double sentAt)
 
 double ProtocolFloor::startExchange()
 {
-    return now + pauseBeforeRequestMs;
+    requestPausesMs += timings.pauseBeforeRequestMs;
+    return now + timings.pauseBeforeRequestMs;
+}
+
+void ProtocolFloor::addPause (int ms)
+{
+    jobPausesMs += ms;
+    now += ms;
 }
 
 double ProtocolFloor::addNameRead()

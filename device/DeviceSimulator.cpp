@@ -15,6 +15,12 @@ namespace
     using Clock = std::chrono::steady_clock;
     using TimePoint = Clock::time_point;
 
+    /** With spinning on, a thread sleeps until this long before a message is due and spins the
+        rest: waking from a sleep takes up to a tenth of a millisecond, which a full read on USB,
+        350 messages of a millisecond each, would add up to several percent.
+    */
+    constexpr auto kSpinMargin = std::chrono::microseconds (300);
+
     /** Milliseconds as a clock duration, to the microsecond: a parameter frame on a DIN cable
         takes 5.12 ms, so millisecond steps would drift by a tenth of a frame each time.
     */
@@ -273,6 +279,21 @@ public:
     {
         const std::lock_guard<std::mutex> guard (lock);
         transcript.clear();
+        deliveryLateness = {};
+    }
+
+    double getDeliveryLatenessMs() const
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        return std::chrono::duration<double, std::milli> (deliveryLateness).count();
+    }
+
+    void setSpinBeforeDue (bool shouldSpin)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        spinBeforeDue = shouldSpin;
+        inboxChanged.notify_all();
+        outboxChanged.notify_all();
     }
 
     bool waitUntilQuiet (int timeLimitMs) const
@@ -350,15 +371,39 @@ private:
     /** Under the lock: true when the queue's first message has arrived. Otherwise waits until it
         arrives or the queue changes and returns false, and the caller looks again.
     */
-    static bool frontIsDue (std::deque<TimedMessage>& queue, std::condition_variable& changed,
-                            std::unique_lock<std::mutex>& guard)
+    bool frontIsDue (std::deque<TimedMessage>& queue, std::condition_variable& changed,
+                     std::unique_lock<std::mutex>& guard)
     {
         if (queue.empty())
+        {
             changed.wait (guard);
-        else if (Clock::now() < queue.front().at)
-            changed.wait_until (guard, queue.front().at);
-        else
+            return false;
+        }
+
+        const auto due = queue.front().at;
+        const auto now = Clock::now();
+
+        if (now >= due)
             return true;
+
+        if (! spinBeforeDue)
+        {
+            changed.wait_until (guard, due);
+        }
+        else if (due - now > kSpinMargin)
+        {
+            changed.wait_until (guard, due - kSpinMargin);
+        }
+        else
+        {
+            // Without the lock, so that the program and the other thread can go on meanwhile.
+            guard.unlock();
+
+            while (Clock::now() < due)
+                std::this_thread::yield();
+
+            guard.lock();
+        }
 
         return false;
     }
@@ -377,6 +422,7 @@ private:
                 continue;
 
             const auto message = std::move (outbox.front().message);
+            deliveryLateness += Clock::now() - outbox.front().at;
             outbox.pop_front();
             transcript.push_back ({ true, message, juce::Time::getMillisecondCounterHiRes() });
             const auto target = inputId;
@@ -615,6 +661,12 @@ private:
     Faults faults;
     std::vector<TranscriptEntry> transcript;
     int presetsStored = 0;
+    bool spinBeforeDue = false;
+
+    // How much later than the wire model says the program got the device's messages, in all
+    // since the transcript was cleared. Lateness on the way to the device does not add up: the
+    // device's replies leave from the moment their request arrived, not from when it was seen.
+    Clock::duration deliveryLateness {};
 
     Exchange exchange = Exchange::none;
     PresetData exchangePreset;
@@ -677,6 +729,16 @@ std::vector<DeviceSimulator::TranscriptEntry> DeviceSimulator::getTranscript() c
 void DeviceSimulator::clearTranscript()
 {
     impl->clearTranscript();
+}
+
+double DeviceSimulator::getDeliveryLatenessMs() const
+{
+    return impl->getDeliveryLatenessMs();
+}
+
+void DeviceSimulator::setSpinBeforeDue (bool shouldSpin)
+{
+    impl->setSpinBeforeDue (shouldSpin);
 }
 
 bool DeviceSimulator::waitUntilQuiet (int timeLimitMs) const

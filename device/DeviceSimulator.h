@@ -137,7 +137,21 @@ public:
     };
 
     std::vector<TranscriptEntry> getTranscript() const;
+
+    /** Empties the transcript and sets the delivery lateness back to 0. */
     void clearTranscript();
+
+    /** How much later than the wire model says the program was handed the device's messages,
+        added up since the transcript was last cleared, in ms.
+    */
+    double getDeliveryLatenessMs() const;
+
+    /** With spinning, the device's threads spin through the last moment before a message is
+        due instead of sleeping through it, so that messages arrive on time to a few
+        microseconds rather than to a tenth of a millisecond. It costs a core's time while a
+        transfer runs: for the benchmark, which measures the program and not the simulator.
+    */
+    void setSpinBeforeDue (bool shouldSpin);
 
     /** Waits until every message sent so far by either side has crossed the wire and been acted
         on: nothing in flight, the device not busy and no callback of the program running. A test
