@@ -10,7 +10,8 @@ packages="build-essential cmake pkg-config
     fonts-dejavu-core
     googletest libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
-    xvfb xauth xdotool x11-utils openbox imagemagick libxml2-utils"
+    xvfb xauth xdotool x11-utils openbox imagemagick libxml2-utils
+    gdb"
 
 missing=""
 for package in $packages; do

@@ -50,7 +50,25 @@ fail()
         echo "screenshot: $work/failure.png" >&2
     fi
     [ -s "$work/demo.log" ] && { echo "--- demo output:" >&2; cat "$work/demo.log" >&2; }
+    describe_program >&2
     exit 1
+}
+
+# What a failure report needs to tell a hang from a lost click: the windows on screen and, where
+# gdb is there, where the demo's threads are.
+describe_program()
+{
+    [ -n "$xvfb_pid" ] || return 0
+    echo "--- visible windows:"
+    local window
+    for window in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        echo "$window '$(xdotool getwindowname "$window" 2>/dev/null)'" \
+            "$(xdotool getwindowgeometry "$window" 2>/dev/null | tr -s '\n ' ' ')"
+    done
+    if [ -n "$demo_pid" ] && kill -0 "$demo_pid" 2>/dev/null && command -v gdb >/dev/null; then
+        echo "--- the demo's threads:"
+        gdb -batch -p "$demo_pid" -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(Thread|#)' | head -120
+    fi
 }
 
 cleanup()
@@ -118,15 +136,16 @@ start_x()
 
 window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# start_demo [PATH]: the demo, with PATH as its search path when given.
+# start_demo [PATH]: the demo, with PATH as its search path when given. The simulated device
+# needs no pauses, and no scenario here is about them.
 start_demo()
 {
     [ -n "$xvfb_pid" ] || start_x
 
     if [ $# -gt 0 ]; then
-        PATH=$1 "$demo" >"$work/demo.log" 2>&1 &
+        PATH=$1 "$demo" --brief-pauses >"$work/demo.log" 2>&1 &
     else
-        "$demo" >"$work/demo.log" 2>&1 &
+        "$demo" --brief-pauses >"$work/demo.log" 2>&1 &
     fi
     demo_pid=$!
 
@@ -253,7 +272,11 @@ select_rows()
             fi
             wait_until 3 rows_selected "$probe" "$first" "$last" "$@" && return 0
         fi
-        [ "$SECONDS" -lt "$deadline" ] || fail "rows $first to $last of a list would not select"
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            local row colours=""
+            for row in "$first" ${last:+"$last"} "$@"; do colours+=" row $row: $(pixel "$probe" "$(row_y "$row")")"; done
+            fail "rows $first to $last of a list would not select (${colours# })"
+        fi
     done
 }
 
