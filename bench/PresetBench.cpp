@@ -25,11 +25,11 @@
             merely parsing the same files with XmlDocument;
         STARTUP USB measured_s floor_s ratio
             from starting the demo's process to the librarian's panel on screen with the
-            device's names, against the protocol's cost of reading those 99 names.
+            device's names, against the protocol's cost of reading those 99 names and the
+            pauses before that read.
 
     Everything runs in one process, one job after the other, so the machine's noise falls on all
-    of them alike. Needs a display, and xdotool for STARTUP: run it under xvfb-run on a machine
-    without one.
+    of them alike. Needs a display: run it under xvfb-run on a machine without one.
 
     Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND|SCAN|STARTUP]
 */
@@ -283,7 +283,7 @@ static bool benchStartup()
 
         if (! times.isComplete())
         {
-            std::fprintf (stderr, "STARTUP: %s did not show its windows (is xdotool installed?)\n",
+            std::fprintf (stderr, "STARTUP: %s did not show its windows\n",
                           demo.getFullPathName().toRawUTF8());
             return false;
         }

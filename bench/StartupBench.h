@@ -17,5 +17,5 @@ struct StartupTimes
     bool isComplete() const noexcept { return windowMs >= 0.0 && progressWindowMs >= 0.0 && panelMs >= 0.0; }
 };
 
-/** Starts the demo executable and watches the X display (with xdotool) for its windows. */
+/** Starts the demo executable and watches the X display for its windows. */
 StartupTimes measureStartup (const juce::File& demoExecutable);

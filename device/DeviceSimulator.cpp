@@ -345,7 +345,8 @@ private:
 
         while (! quitting)
         {
-            if (! frontIsDue (inbox, inboxChanged, guard))
+            // Lateness here adds nothing up (see replyTime), so the device never spins.
+            if (! frontIsDue (inbox, inboxChanged, guard, false))
                 continue;
 
             const auto event = std::move (inbox.front());
@@ -369,10 +370,11 @@ private:
     }
 
     /** Under the lock: true when the queue's first message has arrived. Otherwise waits until it
-        arrives or the queue changes and returns false, and the caller looks again.
+        arrives or the queue changes and returns false, and the caller looks again. With maySpin
+        and spinning switched on, the last moment before the message is due is spun through.
     */
     bool frontIsDue (std::deque<TimedMessage>& queue, std::condition_variable& changed,
-                     std::unique_lock<std::mutex>& guard)
+                     std::unique_lock<std::mutex>& guard, bool maySpin)
     {
         if (queue.empty())
         {
@@ -386,7 +388,7 @@ private:
         if (now >= due)
             return true;
 
-        if (! spinBeforeDue)
+        if (! (spinBeforeDue && maySpin))
         {
             changed.wait_until (guard, due);
         }
@@ -396,11 +398,13 @@ private:
         }
         else
         {
-            // Without the lock, so that the program and the other thread can go on meanwhile.
+            // Without the lock, so that the program and the device can go on meanwhile, and
+            // without yielding, which can cost a whole time slice.
             guard.unlock();
 
             while (Clock::now() < due)
-                std::this_thread::yield();
+            {
+            }
 
             guard.lock();
         }
@@ -418,11 +422,13 @@ private:
 
         while (! quitting)
         {
-            if (! frontIsDue (outbox, outboxChanged, guard))
+            if (! frontIsDue (outbox, outboxChanged, guard, true))
                 continue;
 
             const auto message = std::move (outbox.front().message);
-            deliveryLateness += Clock::now() - outbox.front().at;
+            // A message that fell due while the program's callback still ran on this thread waited
+            // for the program, as it would behind a real MIDI input: not the simulator's lateness.
+            deliveryLateness += Clock::now() - std::max (outbox.front().at, callbackReturnedAt);
             outbox.pop_front();
             transcript.push_back ({ true, message, juce::Time::getMillisecondCounterHiRes() });
             const auto target = inputId;
@@ -430,6 +436,7 @@ private:
             delivering = true;
             guard.unlock();
             ports.deliver (target, message);
+            callbackReturnedAt = Clock::now();
             guard.lock();
             delivering = false;
             becameQuiet.notify_all();
@@ -667,6 +674,7 @@ private:
     // since the transcript was cleared. Lateness on the way to the device does not add up: the
     // device's replies leave from the moment their request arrived, not from when it was seen.
     Clock::duration deliveryLateness {};
+    TimePoint callbackReturnedAt {}; // the delivery thread's own, never shared
 
     Exchange exchange = Exchange::none;
     PresetData exchangePreset;

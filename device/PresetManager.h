@@ -95,7 +95,7 @@ public:
         once, the device is told ERR, the watch thread is stopped and waited for, and a read's
         parameters are dropped (its header stays), so half a preset is never taken for a whole
         one. The next take-result call then returns -2. An exchange that has already ended keeps
-        its outcome. Returns within the watch thread's shortest wait.
+        its outcome. Returns once the watch thread, which is woken for it, has stopped.
     */
     void endExchange();
 
@@ -106,8 +106,8 @@ public:
     void setExchangeBudget (int nameReadMs) noexcept { nameReadBudgetMs = nameReadMs; }
 
     /** The pause before each request frame, 40 ms by default: the device needs it between
-        exchanges. Only a harness that plays the device itself, in the same thread, may take it
-        away.
+        exchanges. The panel hands in the one of its timings; only a simulated device, which
+        needs no pause, may do without it.
     */
     void setPauseBeforeRequest (int milliseconds) noexcept { pauseBeforeRequestMs = milliseconds; }
 

@@ -181,29 +181,38 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
 
     kind = jobKind;
     showJobProgress();
-    setProgressBarsAnimated (true);
+    setJobWindowsActive (true);
     startTimer (progressTimerId, progressPeriodMs);
 
     const auto completed = runThread (juce::Thread::Priority::normal);
 
     stopTimer (progressTimerId);
     showJobProgress();
-    setProgressBarsAnimated (false);
+    setJobWindowsActive (false);
     kind = TransferKind::none;
     return completed;
 }
 
-void PresetLibrarianManager::setProgressBarsAnimated (bool animated)
+void PresetLibrarianManager::setJobWindowsActive (bool active)
 {
     // A progress bar redraws itself on a timer for as long as it is visible, even at no size or
-    // in a window that is not on screen: an idle program would wake thirty times a second for
-    // each. Both bars are shown only while a job runs.
-    progressBar->setVisible (animated);
+    // in a window that is not on screen, and every window on the desktop, shown or hidden, is
+    // driven by a timer at the display's refresh rate: an idle program would keep waking up for
+    // them. So both bars are visible, and the progress window is on the desktop, only while a
+    // job runs.
+    progressBar->setVisible (active);
 
     if (auto* window = getAlertWindow())
+    {
         for (auto* child : window->getChildren())
             if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
-                bar->setVisible (animated);
+                bar->setVisible (active);
+
+        if (! active)
+            window->removeFromDesktop();
+        else if (! window->isOnDesktop())
+            window->addToDesktop();
+    }
 }
 
 void PresetLibrarianManager::showJobProgress()

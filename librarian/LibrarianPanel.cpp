@@ -99,8 +99,8 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     lastResult = 0;
     addKeyListener (this);
 
-    // No job runs yet: the bars stay still until one does.
-    setProgressBarsAnimated (false);
+    // No job runs now: the progress window and bars rest until one does.
+    setJobWindowsActive (false);
 }
 
 PresetLibrarianManager::~PresetLibrarianManager()

@@ -174,8 +174,8 @@ private:
     /** Carries the job's progress into the progress window and the panel's bar. */
     void showJobProgress();
 
-    /** Shows the two progress bars, which animate on a timer while visible, or hides them. */
-    void setProgressBarsAnimated (bool animated);
+    /** Readies the progress window and the two progress bars for a job, or lets them rest. */
+    void setJobWindowsActive (bool active);
 
     void saveSelectedPresets();
     void loadSelectedPresets();
