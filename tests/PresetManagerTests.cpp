@@ -55,17 +55,23 @@ namespace
         DeviceSimulator device { ports, WireModel::instant() };
         PresetManager manager { ports };
 
-        /** Waits as the transfer worker does until the exchange has ended. */
+        /** Waits as the transfer worker does until the exchange has ended; 0 when it has not
+            within a minute, which no exchange here comes near.
+        */
         template <typename Take>
         int waitForResult (Take&& take)
         {
-            for (;;)
+            const auto deadline = juce::Time::getMillisecondCounterHiRes() + 60000.0;
+
+            while (juce::Time::getMillisecondCounterHiRes() < deadline)
             {
                 if (const auto result = take(); result != 0)
                     return result;
 
                 manager.waitForExchangeEnd (20);
             }
+
+            return 0;
         }
 
         int read (int slot, bool nameOnly = false)
