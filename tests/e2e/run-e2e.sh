@@ -209,24 +209,27 @@ find_question_box()
 }
 
 question_box_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$question_box" ]; }
-no_question_box() { ! find_question_box; }
 main_window_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main_window" ]; }
 no_progress_window() { ! visible_window '^Tonarel Librarian$'; }
 
 # answer_question click DX DY | key KEY: waits for a question box to take the keyboard, answers
-# it with a click at DX from its centre and DY from its bottom, or a key, and waits for it to go.
+# it with a click at DX from its centre and DY from its bottom, or a key, and waits for that box
+# to go: the job's next question may already stand in its place.
 answer_question()
 {
     wait_for "$limit" "question box" find_question_box
     wait_for "$limit" "keyboard focus in the question box" question_box_has_focus
-    eval "$(xdotool getwindowgeometry --shell "$question_box")"
+    local answered=$question_box
+    eval "$(xdotool getwindowgeometry --shell "$answered")"
     if [ "$1" = click ]; then
         xdotool mousemove $((X + WIDTH / 2 + $2)) $((Y + HEIGHT - $3)) click 1
     else
         xdotool key "$2"
     fi
-    wait_for "$limit" "closing of the question box" no_question_box
+    wait_for "$limit" "closing of the question box" window_gone "$answered"
 }
+
+window_gone() { ! xdotool search --onlyvisible --class '^TonarelUtil$' 2>/dev/null | grep -qx "$1"; }
 
 pixel()
 {
