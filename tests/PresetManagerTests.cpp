@@ -405,41 +405,40 @@ TEST_F (PresetManagerTest, EndOfAnExchangeWakesTheWaiterAtOnce)
     EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, (double) minuteMs);
 }
 
-TEST_F (PresetManagerTest, ResultWaitsForTheCallbackThatEndedTheExchange)
+TEST_F (PresetManagerTest, ResultWaitsForACallbackStillAtWorkWhenTheBudgetRunsOut)
 {
-    // A device of the test's own whose receiver holds the callback inside its ERR, after the
-    // callback has already marked the read failed: until it returns, the callback may still
-    // touch the record, so the result must not be given out.
+    // A device of the test's own whose receiver holds the callback inside its ACK of the
+    // header: the callback is still at work on the record when the budget runs out, so the
+    // result must not be given out until it has returned.
     InProcessMidiPorts ownPorts;
-    juce::WaitableEvent errBeingSent, releaseErr;
+    juce::WaitableEvent ackBeingSent, releaseAck;
     const auto input = ownPorts.addInput ("Tonarel");
     ownPorts.addOutput ("Tonarel",
                         [&] (const juce::MidiMessage& message)
                         {
-                            const auto* data = message.getRawData();
-
-                            if (frameType (data, message.getRawDataSize()) == SysexType::err)
+                            if (frameType (message.getRawData(), message.getRawDataSize()) == SysexType::ack)
                             {
-                                errBeingSent.signal();
-                                releaseErr.wait (20000);
+                                ackBeingSent.signal();
+                                releaseAck.wait (20000);
                             }
                         });
 
     PresetManager ownManager { ownPorts };
     ownManager.setPauseBeforeRequest (0);
+    ownManager.setExchangeBudget (40); // a full read's budget is then 100 ms
     ASSERT_TRUE (ownManager.requestPreset (1, false));
 
-    // A parameter before any header fails the read, and the callback answers it with ERR.
-    std::thread midiInput ([&] { ownPorts.deliver (input, makeParameterData (1, 5).toMidiMessage()); });
-    ASSERT_TRUE (errBeingSent.wait (20000));
+    std::thread midiInput (
+        [&] { ownPorts.deliver (input, makeSendPresetStart (1, "Held", 3).toMidiMessage()); });
+    ASSERT_TRUE (ackBeingSent.wait (20000));
 
-    for (int look = 0; look < 5; ++look)
+    for (int look = 0; look < 10; ++look)
     {
-        ownManager.waitForExchangeEnd (20);
+        ownManager.waitForExchangeEnd (50);
         EXPECT_EQ (ownManager.takeReceiveResult(), 0) << "given out while the callback still ran";
     }
 
-    releaseErr.signal();
+    releaseAck.signal();
     midiInput.join();
 
     auto result = 0;
@@ -447,8 +446,8 @@ TEST_F (PresetManagerTest, ResultWaitsForTheCallbackThatEndedTheExchange)
     while ((result = ownManager.takeReceiveResult()) == 0)
         ownManager.waitForExchangeEnd (20);
 
-    EXPECT_EQ (result, -2);
-    EXPECT_EQ (ownManager.received, PresetData());
+    EXPECT_EQ (result, -3);
+    EXPECT_EQ (ownManager.received.name, "Held");
 }
 
 TEST_F (PresetManagerTest, DeviceGetsItsPauseBeforeEveryRequest)

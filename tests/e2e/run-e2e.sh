@@ -475,7 +475,9 @@ scenario_load_to()
     # answers for all three, so there is one question and three copies.
     select_rows device 4 shift 6 5
     click_button 238
+    # A click that reaches the box before it has come up and taken the keyboard is lost.
     wait_for "$limit" "question box" find_question_box
+    wait_for "$limit" "keyboard focus in the question box" question_box_has_focus
     eval "$(xdotool getwindowgeometry --shell "$question_box")"
     xdotool mousemove $((X + WIDTH - 116 + 49)) $((Y + HEIGHT - 85 + 14)) click 1 # "Apply To All"
     answer_question key c # "Create Copy"
