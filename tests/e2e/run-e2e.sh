@@ -37,6 +37,7 @@ preset_folder="$app_folder/Set 1"
 
 xvfb_pid="" wm_pid="" demo_pid="" other_pids="" main_window=""
 limit=60 # seconds, for anything but a whole Save All
+readonly screen_width=1280 screen_height=900
 
 log() { echo "[$(date +%T)] $*"; }
 
@@ -121,7 +122,7 @@ start_x()
     # -displayfd picks a free display itself (ctest may run under xvfb-run's own) and reports
     # it once the server takes connections. The screen is large enough for the whole window.
     : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     wait_for 30 "X server" grep -q '[0-9]' "$work/display"
     DISPLAY=:$(tr -d '[:space:]' <"$work/display")
@@ -150,7 +151,9 @@ start_demo()
     demo_pid=$!
 
     wait_for "$limit" "main window" find_main_window
-    eval "$(xdotool getwindowgeometry --shell "$main_window")"
+    # The window may be mapped at the corner of the screen before it is centred; every position
+    # below is taken from where it finally stands.
+    wait_for "$limit" "main window centred" main_window_centred
     # The panel fills the window below its menu bar; the positions below are the panel's own
     # layout (the transfer buttons in the middle column, the two tables below the captions).
     panel_x=$X
@@ -163,6 +166,12 @@ start_demo()
     local_x=$((panel_x + half + 102))
     local_probe=$((panel_x + half + 342))
     log "demo on $DISPLAY, window ${WIDTH}x${HEIGHT}+$X+$Y"
+}
+
+main_window_centred()
+{
+    eval "$(xdotool getwindowgeometry --shell "$main_window")"
+    [ $((2 * X + WIDTH)) -eq "$screen_width" ] && [ $((2 * Y + HEIGHT)) -eq "$screen_height" ]
 }
 
 find_main_window()
@@ -194,13 +203,16 @@ visible_window()
     [ -n "$found_window" ]
 }
 
-# The program's question boxes carry no title: they are its only visible windows without a name.
+# The program's question boxes carry no title: they are its only visible windows without a name
+# but its tooltips, which a resting pointer may raise and which are a line of text high.
 find_question_box()
 {
-    local window
+    local window HEIGHT
     question_box=""
     for window in $(xdotool search --onlyvisible --class '^TonarelUtil$' 2>/dev/null); do
-        if [ -z "$(xdotool getwindowname "$window" 2>/dev/null)" ]; then
+        [ -z "$(xdotool getwindowname "$window" 2>/dev/null)" ] || continue
+        eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null | grep '^HEIGHT=')"
+        if [ "${HEIGHT:-0}" -gt 60 ]; then
             question_box=$window
             return 0
         fi
