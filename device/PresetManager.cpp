@@ -540,8 +540,9 @@ void PresetManager::run()
 {
     const auto quick = nameOnly.load();
     const auto pollMs = quick ? kNameReadPollMs : kTransferPollMs;
-    const auto budgetMs = quick ? nameReadBudgetMs.load()
-                                : nameReadBudgetMs.load() * kTransferBudgetFactor / kTransferBudgetDivisor;
+    // Wide enough for any budget a caller may set, however long.
+    const std::int64_t nameReadMs = nameReadBudgetMs.load();
+    const auto budgetMs = quick ? nameReadMs : nameReadMs * kTransferBudgetFactor / kTransferBudgetDivisor;
 
     // The budget covers the whole exchange, not one reply, and is measured on a clock that no
     // change of the system time can move.
