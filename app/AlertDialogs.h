@@ -2,7 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "app/Dialogs.h"
+#include "librarian/Dialogs.h"
 
 /** The program's own Dialogs: JUCE's modal AlertWindows and pop-up menus, drawn by whatever
     look and feel is the default (the program installs TonarelLookAndFeel).

@@ -1,7 +1,7 @@
 #include "app/ContentComp.h"
 
 #include "app/CommandIds.h"
-#include "app/Dialogs.h"
+#include "librarian/Dialogs.h"
 #include "app/TonarelWindow.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"

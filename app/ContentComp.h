@@ -2,7 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "app/AppServices.h"
+#include "librarian/AppServices.h"
 #include "app/HoverTooltips.h"
 #include "app/TonarelLookAndFeel.h"
 

@@ -1,6 +1,6 @@
 #include "app/DemoApplication.h"
 
-#include "device/DemoPresets.h"
+#include "simulator/DemoPresets.h"
 
 DemoDevice::DemoDevice()
 {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/TonarelApplication.h"
-#include "device/DeviceSimulator.h"
-#include "device/InProcessMidiPorts.h"
+#include "simulator/DeviceSimulator.h"
+#include "simulator/InProcessMidiPorts.h"
 
 /** The demo's device: a simulated Tonarel on the "USB" wire, plugged in from the start and
     loaded with the demo presets. The simulator is declared after the ports, so it is destroyed

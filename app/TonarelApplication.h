@@ -3,7 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "app/AlertDialogs.h"
-#include "app/AppServices.h"
+#include "librarian/AppServices.h"
 #include "app/DesktopDocuments.h"
 #include "app/MessageLoopWake.h"
 #include "app/ShowRequests.h"

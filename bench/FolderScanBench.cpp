@@ -1,7 +1,7 @@
 #include "bench/FolderScanBench.h"
 
-#include "device/DemoPresets.h"
-#include "device/InProcessMidiPorts.h"
+#include "simulator/DemoPresets.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 
 juce::File makePresetFolder (const juce::File& folder, int fileCount)

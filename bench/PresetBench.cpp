@@ -34,12 +34,12 @@
     Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND|SCAN|STARTUP]
 */
 
-#include "app/Dialogs.h"
+#include "librarian/Dialogs.h"
 #include "bench/FolderScanBench.h"
 #include "bench/ProtocolFloor.h"
 #include "bench/StartupBench.h"
 #include "bench/TimeBreakdown.h"
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 #include "librarian/LibrarianTimings.h"
 
 /** The least time the device protocol and the librarian's deliberate pauses allow for a job, on

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 
 /** Where a job's time went, taken from the simulator's transcript of the job: the time spent
     inside the exchanges (from a request to the last frame of its conversation), the time

@@ -3,7 +3,7 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
-#include "app/Dialogs.h"
+#include "librarian/Dialogs.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLocal.h"
 #include "presets/VerifiedFileWrite.h"

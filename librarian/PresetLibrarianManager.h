@@ -2,8 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "app/AppServices.h"
-#include "app/Dialogs.h"
+#include "librarian/AppServices.h"
+#include "librarian/Dialogs.h"
 #include "librarian/LibrarianConfiguration.h"
 #include "librarian/PresetListEntries.h"
 #include "librarian/TransferJob.h"

@@ -1,6 +1,6 @@
 #include "librarian/PresetLocal.h"
 
-#include "app/Dialogs.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLibrarianManager.h"
 
 PresetLocal::PresetLocal (PresetLibrarianManager& ownerPanel) : PresetListView (ownerPanel, "local preset")

@@ -7,7 +7,7 @@
 #include "app/DesktopDocuments.h"
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
-#include "device/InProcessMidiPorts.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"
 #include "tests/TestHelpers.h"

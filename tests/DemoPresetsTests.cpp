@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "device/DemoPresets.h"
-#include "device/DeviceSimulator.h"
+#include "simulator/DemoPresets.h"
+#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 #include "tests/TestHelpers.h"

@@ -1,5 +1,5 @@
-#include "device/DeviceSimulator.h"
-#include "device/InProcessMidiPorts.h"
+#include "simulator/DeviceSimulator.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "device/JuceMidiPorts.h"
 #include "device/SysexFrame.h"
 

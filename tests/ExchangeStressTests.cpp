@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 

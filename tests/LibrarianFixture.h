@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "device/DeviceSimulator.h"
-#include "device/InProcessMidiPorts.h"
+#include "simulator/DeviceSimulator.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"

@@ -1,4 +1,4 @@
-#include "device/InProcessMidiPorts.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 #include "presets/PresetFileName.h"
 #include "tests/TestHelpers.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
 

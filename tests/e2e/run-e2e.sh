@@ -376,14 +376,14 @@ write_preset()
     } >"$1"
 }
 
-device_version=$(sed -n 's/.*presetVersion = \([0-9]*\);.*/\1/p' "$source_dir/device/DeviceSimulator.h")
-parameter_count=$(sed -n 's/.*parametersPerPreset = \([0-9]*\);.*/\1/p' "$source_dir/device/DeviceSimulator.h")
+device_version=$(sed -n 's/.*presetVersion = \([0-9]*\);.*/\1/p' "$source_dir/simulator/DeviceSimulator.h")
+parameter_count=$(sed -n 's/.*parametersPerPreset = \([0-9]*\);.*/\1/p' "$source_dir/simulator/DeviceSimulator.h")
 [ -n "$device_version" ] && [ -n "$parameter_count" ] || fail "cannot read the device's constants"
 
 # The demo's preset names, one a line in slot order.
 demo_names()
 {
-    sed -n '/kDemoPresetNames\[\] = {/,/};/p' "$source_dir/device/DemoPresets.cpp" |
+    sed -n '/kDemoPresetNames\[\] = {/,/};/p' "$source_dir/simulator/DemoPresets.cpp" |
         grep -o '"[^"]*"' | tr -d '"'
 }
 

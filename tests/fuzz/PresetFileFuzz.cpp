@@ -6,7 +6,7 @@
 
 #include "tests/fuzz/FuzzEntries.h"
 
-#include "device/InProcessMidiPorts.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "device/InProcessMidiPorts.h"
+#include "simulator/InProcessMidiPorts.h"
 
 #include <algorithm>
 #include <atomic>

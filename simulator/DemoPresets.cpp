@@ -1,6 +1,6 @@
-#include "device/DemoPresets.h"
+#include "simulator/DemoPresets.h"
 
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 
 #include <iterator>
 

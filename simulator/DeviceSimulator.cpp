@@ -1,4 +1,4 @@
-#include "device/DeviceSimulator.h"
+#include "simulator/DeviceSimulator.h"
 
 #include "device/SysexFrame.h"
 

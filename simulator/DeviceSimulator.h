@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/InProcessMidiPorts.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "presets/PresetData.h"
 
 #include <memory>
