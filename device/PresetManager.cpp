@@ -9,9 +9,6 @@
 
 namespace
 {
-    /** A full preset has this many parameters; it only scales the progress of a read. */
-    constexpr double kParametersPerFullPreset = 175.0;
-
     /** After the first parameter, a send goes on in bursts of this many unacknowledged frames. */
     constexpr int kParametersPerBurst = 5;
 
@@ -39,10 +36,9 @@ namespace
     constexpr int kJobRead = 1;
     constexpr int kJobSend = 2;
 
+    // An exchange's state is 0 when none is open, one of its phases (above 0) while it runs, or
+    // the failure it ended with (an ExchangeOutcome below 0).
     constexpr int kStateIdle = 0;
-    constexpr int kStateChecksumFailed = -1;
-    constexpr int kStateError = -2;
-    constexpr int kStateTimeout = -3;
 
     // Phases of a send.
     constexpr int kSendAwaitingVersion = 1;
@@ -217,24 +213,24 @@ bool PresetManager::startExchange (int job, std::atomic<int>& state, int opening
     return true;
 }
 
-int PresetManager::takeReceiveResult()
+ExchangeOutcome::Code PresetManager::takeReceiveResult()
 {
     return takeResult (receiveState);
 }
 
-int PresetManager::takeSendResult()
+ExchangeOutcome::Code PresetManager::takeSendResult()
 {
     return takeResult (sendState);
 }
 
-int PresetManager::takeResult (std::atomic<int>& state)
+ExchangeOutcome::Code PresetManager::takeResult (std::atomic<int>& state)
 {
     if (! exchangeOver.load())
-        return 0;
+        return ExchangeOutcome::running;
 
     activeJob = kJobNone;
     const auto outcome = state.exchange (kStateIdle);
-    return outcome < 0 ? outcome : 1;
+    return outcome < 0 ? static_cast<ExchangeOutcome::Code> (outcome) : ExchangeOutcome::success;
 }
 
 void PresetManager::waitForExchangeEnd (int timeOutMs)
@@ -254,7 +250,7 @@ void PresetManager::endExchange()
 
     // Callbacks that start from here on find the exchange over and leave the records alone;
     // one already at work is waited for by the watch thread before it stops.
-    while (current > 0 && ! state.compare_exchange_weak (current, kStateError))
+    while (current > 0 && ! state.compare_exchange_weak (current, ExchangeOutcome::deviceError))
     {
     }
 
@@ -356,7 +352,7 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
 {
     if (! isDeviceFrame (data, size))
     {
-        moveState (receiveState, 1, kStateError);
+        moveState (receiveState, 1, ExchangeOutcome::deviceError);
         sendErr();
         return;
     }
@@ -370,12 +366,12 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
             switch (readSendPresetStart (data, size, header))
             {
                 case PresetStartCheck::wrongLength:
-                    moveState (receiveState, 1, kStateError);
+                    moveState (receiveState, 1, ExchangeOutcome::deviceError);
                     sendErr();
                     break;
 
                 case PresetStartCheck::checksumMismatch:
-                    moveState (receiveState, 1, kStateChecksumFailed);
+                    moveState (receiveState, 1, ExchangeOutcome::checksumFailed);
                     sendChecksumFailed();
                     break;
 
@@ -416,11 +412,11 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
             }
             else
             {
-                moveState (receiveState, 1, kStateError);
+                moveState (receiveState, 1, ExchangeOutcome::deviceError);
                 sendErr();
             }
 
-            progress = static_cast<double> (received.parameters.size()) / kParametersPerFullPreset;
+            progress = static_cast<double> (received.parameters.size()) / (double) kParametersPerPreset;
             break;
         }
 
@@ -432,11 +428,11 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
             moveState (receiveState, 1, kStateIdle);
             break;
 
-        case SysexType::err: moveState (receiveState, 1, kStateError); break;
+        case SysexType::err: moveState (receiveState, 1, ExchangeOutcome::deviceError); break;
 
         // The device gives the read up when one of our ACKs reached it spoilt: nothing more
         // comes, and waiting for the time-out would only report the wrong cause, late.
-        case SysexType::checksumFailed: moveState (receiveState, 1, kStateChecksumFailed); break;
+        case SysexType::checksumFailed: moveState (receiveState, 1, ExchangeOutcome::checksumFailed); break;
 
         default: break;
     }
@@ -449,7 +445,7 @@ bool PresetManager::headerCameFirst()
     if (headerReceived.load())
         return true;
 
-    moveState (receiveState, 1, kStateError);
+    moveState (receiveState, 1, ExchangeOutcome::deviceError);
     sendErr();
     return false;
 }
@@ -460,7 +456,7 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
 
     if (! isDeviceFrame (data, size))
     {
-        moveState (sendState, phase, kStateError);
+        moveState (sendState, phase, ExchangeOutcome::deviceError);
         sendErr();
         return;
     }
@@ -469,13 +465,13 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
 
     if (type == SysexType::err)
     {
-        moveState (sendState, phase, kStateError);
+        moveState (sendState, phase, ExchangeOutcome::deviceError);
         return;
     }
 
     if (type == SysexType::checksumFailed)
     {
-        moveState (sendState, phase, kStateChecksumFailed);
+        moveState (sendState, phase, ExchangeOutcome::checksumFailed);
         return;
     }
 
@@ -522,7 +518,7 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
             }
             else if (size != frameLength (SysexType::ack))
             {
-                moveState (sendState, phase, kStateError);
+                moveState (sendState, phase, ExchangeOutcome::deviceError);
             }
             break;
 
@@ -553,8 +549,8 @@ void PresetManager::run()
         if (portsLost.load() || ! isDevicePresent (ports) || midiInput == nullptr || midiOutput == nullptr)
         {
             portsLost = true;
-            receiveState = kStateError;
-            sendState = kStateError;
+            receiveState = ExchangeOutcome::deviceError;
+            sendState = ExchangeOutcome::deviceError;
             break;
         }
 
@@ -565,7 +561,7 @@ void PresetManager::run()
         if (job != kJobRead && job != kJobSend)
             break;
 
-        if (current == kStateChecksumFailed || current == kStateError)
+        if (current == ExchangeOutcome::checksumFailed || current == ExchangeOutcome::deviceError)
         {
             waitForCallbacksToFinish();
             (job == kJobRead ? received : outgoing).clear();
@@ -579,7 +575,7 @@ void PresetManager::run()
 
         if (left <= 0)
         {
-            if (moveState (state, current, kStateTimeout))
+            if (moveState (state, current, ExchangeOutcome::timeout))
                 break;
 
             continue; // a callback has just ended the exchange another way
@@ -601,4 +597,26 @@ void PresetManager::waitForCallbacksToFinish() const
     // this thread has declared the exchange over.
     while (callbacksInFlight.load() > 0)
         std::this_thread::yield();
+}
+
+//==============================================================================
+bool PresetManager::presetFileExists (juce::String& fileName) const
+{
+    fileName = presetFileName (received);
+    return ::presetFileExists (presetFolder, received);
+}
+
+bool PresetManager::readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
+                                    juce::int16& number, juce::String& desc)
+{
+    const auto preset = ::readPresetFile (presetFolder, fileName, &desc);
+
+    if (! preset.has_value())
+        return false;
+
+    outgoing = *preset;
+    name = preset->name;
+    version = preset->version;
+    number = presetNumberFromFileName (fileName);
+    return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "device/ExchangeOutcome.h"
 #include "device/MidiPorts.h"
 #include "presets/PresetData.h"
+#include "presets/PresetFile.h"
 
 struct SysexFrame;
 
@@ -16,8 +18,8 @@ struct SysexFrame;
     waitForExchangeEnd and take the result with takeReceiveResult or takeSendResult until it is
     something other than 0.
 
-    It also carries the preset-file operations, which work on received, outgoing and
-    presetFolder and live in presets/PresetFile.cpp.
+    It also offers the preset-file functions over its records and presetFolder, for callers
+    that hold a PresetManager already.
 
     Threads: the caller (the transfer worker, or the message thread for the ports), the MIDI
     callback and the watch thread meet here without locks. The exchange fields are atomic; the
@@ -73,11 +75,9 @@ public:
     */
     static const PresetParameter* findParameterOffTheWire (const PresetData& preset);
 
-    /** 0 while the exchange is still running; then 1 for success or the failure: -1 checksum
-        failed, -2 device error or device gone, -3 time-out. Ends the exchange.
-    */
-    int takeReceiveResult();
-    int takeSendResult();
+    /** running while the exchange is still running; then its outcome. Ends the exchange. */
+    ExchangeOutcome::Code takeReceiveResult();
+    ExchangeOutcome::Code takeSendResult();
 
     /** Waits until the running exchange's result can be taken, or wakeExchangeWaiter is called,
         or at most timeOutMs. An exchange that ended before the call returns at once: the signal
@@ -91,10 +91,10 @@ public:
     */
     void wakeExchangeWaiter() { resultReady.signal(); }
 
-    /** Abandons the running exchange as a failure (the user cancelled): the state becomes -2 at
+    /** Abandons the running exchange as a failure (the user cancelled): the state becomes deviceError at
         once, the device is told ERR, the watch thread is stopped and waited for, and a read's
         parameters are dropped (its header stays), so half a preset is never taken for a whole
-        one. The next take-result call then returns -2. An exchange that has already ended keeps
+        one. The next take-result call then returns deviceError. An exchange that has already ended keeps
         its outcome. Returns once the watch thread, which is woken for it, has stopped.
     */
     void endExchange();
@@ -134,32 +134,26 @@ public:
     bool sendParameter (int index, juce::int32 value);
 
     //==============================================================================
-    // Preset files in presetFolder (presets/PresetFile.cpp).
+    // The preset-file functions applied to presetFolder and the two records.
 
-    /** Slot as three digits, "_", the name without blanks, ".tnl"; characters no file system of
-        ours can take become "_".
-    */
-    static juce::String presetFileName (const PresetData& preset);
+    static juce::String presetFileName (const PresetData& preset) { return ::presetFileName (preset); }
 
     /** Sets fileName to the file name of received and tells whether that file exists. */
     bool presetFileExists (juce::String& fileName) const;
 
     /** Writes received as a preset file; false when nothing could be written. */
-    bool writePresetFile (PresetWriteMode mode);
+    bool writePresetFile (PresetWriteMode mode) { return ::writePresetFile (presetFolder, received, mode); }
 
-    /** Reads a preset file of presetFolder into outgoing. The number comes from the file name;
-        desc is the slot the file says the preset was read from.
+    /** Reads a preset file of presetFolder into outgoing; a file that cannot be read changes
+        nothing. The number comes from the file name; desc is the slot the file says the preset
+        was read from.
     */
     bool readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
                          juce::int16& number, juce::String& desc);
 
-    /** The full path of the first free copy name for fileName; empty when fileName is no plain
-        entry of presetFolder or presetFolder is not an absolute path.
-    */
-    juce::String copyFileName (const juce::String& fileName) const;
-
-    void copyPresetFile (const juce::String& fileName);
-    void deletePresetFile (const juce::String& fileName);
+    juce::String copyFileName (const juce::String& fileName) const { return presetCopyFileName (presetFolder, fileName); }
+    void copyPresetFile (const juce::String& fileName) { ::copyPresetFile (presetFolder, fileName); }
+    void deletePresetFile (const juce::String& fileName) { ::deletePresetFile (presetFolder, fileName); }
 
     //==============================================================================
     /** The preset being read from the device. */
@@ -180,7 +174,7 @@ private:
     static constexpr int defaultPauseBeforeRequestMs = 40;
 
     bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
-    int takeResult (std::atomic<int>& state);
+    ExchangeOutcome::Code takeResult (std::atomic<int>& state);
     void applyReadTable (const juce::uint8* data, int size);
     bool headerCameFirst();
     void applySendPhase (const juce::uint8* data, int size);

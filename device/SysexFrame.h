@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presets/PresetData.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
@@ -44,9 +46,6 @@ inline constexpr int kPresetVersionOffset = 30;
 // PARAMETER DATA
 inline constexpr int kParameterIndexOffset = 8;
 inline constexpr int kParameterValueOffset = 10;
-
-inline constexpr int kFirstPresetNumber = 1;
-inline constexpr int kLastPresetNumber = 99;
 
 /** Range of a 14-bit field (preset number, version, parameter index). */
 inline constexpr int kMax14BitValue = 0x3FFF;

@@ -10,7 +10,6 @@
 namespace
 {
     constexpr int monitorPeriodAfterCommandMs = 2000;
-    constexpr int numDeviceSlots = 99;
     constexpr int progressPeriodMs = 50;
     constexpr auto helpFileName = "PresetLibrarianHelp.htm";
 }
@@ -117,7 +116,7 @@ void PresetLibrarianManager::sendSelectedPresets()
 
 void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
 {
-    const auto rows = juce::jmin (numDeviceSlots, table.getModel()->getNumRows());
+    const auto rows = juce::jmin (kPresetSlotCount, table.getModel()->getNumRows());
 
     if (rows > 0)
         table.selectRangeOfRows (0, rows - 1, true);
@@ -131,11 +130,11 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
         word = "Canceled";
     else if (lastResult >= 0)
         word = "done";
-    else if (lastResult == TransferResult::checksumFailed)
+    else if (lastResult == ExchangeOutcome::checksumFailed)
         word = "Checksum failed";
-    else if (lastResult == TransferResult::deviceError)
+    else if (lastResult == ExchangeOutcome::deviceError)
         word = "Error";
-    else if (lastResult == TransferResult::timeout)
+    else if (lastResult == ExchangeOutcome::timeout)
         word = "Timeout";
     else if (lastResult == TransferResult::saveFailed)
         word = "Save failed";
@@ -247,7 +246,7 @@ void PresetLibrarianManager::refresh (bool read)
     {
         numbers.clear();
 
-        for (int slot = 1; slot <= numDeviceSlots; ++slot)
+        for (int slot = kFirstPresetNumber; slot <= kPresetSlotCount; ++slot)
             numbers.add (slot);
 
         readListedNames();
@@ -280,7 +279,7 @@ void PresetLibrarianManager::updateButtonStates()
     const auto localRowsSelected = localList->getTable().getNumSelectedRows();
 
     // "Save >" stops short of all 99 slots: that job is "Save All >>".
-    saveButton->setEnabled (reachable && deviceRowsSelected >= 1 && deviceRowsSelected < numDeviceSlots);
+    saveButton->setEnabled (reachable && deviceRowsSelected >= 1 && deviceRowsSelected < kPresetSlotCount);
     saveAllButton->setEnabled (reachable);
     loadButton->setEnabled (reachable && localRowsSelected > 0 && deviceRowsSelected > 0);
     loadAllButton->setEnabled (reachable && ! localList->getRows().isEmpty());

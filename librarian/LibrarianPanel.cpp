@@ -56,7 +56,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     const auto presetFolder = configuration.settlePresetFolder();
 
     folderChooser = std::make_unique<juce::FilenameComponent> (
-        "browse", juce::File(), false, true, false, "*.tnl", juce::String(), "click to set preset folder");
+        "browse", juce::File(), false, true, false, juce::String ("*") + kPresetFileExtension, juce::String(), "click to set preset folder");
     addAndMakeVisible (*folderChooser);
     folderChooser->addListener (this);
     folderChooser->setBrowseButtonText ("Browse");
@@ -214,11 +214,11 @@ void PresetLibrarianManager::showVersionTexts()
     if (connected && deviceVersion > 0)
         deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
 
-    // The two records belong to the worker while a job runs.
+    // The device's record belongs to the worker while a job runs.
     if (isThreadRunning())
         return;
 
-    const auto fileVersion = presetManager->outgoing.version;
+    const auto fileVersion = lastFileVersion.load();
     const auto receivedVersion = presetManager->received.version;
 
     if (fileVersion <= 0 || receivedVersion <= 0)

@@ -6,12 +6,11 @@
 #include "librarian/Dialogs.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLocal.h"
+#include "presets/PresetFile.h"
 #include "presets/VerifiedFileWrite.h"
 
 namespace
 {
-    constexpr auto presetFileExtension = ".tnl";
-
     /** The folder's preset files in the order of their names, without regard to case. The
         extension is matched without regard to case on every system, which JUCE's wildcards do
         not do where file names are case-sensitive.
@@ -28,7 +27,7 @@ namespace
         {
             const auto name = entry.getFile().getFileName();
 
-            if (name.endsWithIgnoreCase (presetFileExtension))
+            if (name.endsWithIgnoreCase (kPresetFileExtension))
                 names.add (name);
         }
 
@@ -55,7 +54,8 @@ void PresetLibrarianManager::rescanPresetFolder()
     jassert (presetManager != nullptr);
 
     const auto folder = folderChooser->getCurrentFile();
-    presetManager->presetFolder = folder.getFullPathName();
+    const auto folderPath = folder.getFullPathName();
+    presetManager->presetFolder = folderPath;
     configuration.rememberPresetFolder (folder);
 
     // What a save that was cut short (a crash, a kill, a power cut) left behind.
@@ -65,11 +65,11 @@ void PresetLibrarianManager::rescanPresetFolder()
 
     for (const auto& fileName : listPresetFileNames (folder))
     {
-        juce::String name, desc;
-        juce::int16 version = 0, number = 0;
-
-        if (presetManager->readPresetFile (fileName, name, version, number, desc))
-            localList->addLocalPreset (name, fileName);
+        if (const auto preset = readPresetFile (folderPath, fileName))
+        {
+            localList->addLocalPreset (preset->name, fileName);
+            lastFileVersion = preset->version;
+        }
     }
 
     updateButtonStates();
@@ -77,6 +77,6 @@ void PresetLibrarianManager::rescanPresetFolder()
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 {
-    presetManager->copyPresetFile (fileName);
+    copyPresetFile (presetManager->presetFolder, fileName);
     rescanPresetFolder();
 }

@@ -258,6 +258,10 @@ private:
     // Written by the worker and read when the panel paints, also while a job runs.
     std::atomic<juce::int16> deviceVersion { 0 };
 
+    // The version of the preset file read last, by the folder scan or by a send; the panel
+    // warns when it differs from the device's.
+    std::atomic<juce::int16> lastFileVersion { 0 };
+
     juce::Image headerConnectedImage;
     juce::Image headerDisconnectedImage;
     juce::Image headerRightImage;

@@ -7,16 +7,16 @@
 #include "device/PresetManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "presets/PresetFile.h"
 
 void PresetLibrarianManager::showPresetInfo (const juce::String& fileName)
 {
-    juce::String name, desc;
-    juce::int16 version = 0, number = 0;
+    juce::String desc;
+    const auto preset = readPresetFile (presetManager->presetFolder, fileName, &desc);
 
-    const auto message =
-        presetManager->readPresetFile (fileName, name, version, number, desc)
-            ? fileName + "\n\nName: " + name + "\nVersion: " + juce::String (version) + "\nID: " + desc
-            : juce::String ("Unable to read preset...");
+    const auto message = preset.has_value() ? fileName + "\n\nName: " + preset->name + "\nVersion: " +
+                                                  juce::String (preset->version) + "\nID: " + desc
+                                            : juce::String ("Unable to read preset...");
 
     services.dialogs.showMessage (Dialogs::Icon::info, "Preset Information", message, "Ok");
 }
@@ -29,7 +29,7 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
     if (numSelected == 1)
     {
         if (services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to delete " + fileName + "? "))
-            presetManager->deletePresetFile (fileName);
+            deletePresetFile (presetManager->presetFolder, fileName);
     }
     else if (numSelected > 1)
     {
@@ -45,7 +45,7 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
 
         if (services.dialogs.confirm (Dialogs::Icon::question, {}, question))
             for (const auto& name : fileNames)
-                presetManager->deletePresetFile (name);
+                deletePresetFile (presetManager->presetFolder, name);
     }
 
     rescanPresetFolder();

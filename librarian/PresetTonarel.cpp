@@ -1,11 +1,7 @@
 #include "librarian/PresetTonarel.h"
 
 #include "librarian/PresetLibrarianManager.h"
-
-namespace
-{
-    constexpr int firstSlot = 1, lastSlot = 99;
-}
+#include "presets/PresetData.h"
 
 PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel)
     : PresetListView (ownerPanel, "tonarel preset")
@@ -52,7 +48,7 @@ void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& nam
 
 bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const
 {
-    if (rowNumber >= lastSlot || ! juce::isPositiveAndBelow (rowNumber, rows.size()))
+    if (rowNumber >= kLastPresetNumber || ! juce::isPositiveAndBelow (rowNumber, rows.size()))
         return false;
 
     const auto& row = rows.getReference (rowNumber);
@@ -66,7 +62,7 @@ void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)
     // A row outside the device's slots would shift every row after it, and the transfer jobs
     // take a row's index plus 1 as its slot: such an entry (a failed read records slot 0) adds
     // no row.
-    if (entry.number < firstSlot || entry.number > lastSlot)
+    if (entry.number < kFirstPresetNumber || entry.number > kLastPresetNumber)
         return;
 
     bool found = false;

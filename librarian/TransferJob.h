@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/ExchangeOutcome.h"
 #include "librarian/PresetListEntries.h"
 
 /** The kind of job the transfer worker runs behind the progress window; none while idle. */
@@ -12,15 +13,12 @@ enum class TransferKind
     ReadListedNames = 4
 };
 
-/** Outcomes of the last exchange a job ran, as kept in the panel's lastResult. Any value of 0
-    or above is a success; cancelling is the progress window's own outcome, not a code.
+/** Outcomes of a job as kept in the panel's lastResult: the ExchangeOutcome of its last
+    exchange, or saveFailed when a preset read whole could not be saved. Any value of 0 or above
+    is a success; cancelling is the progress window's own outcome, not a code.
 */
 namespace TransferResult
 {
-    constexpr int success = 1;
-    constexpr int checksumFailed = -1;
-    constexpr int deviceError = -2;
-    constexpr int timeout = -3;
     constexpr int saveFailed = -10;
 }
 

@@ -4,6 +4,7 @@
 #include "librarian/PresetLibrarianManager.h"
 
 #include "device/PresetManager.h"
+#include "presets/PresetFile.h"
 
 namespace
 {
@@ -12,8 +13,6 @@ namespace
 
     // A failed preset is tried again up to three times, four attempts in all.
     constexpr int maxRetries = 3;
-
-    constexpr int allSlots = 99;
 
     // While the worker waits for an answer, it looks this often whether the job was abandoned.
     constexpr int answerCheckMs = 50;
@@ -84,7 +83,7 @@ void PresetLibrarianManager::run()
     if (! presetManager->isDeviceReachable())
     {
         // No preset is touched; the command still needs an outcome, and it is not success.
-        lastResult = TransferResult::deviceError;
+        lastResult = ExchangeOutcome::deviceError;
         signalThreadShouldExit();
         return;
     }
@@ -151,7 +150,7 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
     if (! started)
     {
         // Nothing was sent, so the preset failed; the job ends at the next preset.
-        lastResult = TransferResult::deviceError;
+        lastResult = ExchangeOutcome::deviceError;
         signalThreadShouldExit();
         return;
     }
@@ -160,7 +159,7 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
     {
         lastResult = sending ? manager.takeSendResult() : manager.takeReceiveResult();
 
-        if (lastResult != 0)
+        if (lastResult != ExchangeOutcome::running)
             return;
 
         // Cancel is not left to wait for the device: the progress window allows the worker only
@@ -177,8 +176,8 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
 
 bool PresetLibrarianManager::shouldRetry (int& retries)
 {
-    const auto failed = lastResult == TransferResult::checksumFailed ||
-                        lastResult == TransferResult::deviceError || lastResult == TransferResult::timeout;
+    const auto failed = lastResult == ExchangeOutcome::checksumFailed ||
+                        lastResult == ExchangeOutcome::deviceError || lastResult == ExchangeOutcome::timeout;
 
     if (failed && retries < maxRetries && ! threadShouldExit())
     {
@@ -249,10 +248,10 @@ void PresetLibrarianManager::saveDevicePresets()
         // will not be written would only mislead.
         if (lastResult >= 0 && ! threadShouldExit())
         {
-            juce::String fileName;
+            const auto fileName = presetFileName (manager.received);
             auto mode = PresetWriteMode::Overwrite;
 
-            if (manager.presetFileExists (fileName))
+            if (presetFileExists (manager.presetFolder, manager.received))
                 mode = writeModeFor (fileAnswer.get (
                     [&]
                     {
@@ -263,7 +262,7 @@ void PresetLibrarianManager::saveDevicePresets()
                                               count >= 2);
                     }));
 
-            if (! threadShouldExit() && ! manager.writePresetFile (mode))
+            if (! threadShouldExit() && ! writePresetFile (manager.presetFolder, manager.received, mode))
                 lastResult = TransferResult::saveFailed;
         }
 
@@ -289,7 +288,7 @@ void PresetLibrarianManager::sendPresetFiles()
     showStatus ("Sending preset ");
 
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
-    StandingAnswer slotAnswer { slots.size() == allSlots, overwriteSlot };
+    StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, overwriteSlot };
     auto retries = 0;
     auto slotReached = false; // an attempt on the current slot has sent something to the device
 
@@ -317,15 +316,14 @@ void PresetLibrarianManager::sendPresetFiles()
 
         showStatus (statusLine ("Sending preset ", slot.number, retries));
 
-        juce::String name, desc;
-        juce::int16 version = 0, number = 0;
         const auto& fileName = selection.fileNames[k];
+        const auto preset = readPresetFile (manager.presetFolder, fileName);
 
-        if (! manager.readPresetFile (fileName, name, version, number, desc))
+        if (! preset.has_value())
         {
             // The file went away or was spoilt since the folder was scanned; nothing was sent,
             // and that is not a success.
-            lastResult = TransferResult::deviceError;
+            lastResult = ExchangeOutcome::deviceError;
             break;
         }
 
@@ -335,10 +333,12 @@ void PresetLibrarianManager::sendPresetFiles()
         const auto devicePresetVersion =
             deviceVersion.load() > 0 ? deviceVersion.load() : manager.received.version;
 
-        if (manager.outgoing.version != devicePresetVersion)
+        lastFileVersion = preset->version;
+
+        if (preset->version != devicePresetVersion)
         {
             askFromWorker (Dialogs::Icon::warning, fileName,
-                           "Incompatible preset file format (" + juce::String (manager.outgoing.version) +
+                           "Incompatible preset file format (" + juce::String (preset->version) +
                                "," + juce::String (devicePresetVersion) + ")",
                            { { "Ok", 0 } }, false);
             retries = 0;
@@ -346,7 +346,7 @@ void PresetLibrarianManager::sendPresetFiles()
             continue;
         }
 
-        if (const auto* offTheWire = PresetManager::findParameterOffTheWire (manager.outgoing))
+        if (const auto* offTheWire = PresetManager::findParameterOffTheWire (*preset))
         {
             // The device is not at fault: this file cannot be sent at all, and the next may be.
             askFromWorker (Dialogs::Icon::warning, fileName,
@@ -359,6 +359,7 @@ void PresetLibrarianManager::sendPresetFiles()
             continue;
         }
 
+        manager.outgoing = *preset;
         const auto started = manager.sendPreset ((juce::int16) slot.number);
         awaitExchange (started, true, false);
         slotReached = slotReached || started;

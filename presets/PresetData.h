@@ -4,6 +4,22 @@
 
 #include <vector>
 
+//==============================================================================
+/** The device's preset slots are numbered 1 to 99. */
+inline constexpr int kFirstPresetNumber = 1;
+inline constexpr int kLastPresetNumber = 99;
+inline constexpr int kPresetSlotCount = kLastPresetNumber - kFirstPresetNumber + 1;
+
+/** The parameters of a full preset, indices 0 to 174. A preset may carry others; this count only
+    says what a whole one looks like (for progress, and for the presets the simulator makes up).
+*/
+inline constexpr int kParametersPerPreset = 175;
+
+/** The extension of the preset files the librarian writes and lists. */
+inline constexpr const char* kPresetFileExtension = ".tnl";
+
+//==============================================================================
+
 /** One parameter of a preset: the device's number for it and its value. It travels as one
     PARAMETER DATA message and is stored as one "parameter" element of a preset file.
 */
@@ -46,6 +62,12 @@ struct PresetData
 
     bool operator!= (const PresetData& other) const { return ! operator== (other); }
 };
+
+/** The file name a preset is saved under: its slot as three digits, "_", its name without
+    blanks, ".tnl". Characters no file system of ours can take become "_", so an unnamed slot
+    gives "NNN_.tnl".
+*/
+juce::String presetFileName (const PresetData& preset);
 
 /** What writing a preset file does when the caller has chosen. */
 enum class PresetWriteMode

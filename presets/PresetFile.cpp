@@ -1,9 +1,5 @@
-// The preset-file operations of PresetManager: one small XML document per preset in the preset
-// folder. They run on the transfer worker during a job and on the message thread otherwise,
-// never both at once (the job's modal progress window keeps the user out).
+#include "presets/PresetFile.h"
 
-#include "device/PresetManager.h"
-#include "device/SysexFrame.h"
 #include "presets/PresetFileName.h"
 #include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
@@ -14,8 +10,6 @@
 
 namespace
 {
-    constexpr const char* kPresetFileExtension = ".tnl";
-
     /** A number read from a file name outside the slots and not a clone: "some other preset". */
     constexpr int kUnknownFileNumber = 999;
 
@@ -83,33 +77,33 @@ namespace
         const auto low = (int) (bits & 0xffffu);
         return (juce::int16) (low <= 0x7fff ? low : low - 0x10000);
     }
+} // namespace
 
-    /** The slot a file name stands for: its first three characters, or a hundred more per
-        "clone_" in front of them, or 999 for anything else.
-    */
-    juce::int16 numberFromFileName (const juce::String& fileName)
+juce::int16 presetNumberFromFileName (const juce::String& fileName)
+{
+    const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
+
+    if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
+        return (juce::int16) leading;
+
+    if (! fileName.startsWithIgnoreCase (kClonePrefix))
+        return (juce::int16) kUnknownFileNumber;
+
+    auto rest = fileName;
+    juce::uint32 clones = 0;
+
+    while (rest.startsWithIgnoreCase (kClonePrefix))
     {
-        const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
-
-        if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
-            return (juce::int16) leading;
-
-        if (! fileName.startsWithIgnoreCase (kClonePrefix))
-            return (juce::int16) kUnknownFileNumber;
-
-        auto rest = fileName;
-        juce::uint32 clones = 0;
-
-        while (rest.startsWithIgnoreCase (kClonePrefix))
-        {
-            rest = rest.substring ((int) std::strlen (kClonePrefix));
-            ++clones;
-        }
-
-        return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) +
-                               clones * (juce::uint32) kCloneNumberStep);
+        rest = rest.substring ((int) std::strlen (kClonePrefix));
+        ++clones;
     }
 
+    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) +
+                           clones * (juce::uint32) kCloneNumberStep);
+}
+
+namespace
+{
     //==============================================================================
     /** Everything but printable ASCII goes out as a character reference, so the file stays ASCII
         and tabs and line breaks in a device name come back unchanged (a parser folds raw line
@@ -463,93 +457,76 @@ namespace
 } // namespace
 
 //==============================================================================
-juce::String PresetManager::presetFileName (const PresetData& preset)
+bool presetFileExists (const juce::String& folder, const PresetData& preset)
 {
-    const int number = preset.number;
-    const juce::String numberText = number < 10    ? "00" + juce::String (number)
-                                    : number < 100 ? "0" + juce::String (number)
-                                                   : juce::String (number);
-
-    return makePlainFileName (numberText + "_" + preset.name.removeCharacters (" ") + kPresetFileExtension);
+    return isUsableFolder (folder) && fileInFolder (folder, presetFileName (preset)).existsAsFile();
 }
 
-bool PresetManager::presetFileExists (juce::String& fileName) const
-{
-    fileName = presetFileName (received);
-    return isUsableFolder (presetFolder) && fileInFolder (presetFolder, fileName).existsAsFile();
-}
-
-bool PresetManager::writePresetFile (PresetWriteMode mode)
+bool writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode)
 {
     if (mode == PresetWriteMode::Skip)
         return true;
 
     // An unnamed slot is still a preset worth keeping: its file is "NNN_.tnl".
-    if (received.number < kFirstPresetNumber || received.number > kLastPresetNumber ||
-        ! isUsableFolder (presetFolder))
+    if (preset.number < kFirstPresetNumber || preset.number > kLastPresetNumber || ! isUsableFolder (folder))
         return false;
 
-    const auto fileName = presetFileName (received);
-    const auto target = mode == PresetWriteMode::CreateCopy ? juce::File (copyFileName (fileName))
-                                                            : fileInFolder (presetFolder, fileName);
+    const auto fileName = presetFileName (preset);
+    const auto target = mode == PresetWriteMode::CreateCopy ? juce::File (presetCopyFileName (folder, fileName))
+                                                            : fileInFolder (folder, fileName);
 
-    return writeFileVerified (target, presetDocument (received));
+    return writeFileVerified (target, presetDocument (preset));
 }
 
-bool PresetManager::readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
-                                    juce::int16& number, juce::String& desc)
+std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
+                                          juce::String* desc)
 {
-    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
-        return false;
+    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+        return std::nullopt;
 
-    const auto text = readDocumentText (fileInFolder (presetFolder, fileName));
+    const auto text = readDocumentText (fileInFolder (folder, fileName));
 
     if (! text.has_value())
-        return false;
+        return std::nullopt;
 
     juce::XmlDocument document (*text);
     document.setEmptyTextElementsIgnored (false);
     const auto root = document.getDocumentElement();
 
-    if (root == nullptr)
-        return false;
+    if (root == nullptr || ! hasTag (*root, "preset"))
+        return std::nullopt;
 
-    outgoing.clear();
-    number = numberFromFileName (fileName);
-
-    if (! hasTag (*root, "preset"))
-        return false;
+    PresetData preset;
 
     for (auto* element : root->getChildIterator())
     {
         if (hasTag (*element, "name"))
         {
-            outgoing.name = ownText (*element);
-            name = outgoing.name;
+            preset.name = ownText (*element);
         }
         else if (hasTag (*element, "version"))
         {
-            outgoing.version = lowBitsAsInt16 (readNumberBits (ownText (*element)));
-            version = outgoing.version;
+            preset.version = lowBitsAsInt16 (readNumberBits (ownText (*element)));
         }
         else if (hasTag (*element, "desc"))
         {
-            desc = ownText (*element);
+            if (desc != nullptr)
+                *desc = ownText (*element);
         }
         else if (hasTag (*element, "data"))
         {
             for (auto* parameter : element->getChildIterator())
                 if (hasTag (*parameter, "parameter"))
-                    outgoing.parameters.push_back (readParameter (*parameter));
+                    preset.parameters.push_back (readParameter (*parameter));
         }
     }
 
-    return true;
+    return preset;
 }
 
-juce::String PresetManager::copyFileName (const juce::String& fileName) const
+juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
         return {};
 
     const auto base = fileName.upToLastOccurrenceOf (".", false, false);
@@ -557,31 +534,31 @@ juce::String PresetManager::copyFileName (const juce::String& fileName) const
     for (juce::int64 copyNumber = 1;; ++copyNumber)
     {
         const auto candidate =
-            fileInFolder (presetFolder, makePlainFileName ("copy" + juce::String (copyNumber) + "_" + base +
-                                                           kPresetFileExtension));
+            fileInFolder (folder, makePlainFileName ("copy" + juce::String (copyNumber) + "_" + base +
+                                                     kPresetFileExtension));
 
         if (! candidate.existsAsFile())
             return candidate.getFullPathName();
     }
 }
 
-void PresetManager::copyPresetFile (const juce::String& fileName)
+void copyPresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
         return;
 
-    const auto source = fileInFolder (presetFolder, fileName);
+    const auto source = fileInFolder (folder, fileName);
 
     if (source.existsAsFile())
-        source.copyFileTo (juce::File (copyFileName (fileName)));
+        source.copyFileTo (juce::File (presetCopyFileName (folder, fileName)));
 }
 
-void PresetManager::deletePresetFile (const juce::String& fileName)
+void deletePresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (presetFolder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
         return;
 
-    const auto file = fileInFolder (presetFolder, fileName);
+    const auto file = fileInFolder (folder, fileName);
 
     if (file.existsAsFile())
         file.deleteFile();

@@ -1,5 +1,7 @@
 #include "presets/PresetFileName.h"
 
+#include "presets/PresetData.h"
+
 bool isUnsafeFileNameCharacter (juce::juce_wchar character) noexcept
 {
     switch (character)
@@ -62,4 +64,14 @@ bool isPlainFileName (const juce::String& fileName)
 bool isFolderEntryName (const juce::String& fileName)
 {
     return fileName.isNotEmpty() && fileName != "." && fileName != ".." && ! fileName.containsAnyOf ("/\\");
+}
+
+juce::String presetFileName (const PresetData& preset)
+{
+    const int number = preset.number;
+    const juce::String numberText = number < 10    ? "00" + juce::String (number)
+                                    : number < 100 ? "0" + juce::String (number)
+                                                   : juce::String (number);
+
+    return makePlainFileName (numberText + "_" + preset.name.removeCharacters (" ") + kPresetFileExtension);
 }

@@ -59,8 +59,8 @@ struct WireModel
 class DeviceSimulator
 {
 public:
-    static constexpr int numSlots = 99;
-    static constexpr int parametersPerPreset = 175;
+    static constexpr int numSlots = kPresetSlotCount;
+    static constexpr int parametersPerPreset = kParametersPerPreset;
     static constexpr juce::int16 presetVersion = 3;
 
     /** Creates the device with its factory presets and plugs it in: its ports, both named

@@ -65,12 +65,8 @@ protected:
     juce::String writePresetFile (const juce::File& folder, const PresetData& preset)
     {
         folder.createDirectory();
-        InProcessMidiPorts noPorts;
-        PresetManager writer (noPorts);
-        writer.presetFolder = folder.getFullPathName();
-        writer.received = preset;
-        EXPECT_TRUE (writer.writePresetFile (PresetWriteMode::Overwrite));
-        return PresetManager::presetFileName (preset);
+        EXPECT_TRUE (::writePresetFile (folder.getFullPathName(), preset, PresetWriteMode::Overwrite));
+        return presetFileName (preset);
     }
 
     juce::StringArray listedFileNames() const

@@ -139,7 +139,11 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
 
     const auto paintWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
     {
-        manager.outgoing.version = fileVersion;
+        // The version of the file the folder scan read last.
+        const auto folder = juce::File (manager.presetFolder);
+        folder.deleteRecursively();
+        writePresetFile (folder, { 1, "File", fileVersion, {} });
+        panel->rescanPresetFolder();
         manager.received.version = deviceVersion;
         panel->createComponentSnapshot (panel->getLocalBounds(), false);
         return status.getText();

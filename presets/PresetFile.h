@@ -1,0 +1,47 @@
+#pragma once
+
+#include "presets/PresetData.h"
+
+#include <optional>
+
+/*  Preset files: one small XML document per preset, in a preset folder on the computer.
+
+    Every function takes the folder as a full path without a trailing separator and a file name
+    that must name an entry of that folder itself; anything else (an empty or relative folder,
+    "..", a name with a separator) is refused, so a name taken from a list or a device can never
+    reach outside the folder. Writes go through a hidden temporary file and a rename, so a save
+    that is cut short never leaves a spoilt preset behind.
+
+    Stateless: any thread, but two at once on the same folder is the caller's business. The
+    transfer worker uses them during a job and the message thread otherwise; the job's modal
+    progress window keeps the user out meanwhile.
+*/
+
+/** True when the file the preset would be saved under exists in folder. */
+bool presetFileExists (const juce::String& folder, const PresetData& preset);
+
+/** Saves the preset under presetFileName (preset), or under the first free copy name. Skip
+    writes nothing and succeeds. False when nothing could be written: a slot outside 1 to 99, an
+    unusable folder, or a failed write (which leaves any earlier file as it was).
+*/
+bool writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode);
+
+/** Reads a preset file; the preset is in no slot (number 0) until it is sent to one. When desc
+    is given it receives the slot the file says the preset was read from. Nothing for a file that
+    is missing, too large, not a regular file, cut short, not XML or not a preset.
+*/
+std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
+                                          juce::String* desc = nullptr);
+
+/** The slot a file name stands for: its first three digits, a hundred more per "clone_" in
+    front of them, or 999 for any other name.
+*/
+juce::int16 presetNumberFromFileName (const juce::String& fileName);
+
+/** The full path of the first free copy name ("copy1_…", "copy2_…") for fileName; empty when
+    fileName is no plain entry of folder or folder is not an absolute path.
+*/
+juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName);
+
+void copyPresetFile (const juce::String& folder, const juce::String& fileName);
+void deletePresetFile (const juce::String& folder, const juce::String& fileName);
