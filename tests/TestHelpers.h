@@ -29,14 +29,17 @@ bool dispatchMessagesUntil (Condition&& condition, int timeLimitMs = 20000)
     return true;
 }
 
-/** A fresh folder under the system's temporary folder, removed with all it holds. */
+/** A fresh folder under the system's temporary folder, removed with all it holds. Its name has a
+    random part: tests run as parallel processes, and two of them looking for a free name at the
+    same moment would otherwise share, and delete, one folder.
+*/
 struct TemporaryFolder
 {
     TemporaryFolder() { root.createDirectory(); }
     ~TemporaryFolder() { root.deleteRecursively(); }
 
     const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                .getNonexistentChildFile ("tonarel-files", "");
+                                .getNonexistentChildFile ("tonarel-files-" + juce::Uuid().toString(), "");
 };
 
 /** What the program gets from its surroundings, for tests: a documents folder and a program

@@ -44,7 +44,7 @@ inline juce::File fuzzScratchFolder()
         ~Scratch() { root.deleteRecursively(); }
 
         const juce::File root = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                    .getNonexistentChildFile ("tonarel-fuzz", "");
+                                    .getNonexistentChildFile ("tonarel-fuzz-" + juce::Uuid().toString(), "");
     };
 
     static Scratch scratch;

@@ -6,8 +6,7 @@
 
 #include "tests/fuzz/FuzzEntries.h"
 
-#include "simulator/InProcessMidiPorts.h"
-#include "device/PresetManager.h"
+#include "presets/PresetFile.h"
 
 #include <iostream>
 
@@ -22,65 +21,39 @@ namespace
         return false;
     }
 
-    struct ReadResult
+    bool checkPresetFile (const juce::File& folder, const uint8_t* data, size_t size)
     {
-        bool accepted = false;
-        PresetData preset;
-        juce::int16 number = 0;
-        juce::String desc;
-    };
-
-    ReadResult readFile (PresetManager& manager, const juce::String& fileName)
-    {
-        ReadResult result;
-        juce::String name;
-        juce::int16 version = 0;
-        result.accepted = manager.readPresetFile (fileName, name, version, result.number, result.desc);
-        result.preset = manager.outgoing;
-
-        if (result.accepted && (name != manager.outgoing.name || version != manager.outgoing.version))
-            result.accepted = false;
-
-        return result;
-    }
-
-    bool checkPresetFile (PresetManager& manager, const uint8_t* data, size_t size)
-    {
-        const auto folder = juce::File (manager.presetFolder);
+        const auto folderPath = folder.getFullPathName();
 
         if (! folder.getChildFile (kFileName).replaceWithData (data, size))
             return fail ("the input could not be written");
 
-        const auto first = readFile (manager, kFileName);
+        const auto first = readPresetFile (folderPath, kFileName);
 
-        if (! first.accepted)
+        if (! first.has_value())
             return true;
 
-        if (first.number != kFileSlot)
-            return fail ("the slot did not come from the file name");
-
         // Written as a preset read from the device into the same slot, then read again.
-        manager.received = first.preset;
-        manager.received.number = (juce::int16) kFileSlot;
+        auto received = *first;
+        received.number = (juce::int16) kFileSlot;
 
-        if (manager.received.name.isEmpty() || ! manager.writePresetFile (PresetWriteMode::Overwrite))
+        if (received.name.isEmpty() || ! writePresetFile (folderPath, received, PresetWriteMode::Overwrite))
             return true; // a preset without a name, or one too long to name a file, is never written
 
-        juce::String writtenName;
-
-        if (! manager.presetFileExists (writtenName))
+        if (! presetFileExists (folderPath, received))
             return fail ("the written file is not where presetFileExists looks");
 
-        const auto second = readFile (manager, writtenName);
+        juce::String desc;
+        const auto second = readPresetFile (folderPath, presetFileName (received), &desc);
 
-        if (! second.accepted)
+        if (! second.has_value())
             return fail ("the program cannot read a file it wrote");
 
-        if (second.preset.name != first.preset.name || second.preset.version != first.preset.version ||
-            second.preset.parameters != first.preset.parameters)
+        if (second->name != first->name || second->version != first->version ||
+            second->parameters != first->parameters)
             return fail ("a preset changed on being written and read again");
 
-        if (second.desc != juce::String (kFileSlot))
+        if (desc != juce::String (kFileSlot))
             return fail ("the written file does not name its slot");
 
         return true;
@@ -89,12 +62,8 @@ namespace
 
 bool fuzzPresetFileRead (const uint8_t* data, size_t size)
 {
-    InProcessMidiPorts noDevice;
-    PresetManager manager (noDevice);
     const auto folder = fuzzScratchFolder();
-    manager.presetFolder = folder.getFullPathName();
-
-    const auto holds = checkPresetFile (manager, data, size);
+    const auto holds = checkPresetFile (folder, data, size);
 
     for (const auto& entry : folder.findChildFiles (juce::File::findFilesAndDirectories, false))
         entry.deleteRecursively();
