@@ -1,9 +1,11 @@
 #!/bin/bash
 # Checks that includes run one way: app -> librarian -> device, presets and simulator -> the
 # framework. A folder may include its own headers and those of the folders below it; the engine
-# (device, presets, simulator) includes no JUCE GUI module. Prints each include that runs the
+# (device, presets, simulator) includes no JUCE GUI module. Given a build folder, it also checks
+# that the engine library is compiled without the GUI modules. Prints each include that runs the
 # wrong way and fails if there is one. The test command runs it ("ctest -R Layers").
 set -euo pipefail
+build=${1:+$(realpath "$1")}
 cd "$(dirname "$0")/.."
 
 # What each folder may include besides itself.
@@ -36,6 +38,15 @@ for folder in device presets simulator; do
         status=1
     fi
 done
+
+# JUCE compiles a module into each target that links it, and names every module it compiles in
+# the target's flags; a GUI module there means the engine could reach for a window again.
+engine_flags="$build/CMakeFiles/tonarel_engine.dir/flags.make"
+if [ -n "$build" ] && [ -f "$engine_flags" ] &&
+    grep -q -E 'juce_(gui_basics|gui_extra|graphics|data_structures)' "$engine_flags"; then
+    echo "the engine library is compiled with a JUCE GUI module: $engine_flags"
+    status=1
+fi
 
 [ $status -eq 0 ] && echo "layers: every include runs downwards"
 exit $status
