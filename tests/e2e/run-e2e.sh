@@ -377,7 +377,7 @@ write_preset()
 }
 
 device_version=$(sed -n 's/.*presetVersion = \([0-9]*\);.*/\1/p' "$source_dir/simulator/DeviceSimulator.h")
-parameter_count=$(sed -n 's/.*parametersPerPreset = \([0-9]*\);.*/\1/p' "$source_dir/simulator/DeviceSimulator.h")
+parameter_count=$(sed -n 's/.*kParametersPerPreset = \([0-9]*\);.*/\1/p' "$source_dir/presets/PresetData.h")
 [ -n "$device_version" ] && [ -n "$parameter_count" ] || fail "cannot read the device's constants"
 
 # The demo's preset names, one a line in slot order.
