@@ -7,13 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <mutex>
 
 namespace
 {
-    using Clock = std::chrono::steady_clock;
-
     SysexType typeOf (const juce::MidiMessage& message)
     {
         const auto* data = message.getRawData();
@@ -38,7 +35,6 @@ namespace
         struct Arrival
         {
             juce::MidiMessage message;
-            Clock::time_point at;
         };
 
         explicit ProgramSide (MidiPorts& p) : ports (p) { connect(); }
@@ -80,7 +76,6 @@ namespace
 
         void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) override
         {
-            const auto at = Clock::now();
             Answer current;
             {
                 const std::lock_guard<std::mutex> guard (lock);
@@ -91,7 +86,7 @@ namespace
                 current (*this, message);
 
             const std::lock_guard<std::mutex> guard (lock);
-            arrivals.push_back ({ message, at });
+            arrivals.push_back ({ message });
         }
 
     private:
