@@ -246,6 +246,20 @@ TEST_F (PresetManagerTest, ReportsEachWayAReadCanFail)
     }
 }
 
+TEST_F (PresetManagerTest, ReadEndedFromOutsideKeepsNoHalfPreset)
+{
+    // What Cancel does: the device has stopped mid-preset (a reply lost), and the program ends
+    // the exchange itself. The parameters read so far are only part of a preset.
+    setFaults ([] (auto& f) { f.dropReply = 30; });
+    ASSERT_TRUE (manager.requestPreset (4, false));
+    ASSERT_TRUE (device.waitUntilQuiet());
+
+    manager.endExchange();
+    EXPECT_EQ (waitForResult ([this] { return manager.takeReceiveResult(); }), -2);
+    EXPECT_TRUE (manager.received.parameters.empty());
+    EXPECT_EQ (lastSentByLibrarian(), ">ERR") << "the device is told the read is over";
+}
+
 TEST_F (PresetManagerTest, RefusedStartsSendNothing)
 {
     manager.outgoing = makePreset (5);

@@ -467,6 +467,24 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForIts
                SysexType::err)
         << "the device is told the read is over, and nothing follows";
 
+    SCOPED_TRACE ("a send cancelled the same way: the slot it was writing is read back");
+    stalls.dropReply = 20;
+    device->setFaults (stalls);
+    device->clearTranscript();
+    selectFileRows ({ 0 });
+    selectSlots ({ 7 });
+    dialogs.answers = { 1 };
+    {
+        CancelWhen cancel (*panel, [this] { return framesFromDevice() >= 19; });
+        click (panel->getLoadButton());
+        ASSERT_GT (cancel.pressedAt, 0.0);
+    }
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].message, "Canceled");
+    EXPECT_EQ (device->getPresetsStored(), 2);
+    EXPECT_EQ (requestedSlots(), juce::Array<int> { 7 });
+
     EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, (double) minuteMs);
 }
 
