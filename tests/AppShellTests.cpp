@@ -9,7 +9,6 @@
 #include "app/TonarelWindow.h"
 #include "simulator/InProcessMidiPorts.h"
 #include "librarian/PresetLibrarianManager.h"
-#include "resources/Artwork.h"
 #include "tests/TestHelpers.h"
 
 namespace
@@ -24,17 +23,6 @@ namespace
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }
 
-        juce::Array<int> menuItemIds (int menuIndex)
-        {
-            juce::Array<int> ids;
-            auto menu = content().getMenuForIndex (menuIndex, {});
-
-            for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-                ids.add (it.getItem().isSeparator ? -1 : it.getItem().itemID);
-
-            return ids;
-        }
-
         bool isTicked (juce::CommandID id)
         {
             juce::ApplicationCommandInfo info (id);
@@ -42,65 +30,6 @@ namespace
             return (info.flags & juce::ApplicationCommandInfo::isTicked) != 0;
         }
     };
-}
-
-TEST_F (ShellFixture, WindowHasTitleColourLimitsAndMenuBar)
-{
-    EXPECT_EQ (window->getName(), "Tonarel Librarian - v1.2.9");
-    EXPECT_EQ (window->getBackgroundColour(), juce::Colour (0xff918f8f));
-    EXPECT_TRUE (window->isResizable());
-    EXPECT_TRUE (window->isUsingNativeTitleBar());
-    EXPECT_NE (window->getMenuBarComponent(), nullptr);
-
-    auto* constrainer = window->getConstrainer();
-    ASSERT_NE (constrainer, nullptr);
-    EXPECT_EQ (constrainer->getMinimumWidth(), 800);
-    EXPECT_EQ (constrainer->getMinimumHeight(), 600);
-    EXPECT_EQ (constrainer->getMaximumWidth(), 8000);
-    EXPECT_EQ (constrainer->getMaximumHeight(), 6000);
-
-    // What a user's resize goes through: the window's constrainer.
-    window->setBoundsConstrained ({ 0, 0, 300, 200 });
-    EXPECT_EQ (window->getWidth(), 800);
-    EXPECT_EQ (window->getHeight(), 600);
-    window->setBoundsConstrained ({ 0, 0, 9000, 7000 });
-    EXPECT_EQ (window->getWidth(), 8000);
-    EXPECT_EQ (window->getHeight(), 6000);
-}
-
-TEST_F (ShellFixture, CommandsAreRegisteredWithTheirTexts)
-{
-    auto& commandManager = window->getCommandManager();
-
-    const auto* librarian = commandManager.getCommandForID (CommandIds::showPresetLibrarian);
-    ASSERT_NE (librarian, nullptr);
-    EXPECT_EQ (librarian->shortName, "Preset Librarian");
-    EXPECT_EQ (librarian->description, "Shows the preset librarian");
-    EXPECT_EQ (librarian->categoryName, " ");
-
-    const auto* help = commandManager.getCommandForID (CommandIds::showHelp);
-    ASSERT_NE (help, nullptr);
-    EXPECT_EQ (help->shortName, "Help");
-    EXPECT_EQ (help->description, "Help");
-    EXPECT_EQ (help->categoryName, "General");
-
-    // The application's quit command comes from the application object.
-    EXPECT_NE (commandManager.getCommandForID (juce::StandardApplicationCommandIDs::quit), nullptr);
-
-    juce::Array<juce::CommandID> ids;
-    content().getAllCommands (ids);
-    EXPECT_EQ (ids, (juce::Array<juce::CommandID> { CommandIds::showPresetLibrarian, CommandIds::showHelp }));
-
-    EXPECT_FALSE (content().perform (juce::ApplicationCommandTarget::InvocationInfo (0x1234)));
-}
-
-TEST_F (ShellFixture, MenusHoldTheCommandItems)
-{
-    EXPECT_EQ (content().getMenuBarNames(), (juce::StringArray { "Functions", "Help" }));
-    EXPECT_EQ (menuItemIds (0), (juce::Array<int> { CommandIds::showPresetLibrarian, -1,
-                                                    juce::StandardApplicationCommandIDs::quit }));
-    EXPECT_EQ (menuItemIds (1), (juce::Array<int> { CommandIds::showHelp }));
-    EXPECT_TRUE (menuItemIds (2).isEmpty());
 }
 
 TEST_F (ShellFixture, LibrarianPageIsBuiltFromTheMessageLoopAndReplacedOnEachCommand)
@@ -117,11 +46,6 @@ TEST_F (ShellFixture, LibrarianPageIsBuiltFromTheMessageLoopAndReplacedOnEachCom
     EXPECT_EQ (content().getCurrentCommand(), CommandIds::showPresetLibrarian);
     EXPECT_TRUE (isTicked (CommandIds::showPresetLibrarian));
     EXPECT_FALSE (isTicked (CommandIds::showHelp));
-    EXPECT_EQ (firstPage->getBounds(), content().getLocalBounds());
-
-    SCOPED_TRACE ("the page follows the content's size");
-    window->setSize (1600, 1000);
-    EXPECT_EQ (content().getCurrentPage()->getBounds(), content().getLocalBounds());
 
     SCOPED_TRACE ("running the command again builds a fresh page");
     juce::Component::SafePointer<juce::Component> oldPage (firstPage);
@@ -137,21 +61,6 @@ TEST_F (ShellFixture, ContentInstallsItsLookAndFeelForItsWholeLife)
 
     window.reset();
     EXPECT_EQ (dynamic_cast<TonarelLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
-}
-
-TEST_F (ShellFixture, BackgroundIsPaintedOnlyOverThePicturesArea)
-{
-    window->setSize (1500, 1000);
-    auto& contentComponent = content();
-    ASSERT_GT (contentComponent.getWidth(), ContentComp::backgroundWidth);
-
-    const auto background = Artwork::decode (Artwork::Picture::background);
-    const auto snapshot = contentComponent.createComponentSnapshot (contentComponent.getLocalBounds(), false);
-
-    EXPECT_EQ (snapshot.getPixelAt (5, 5), background.getPixelAt (5, 5));
-    EXPECT_EQ (snapshot.getPixelAt (1355, 500), background.getPixelAt (1355, 500));
-    EXPECT_EQ (snapshot.getPixelAt (1356, 500).getAlpha(), 0);
-    EXPECT_EQ (snapshot.getPixelAt (1400, 10).getAlpha(), 0);
 }
 
 TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)

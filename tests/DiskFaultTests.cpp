@@ -1,5 +1,6 @@
-// Saves that the disk refuses: a full disk, a read-only folder and a move over the old file that
-// fails. Each must leave the old file as it was and be reported as a failed save.
+// Saves that the disk refuses: a full disk, a read-only folder, a move over the old file that
+// fails and a folder in the way. Each must leave the old file as it was and be reported as a
+// failed save.
 //
 // Full and read-only disks are small tmpfs mounts made for the test, which needs root (CI runs
 // as root); without the right to mount, those cases are skipped and say so.
@@ -129,7 +130,7 @@ namespace
 } // namespace
 
 //==============================================================================
-/** A preset manager without a device, saving into folders of a temporary folder. */
+/** Preset files saved into folders of a temporary folder. */
 class DiskFaultWrites : public ::testing::Test
 {
 protected:
@@ -141,29 +142,26 @@ protected:
     void expectRefusedSave (const juce::File& folder, bool copyRefusedToo, Spoil&& spoil)
     {
         ASSERT_TRUE (folder.createDirectory());
-        manager.presetFolder = folder.getFullPathName();
-        manager.received = presetWithParameters (3);
-        ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
-        const auto target = folder.getChildFile (PresetManager::presetFileName (manager.received));
+        const auto path = folder.getFullPathName();
+        ASSERT_TRUE (writePresetFile (path, presetWithParameters (3), PresetWriteMode::Overwrite));
+        const auto target = folder.getChildFile (presetFileName (presetWithParameters (3)));
         const auto oldContent = contentOf (target);
 
         ASSERT_TRUE (spoil (target));
         const auto entriesBefore = entriesOf (folder);
 
-        manager.received = presetWithParameters (175);
-        EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::Overwrite));
+        const auto larger = presetWithParameters (175);
+        EXPECT_FALSE (writePresetFile (path, larger, PresetWriteMode::Overwrite));
 
         if (copyRefusedToo)
         {
-            EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::CreateCopy));
+            EXPECT_FALSE (writePresetFile (path, larger, PresetWriteMode::CreateCopy));
         }
 
         EXPECT_EQ (contentOf (target), oldContent);
         EXPECT_EQ (entriesOf (folder), entriesBefore) << "no temporary file or half copy is left";
     }
 
-    InProcessMidiPorts ports;
-    PresetManager manager { ports };
     TemporaryFolder temporary;
 };
 
@@ -203,18 +201,6 @@ TEST_F (DiskFaultWrites, FullReadOnlyAndPinnedTargetsKeepTheOldFile)
 class DiskFaultSaves : public LibrarianFixture
 {
 protected:
-    /** Opens the panel on a device with a file for slot 3 already in the preset folder. */
-    void openWithOldFileOfSlotThree()
-    {
-        plugInDevice();
-        defaultPresetFolder().createDirectory();
-        auto old = device->getSlot (3);
-        old.parameters.resize (5);
-        oldFile = defaultPresetFolder().getChildFile (writePresetFile (defaultPresetFolder(), old));
-        oldContent = contentOf (oldFile);
-        openPanel();
-    }
-
     /** Saves slot 3, answering "Overwrite" if asked, and checks that the job failed as a save. */
     void expectSaveFailed()
     {
@@ -229,15 +215,13 @@ protected:
         EXPECT_EQ (panel->getStatusLabel().getText(), "reading and saving Save failed");
     }
 
-    juce::File oldFile;
-    juce::MemoryBlock oldContent;
 };
 
 TEST_F (DiskFaultSaves, FolderInTheWayOfTheFileIsLeftAsItWas)
 {
     plugInDevice();
     const auto inTheWay =
-        defaultPresetFolder().getChildFile (PresetManager::presetFileName (device->getSlot (3)));
+        defaultPresetFolder().getChildFile (presetFileName (device->getSlot (3)));
     ASSERT_TRUE (inTheWay.getChildFile ("notes.txt").create());
     openPanel();
 
@@ -246,18 +230,3 @@ TEST_F (DiskFaultSaves, FolderInTheWayOfTheFileIsLeftAsItWas)
     EXPECT_EQ (entriesOf (defaultPresetFolder()), juce::StringArray { inTheWay.getFileName() });
 }
 
-TEST_F (DiskFaultSaves, FullDiskKeepsTheOldFile)
-{
-    ScratchDisk disk (defaultPresetFolder(), "size=256k");
-
-    if (! disk.isMounted())
-        GTEST_SKIP() << disk.whyNotMounted();
-
-    openWithOldFileOfSlotThree();
-    ASSERT_TRUE (disk.fillUp());
-
-    expectSaveFailed();
-    EXPECT_EQ (dialogs.boxes.front().message, oldFile.getFileName() + " already exists.");
-    EXPECT_EQ (contentOf (oldFile), oldContent);
-    EXPECT_EQ (entriesOf (disk.folder), (juce::StringArray { oldFile.getFileName(), "filler" }));
-}

@@ -94,11 +94,7 @@ TEST_F (HostileFiles, ScanListsOnlyTheRealPresetsOfAFolderOfJunk)
     EXPECT_EQ (presetNames.joinIntoString ("|"), "Bright|Odd|Warm Vox");
 
     for (const auto& fileName : listedFileNames())
-    {
-        juce::String name, desc;
-        juce::int16 version = 0, number = 0;
-        EXPECT_TRUE (panel->getPresetManager().readPresetFile (fileName, name, version, number, desc));
-    }
+        EXPECT_TRUE (readPresetFile (panel->getPresetManager().presetFolder, fileName).has_value()) << fileName;
 
     EXPECT_TRUE (dialogs.boxes.empty());
 }
@@ -112,17 +108,12 @@ TEST_F (HostileFiles, PresetFileCutAnywhereIsNotAPreset)
     ASSERT_TRUE (folder.getChildFile (fileName).loadFileAsData (whole));
     const auto end = whole.toString().indexOf ("</preset>") + (int) std::strlen ("</preset>");
 
-    InProcessMidiPorts noPorts;
-    PresetManager reader (noPorts);
-    reader.presetFolder = folder.getFullPathName();
     const auto cut = folder.getChildFile ("cut.tnl");
 
     for (int length = 0; length < end; ++length)
     {
         ASSERT_TRUE (cut.replaceWithData (whole.getData(), (size_t) length));
-        juce::String name, desc;
-        juce::int16 version = 0, number = 0;
-        EXPECT_FALSE (reader.readPresetFile ("cut.tnl", name, version, number, desc))
+        EXPECT_FALSE (readPresetFile (folder.getFullPathName(), "cut.tnl").has_value())
             << "cut after " << length << " bytes: " << whole.toString().substring (0, length);
     }
 }
@@ -131,9 +122,7 @@ TEST_F (HostileFiles, DeviceNamesAlwaysGiveAFileInsideThePresetFolder)
 {
     const auto folder = defaultPresetFolder();
     ASSERT_TRUE (folder.createDirectory());
-    InProcessMidiPorts noPorts;
-    PresetManager writer (noPorts);
-    writer.presetFolder = folder.getFullPathName();
+    const auto path = folder.getFullPathName();
 
     const juce::String names[] = { "..",   ".",          "~",    "~/x",   "CON", "nul", "a/b", "../../x",
                                    "a\\b", "\x01\t\r\n", "\x7f", " . . ", "   ", "*?:", "LPT1", "" };
@@ -141,10 +130,8 @@ TEST_F (HostileFiles, DeviceNamesAlwaysGiveAFileInsideThePresetFolder)
     for (const auto& name : names)
     {
         SCOPED_TRACE (name.replace ("\r", "\\r").replace ("\n", "\\n"));
-        writer.received = { 7, name, 3, { { 1, 2 } } };
-
         for (auto mode : { PresetWriteMode::Overwrite, PresetWriteMode::CreateCopy })
-            ASSERT_TRUE (writer.writePresetFile (mode));
+            ASSERT_TRUE (::writePresetFile (path, { 7, name, 3, { { 1, 2 } } }, mode));
 
         const auto files = folder.findChildFiles (juce::File::findFilesAndDirectories, false);
         ASSERT_EQ (files.size(), 2);
@@ -154,10 +141,9 @@ TEST_F (HostileFiles, DeviceNamesAlwaysGiveAFileInsideThePresetFolder)
             EXPECT_TRUE (file.existsAsFile()) << file.getFullPathName();
             EXPECT_EQ (file.getParentDirectory(), folder);
 
-            juce::String readName, desc;
-            juce::int16 version = 0, number = 0;
-            EXPECT_TRUE (writer.readPresetFile (file.getFileName(), readName, version, number, desc));
-            EXPECT_EQ (readName, name);
+            const auto preset = readPresetFile (path, file.getFileName());
+            ASSERT_TRUE (preset.has_value());
+            EXPECT_EQ (preset->name, name);
             EXPECT_TRUE (file.deleteFile());
         }
 

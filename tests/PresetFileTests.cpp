@@ -1,5 +1,6 @@
-#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
+#include "presets/PresetFile.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "presets/PresetFileName.h"
 #include "tests/TestHelpers.h"
 
@@ -14,38 +15,43 @@ namespace
     const PresetData kWarmVox { 7, "Warm Vox", 1, { { 1, 2 } } };
 } // namespace
 
-/** A preset manager without a device whose preset folder is "Set 1" in a temporary folder. */
+/** "Set 1" in a temporary folder, and the preset files in it through the free functions. */
 class PresetFile : public ::testing::Test
 {
 protected:
-    PresetFile()
-    {
-        folder.createDirectory();
-        manager.presetFolder = folder.getFullPathName();
-    }
+    PresetFile() { folder.createDirectory(); }
 
-    juce::File fileNamed (const juce::String& name) const
-    {
-        return juce::File (manager.presetFolder + "/" + name);
-    }
+    juce::File fileNamed (const juce::String& name) const { return folder.getChildFile (name); }
     int numberOfFiles() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories); }
+    bool write (const PresetData& preset, PresetWriteMode mode = PresetWriteMode::Overwrite)
+    {
+        return writePresetFile (path, preset, mode);
+    }
 
+    /** Reads a file (first written with the text, if one is given) into read, desc and number. */
     bool read (const juce::String& fileName, const juce::String& text = {})
     {
         if (text.isNotEmpty())
             fileNamed (fileName).replaceWithText (text);
 
-        name = desc = {};
-        version = number = 0;
-        return manager.readPresetFile (fileName, name, version, number, desc);
+        desc = {};
+        number = 0;
+        const auto preset = readPresetFile (path, fileName, &desc);
+
+        if (! preset.has_value())
+            return false;
+
+        readBack = *preset;
+        number = presetNumberFromFileName (fileName);
+        return true;
     }
 
-    InProcessMidiPorts ports;
-    PresetManager manager { ports };
     TemporaryFolder temporary;
     const juce::File folder = temporary.root.getChildFile ("Set 1");
-    juce::String name, desc;
-    juce::int16 version = 0, number = 0;
+    juce::String path = folder.getFullPathName();
+    PresetData readBack;
+    juce::String desc;
+    juce::int16 number = 0;
 };
 
 TEST (PresetFileName, RuleMakesNamesPlainAndKeepsCallersInsideTheFolder)
@@ -68,15 +74,14 @@ TEST (PresetFileName, RuleMakesNamesPlainAndKeepsCallersInsideTheFolder)
 
     EXPECT_TRUE (isFolderEntryName ("001_Caf?.tnl"));
 
-    EXPECT_EQ (PresetManager::presetFileName (kWarmVox), "007_WarmVox.tnl");
-    EXPECT_EQ (PresetManager::presetFileName ({ 10, "Lead", 1, {} }), "010_Lead.tnl");
-    EXPECT_EQ (PresetManager::presetFileName ({ 99, "   ", 1, {} }), "099_.tnl");
+    EXPECT_EQ (presetFileName (kWarmVox), "007_WarmVox.tnl");
+    EXPECT_EQ (presetFileName ({ 10, "Lead", 1, {} }), "010_Lead.tnl");
+    EXPECT_EQ (presetFileName ({ 99, "   ", 1, {} }), "099_.tnl");
 }
 
 TEST_F (PresetFile, WritesTheDocumentByteForByte)
 {
-    manager.received = { 7, juce::CharPointer_UTF8 ("A&B <\"x\"> \xc3\xa9\t"), -3, { { -2, -70000 } } };
-    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+    ASSERT_TRUE (write ({ 7, juce::CharPointer_UTF8 ("A&B <\"x\"> \xc3\xa9\t"), -3, { { -2, -70000 } } }));
 
     const char* expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                            "\r\n"
@@ -103,15 +108,13 @@ TEST_F (PresetFile, RoundTripGivesBackTheSamePreset)
     for (auto* presetName : { "Warm Vox", "   ", " a\r\nb\x01 " })
     {
         SCOPED_TRACE (presetName);
-        manager.received = { 42, presetName, 5, { { 0, 0 }, { 16383, INT32_MIN }, { -1, INT32_MAX } } };
-        ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
-        ASSERT_TRUE (read (PresetManager::presetFileName (manager.received)));
+        const PresetData preset { 42, presetName, 5, { { 0, 0 }, { 16383, INT32_MIN }, { -1, INT32_MAX } } };
+        ASSERT_TRUE (write (preset));
+        ASSERT_TRUE (read (presetFileName (preset)));
 
-        EXPECT_EQ (name, presetName);
-        EXPECT_EQ (version, 5);
         EXPECT_EQ (number, 42);
         EXPECT_EQ (desc, "42");
-        EXPECT_EQ (manager.outgoing, (PresetData { 0, presetName, 5, manager.received.parameters }));
+        EXPECT_EQ (readBack, (PresetData { 0, presetName, 5, preset.parameters }));
     }
 }
 
@@ -120,66 +123,61 @@ TEST_F (PresetFile, WriteModesCopiesAndDeletes)
     for (const auto& refused :
          std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} } })
     {
-        manager.received = refused;
-        EXPECT_TRUE (manager.writePresetFile (PresetWriteMode::Skip));
-        EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::CreateCopy));
+        EXPECT_TRUE (write (refused, PresetWriteMode::Skip));
+        EXPECT_FALSE (write (refused, PresetWriteMode::CreateCopy));
     }
 
     EXPECT_EQ (numberOfFiles(), 0);
 
     {
         SCOPED_TRACE ("an unnamed slot is saved under its number alone and read back unnamed");
-        manager.received = { 9, "", 1, { { 0, 3 } } };
-        ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+        ASSERT_TRUE (write ({ 9, "", 1, { { 0, 3 } } }));
         EXPECT_TRUE (read ("009_.tnl"));
-        EXPECT_EQ (manager.outgoing, (PresetData { 0, "", 1, { { 0, 3 } } }));
-        manager.deletePresetFile ("009_.tnl");
+        EXPECT_EQ (readBack, (PresetData { 0, "", 1, { { 0, 3 } } }));
+        deletePresetFile (path, "009_.tnl");
     }
 
     fileNamed ("007_WarmVox.tnl").replaceWithText ("old");
     fileNamed ("copy1_007_WarmVox.tnl").replaceWithText ("copy");
-    juce::String fileName;
-    manager.received = kWarmVox;
-    EXPECT_TRUE (manager.presetFileExists (fileName));
-    EXPECT_EQ (fileName, "007_WarmVox.tnl");
-    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::CreateCopy));
+    EXPECT_TRUE (presetFileExists (path, kWarmVox));
+    ASSERT_TRUE (write (kWarmVox, PresetWriteMode::CreateCopy));
     EXPECT_TRUE (read ("copy2_007_WarmVox.tnl"));
     EXPECT_EQ (fileNamed ("copy1_007_WarmVox.tnl").loadFileAsString(), "copy");
 
-    EXPECT_EQ (manager.copyFileName ("copy1_007_WarmVox.tnl"),
+    EXPECT_EQ (presetCopyFileName (path, "copy1_007_WarmVox.tnl"),
                fileNamed ("copy1_copy1_007_WarmVox.tnl").getFullPathName());
-    manager.copyPresetFile ("007_WarmVox.tnl");
+    copyPresetFile (path, "007_WarmVox.tnl");
     EXPECT_EQ (fileNamed ("copy3_007_WarmVox.tnl").loadFileAsString(), "old");
-    manager.deletePresetFile ("copy1_007_WarmVox.tnl");
+    deletePresetFile (path, "copy1_007_WarmVox.tnl");
     EXPECT_EQ (numberOfFiles(), 3);
 
     SCOPED_TRACE ("names reaching outside the folder");
     const auto outside = temporary.root.getChildFile ("outside.tnl");
     outside.replaceWithText ("<preset/>");
     EXPECT_FALSE (read ("../outside.tnl"));
-    manager.copyPresetFile ("../outside.tnl");
-    manager.deletePresetFile ("../outside.tnl");
+    copyPresetFile (path, "../outside.tnl");
+    deletePresetFile (path, "../outside.tnl");
     EXPECT_TRUE (outside.existsAsFile());
     EXPECT_EQ (numberOfFiles(), 3);
 }
 
 TEST_F (PresetFile, FailedWriteLeavesTheOldFileIntact)
 {
-    manager.received = kWarmVox;
-    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+    ASSERT_TRUE (write (kWarmVox));
     const auto target = fileNamed ("007_WarmVox.tnl");
     const auto before = target.loadFileAsString();
 
     {
         SCOPED_TRACE ("a file size limit cuts the write short, which the file stream does not report");
-        manager.received.parameters.assign (50, { 3, 123456 });
+        auto longer = kWarmVox;
+        longer.parameters.assign (50, { 3, 123456 });
         rlimit original {};
         ASSERT_EQ (getrlimit (RLIMIT_FSIZE, &original), 0);
         auto limited = original;
         limited.rlim_cur = (rlim_t) before.length() + 16;
         const auto originalHandler = std::signal (SIGXFSZ, SIG_IGN);
         ASSERT_EQ (setrlimit (RLIMIT_FSIZE, &limited), 0);
-        const bool written = manager.writePresetFile (PresetWriteMode::Overwrite);
+        const bool written = write (longer);
         setrlimit (RLIMIT_FSIZE, &original);
         std::signal (SIGXFSZ, originalHandler);
 
@@ -189,8 +187,7 @@ TEST_F (PresetFile, FailedWriteLeavesTheOldFileIntact)
 
     for (auto badFolder : { target.getFullPathName() + "/sub", juce::String() })
     {
-        manager.presetFolder = badFolder;
-        EXPECT_FALSE (manager.writePresetFile (PresetWriteMode::Overwrite)) << badFolder;
+        EXPECT_FALSE (writePresetFile (badFolder, kWarmVox, PresetWriteMode::Overwrite)) << badFolder;
     }
 
     EXPECT_EQ (target.loadFileAsString(), before);
@@ -209,9 +206,8 @@ TEST_F (PresetFile, ReaderFollowsTheFileRules)
                        "  <parameter><ID>99999999999</ID><Value>-4294967297</Value></parameter></data>\n"
                        " <data><parameter/></data>\n"
                        "</PRESET>\n"));
-    EXPECT_EQ (name + "|" + desc, "Warm Vox|slot 12");
-    EXPECT_EQ (version, 4464);
-    EXPECT_EQ (manager.outgoing,
+    EXPECT_EQ (desc, "slot 12");
+    EXPECT_EQ (readBack,
                (PresetData { 0, "Warm Vox", 4464, { { 0, 12 }, { 0, -5 }, { -6145, -1 }, { 0, 0 } } }));
 
     SCOPED_TRACE ("numbers come from the file name");
@@ -228,9 +224,7 @@ TEST_F (PresetFile, ReaderFollowsTheFileRules)
     }
 
     SCOPED_TRACE ("a wrong root is no preset");
-    manager.outgoing = kWarmVox;
     EXPECT_FALSE (read ("clone_012_B.tnl", "<presets><name>x</name></presets>"));
-    EXPECT_EQ (manager.outgoing, kWarmVox);
 }
 
 TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
@@ -264,10 +258,7 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
         const auto fileName = juce::String (what) + ".tnl";
         fileNamed (fileName).replaceWithData (content.getData(), content.getSize());
 
-        manager.outgoing = kWarmVox;
         EXPECT_FALSE (read (fileName));
-        EXPECT_EQ (manager.outgoing, kWarmVox);
-        EXPECT_EQ (number, 0);
     }
 
     {
@@ -276,4 +267,28 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
         ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
         EXPECT_FALSE (read ("pipe.tnl"));
     }
+}
+
+TEST_F (PresetFile, PresetManagersFileCallsPassThroughToTheFreeFunctions)
+{
+    InProcessMidiPorts noPorts;
+    PresetManager manager { noPorts };
+    manager.presetFolder = path;
+    manager.received = kWarmVox;
+    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
+
+    juce::String fileName, name, managerDesc;
+    juce::int16 version = 0, managerNumber = 0;
+    EXPECT_TRUE (manager.presetFileExists (fileName));
+    EXPECT_EQ (fileName, presetFileName (kWarmVox));
+    ASSERT_TRUE (manager.readPresetFile (fileName, name, version, managerNumber, managerDesc));
+    EXPECT_EQ (manager.outgoing, (PresetData { 0, kWarmVox.name, kWarmVox.version, kWarmVox.parameters }));
+    EXPECT_EQ (name + "|" + juce::String (version) + "|" + juce::String (managerNumber) + "|" + managerDesc,
+               "Warm Vox|1|7|7");
+
+    EXPECT_EQ (manager.copyFileName (fileName), presetCopyFileName (path, fileName));
+    manager.copyPresetFile (fileName);
+    manager.deletePresetFile (fileName);
+    EXPECT_FALSE (fileNamed (fileName).exists());
+    EXPECT_TRUE (fileNamed ("copy1_" + fileName).existsAsFile());
 }

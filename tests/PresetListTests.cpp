@@ -11,14 +11,6 @@ namespace
     const juce::ModifierKeys rightClick { juce::ModifierKeys::rightButtonModifier };
     const juce::ModifierKeys controlClick { juce::ModifierKeys::leftButtonModifier |
                                             juce::ModifierKeys::ctrlModifier };
-
-    /** The colour of a list's pixel in the middle of a row's empty end. */
-    juce::Colour rowColourAt (juce::Component& list, juce::TableListBox& table, int row)
-    {
-        const auto snapshot = list.createComponentSnapshot (list.getLocalBounds(), false);
-        const auto rowArea = table.getRowPosition (row, true) + table.getPosition();
-        return snapshot.getPixelAt (rowArea.getRight() - 30, rowArea.getCentreY());
-    }
 }
 
 class PresetLists : public LibrarianFixture
@@ -72,30 +64,6 @@ TEST_F (PresetLists, DeviceListMergesBySlotAndNeverSorts)
     headerClick ({ 150.0f, 10.0f });
     EXPECT_EQ (header.getSortColumnId(), 0);
     EXPECT_EQ (list.getRows()[0].number, 3);
-}
-
-TEST_F (PresetLists, OddRowsAreStripedAndSelectionPaintsOverTheStripe)
-{
-    plugInDevice();
-    openPanel();
-    auto& list = panel->getDeviceList();
-
-    for (int slot = 1; slot <= 4; ++slot)
-        panel->addDevicePreset (slot, "Preset", 3);
-
-    list.mergeDevicePresets();
-    auto& table = list.getTable();
-    table.selectRow (1);
-
-    const auto unfilled = rowColourAt (list, table, 0);
-    EXPECT_NE (unfilled, juce::Colour (0xffdfe1e6));
-    EXPECT_EQ (rowColourAt (list, table, 1), juce::Colour (0xffadd8e6));
-    EXPECT_EQ (rowColourAt (list, table, 2), unfilled);
-    EXPECT_EQ (rowColourAt (list, table, 3), juce::Colour (0xffdfe1e6));
-
-    table.selectRow (2);
-    EXPECT_EQ (rowColourAt (list, table, 1), juce::Colour (0xffdfe1e6));
-    EXPECT_EQ (rowColourAt (list, table, 2), juce::Colour (0xffadd8e6));
 }
 
 TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
