@@ -170,7 +170,14 @@ start_demo()
 
 main_window_centred()
 {
-    eval "$(xdotool getwindowgeometry --shell "$main_window")"
+    local geometry
+    # The window found first can be gone a moment later when the window is set up again (seen
+    # on a loaded machine): then it is looked for anew.
+    if ! geometry=$(xdotool getwindowgeometry --shell "$main_window" 2>/dev/null); then
+        find_main_window
+        return 1
+    fi
+    eval "$geometry"
     [ $((2 * X + WIDTH)) -eq "$screen_width" ] && [ $((2 * Y + HEIGHT)) -eq "$screen_height" ]
 }
 
