@@ -248,14 +248,14 @@ void PresetLibrarianManager::saveDevicePresets()
         // will not be written would only mislead.
         if (lastResult >= 0 && ! threadShouldExit())
         {
-            const auto fileName = presetFileName (manager.received);
             auto mode = PresetWriteMode::Overwrite;
 
             if (presetFileExists (manager.presetFolder, manager.received))
                 mode = writeModeFor (fileAnswer.get (
                     [&]
                     {
-                        return askFromWorker (Dialogs::Icon::question, {}, fileName + " already exists.",
+                        return askFromWorker (Dialogs::Icon::question, {},
+                                              presetFileName (manager.received) + " already exists.",
                                               { { "Overwrite", overwriteFile },
                                                 { "Skip", skipFile },
                                                 { "Create Copy", createCopy } },
