@@ -8,6 +8,9 @@ namespace
     constexpr auto applicationFolderName = "Tonarel Librarian Files";
     constexpr auto configurationFileName = "tonarel.cfg";
     constexpr auto defaultPresetFolderName = "Set 1";
+    constexpr auto settingsFileName = "tonarel.settings";
+    constexpr auto snapshotsFolderName = "Snapshots";
+    constexpr auto transferLogFileName = "tonarel.log";
 
     // A path is a few hundred bytes; anything much larger is not a configuration of ours and
     // is not read into memory.
@@ -43,6 +46,21 @@ juce::File LibrarianConfiguration::getConfigurationFile() const
 juce::File LibrarianConfiguration::getDefaultPresetFolder() const
 {
     return getApplicationFolder().getChildFile (defaultPresetFolderName);
+}
+
+juce::File LibrarianConfiguration::getSettingsFile() const
+{
+    return getApplicationFolder().getChildFile (settingsFileName);
+}
+
+juce::File LibrarianConfiguration::getSnapshotsFolder() const
+{
+    return getApplicationFolder().getChildFile (snapshotsFolderName);
+}
+
+juce::File LibrarianConfiguration::getTransferLogFile() const
+{
+    return getApplicationFolder().getChildFile (transferLogFileName);
 }
 
 juce::File LibrarianConfiguration::readRememberedFolder() const

@@ -19,6 +19,17 @@ public:
     juce::File getConfigurationFile() const;
     juce::File getDefaultPresetFolder() const;
 
+    /** The librarian's own settings (LibrarianSettings), apart from the configuration file,
+        whose format stays a bare path.
+    */
+    juce::File getSettingsFile() const;
+
+    /** "Snapshots", beside the preset sets: one folder per job that overwrote slots. */
+    juce::File getSnapshotsFolder() const;
+
+    /** The transfer log, "tonarel.log". */
+    juce::File getTransferLogFile() const;
+
     /** The folder to start with: the remembered one while it still exists, else the default.
         Creates an empty configuration file when there is none, and the folder when it is
         missing.

@@ -27,7 +27,7 @@ namespace
 
 PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     : juce::ThreadWithProgressWindow (panelName, true, true, cancellingTimeOutMs), services (appServices),
-      configuration (appServices.documentsFolder)
+      configuration (appServices.documentsFolder), settings (configuration.getSettingsFile())
 {
     headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
     headerDisconnectedImage = Artwork::decode (Artwork::Picture::headerDisconnected);

@@ -5,6 +5,7 @@
 #include "librarian/AppServices.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianConfiguration.h"
+#include "librarian/LibrarianSettings.h"
 #include "librarian/PresetListEntries.h"
 #include "librarian/TransferJob.h"
 
@@ -108,6 +109,8 @@ public:
     //==============================================================================
     const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }
     Dialogs& getDialogs() const noexcept { return services.dialogs; }
+    const LibrarianConfiguration& getConfiguration() const noexcept { return configuration; }
+    LibrarianSettings& getSettings() noexcept { return settings; }
 
     PresetTonarel& getDeviceList() const noexcept { return *deviceList; }
     PresetLocal& getLocalList() const noexcept { return *localList; }
@@ -231,6 +234,7 @@ private:
     //==============================================================================
     AppServices& services;
     const LibrarianConfiguration configuration;
+    LibrarianSettings settings;
 
     std::unique_ptr<PresetTonarel> deviceList;
     std::unique_ptr<PresetLocal> localList;
