@@ -271,7 +271,11 @@ void PresetManager::endExchange()
 bool PresetManager::sendFrame (const SysexFrame& frame)
 {
     if (midiOutput != nullptr)
-        midiOutput->sendMessageNow (frame.toMidiMessage());
+    {
+        const auto message = frame.toMidiMessage();
+        recentFrames.recordSent (message.getRawData(), message.getRawDataSize());
+        midiOutput->sendMessageNow (message);
+    }
 
     return true;
 }
@@ -334,6 +338,7 @@ void PresetManager::handleIncomingMidiMessage (juce::MidiInput*, const juce::Mid
     const auto* data = message.getRawData();
     const auto size = message.getRawDataSize();
     const auto wasOpen = isExchangeOpen();
+    recentFrames.recordReceived (data, size);
 
     if (receiveState.load() > 0)
         applyReadTable (data, size);

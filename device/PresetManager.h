@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ExchangeOutcome.h"
+#include "device/FrameHistory.h"
 #include "device/MidiPorts.h"
 #include "presets/PresetData.h"
 #include "presets/PresetFile.h"
@@ -122,6 +123,9 @@ public:
     */
     double getProgress() const noexcept { return progress.load(); }
 
+    /** The last frames sent to and received from the device, for reporting a failure. */
+    juce::StringArray describeRecentFrames() const { return recentFrames.describe(); }
+
     //==============================================================================
     // Single frames to the device; each is dropped silently when no output is open.
     bool sendAck();
@@ -186,6 +190,7 @@ private:
     std::unique_ptr<MidiInputPort> midiInput;
     std::unique_ptr<MidiOutputPort> midiOutput;
 
+    FrameHistory recentFrames;
     std::atomic<double> progress { 0.0 };
     std::atomic<int> receiveState { 0 };
     std::atomic<int> sendState { 0 };

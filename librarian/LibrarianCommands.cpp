@@ -101,6 +101,11 @@ void PresetLibrarianManager::sendSelectedPresets()
     statusLabel->setText ("sending", juce::dontSendNotification);
 
     const auto completed = runJob (TransferKind::Send);
+
+    // A slot read back whole by the verify is shown at once; the others are read below.
+    for (const auto& slot : verifiedSlots)
+        deviceList->setDevicePreset (slot.number, slot.name, slot.version);
+
     const auto word = reportOutcome (completed);
 
     statusLabel->setText ("sending " + word, juce::dontSendNotification);
@@ -122,25 +127,31 @@ void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
         table.selectRangeOfRows (0, rows - 1, true);
 }
 
+juce::String PresetLibrarianManager::outcomeWord (int result)
+{
+    if (result >= 0)
+        return "done";
+
+    switch (result)
+    {
+        case ExchangeOutcome::checksumFailed: return "Checksum failed";
+        case ExchangeOutcome::deviceError: return "Error";
+        case ExchangeOutcome::timeout: return "Timeout";
+        case TransferResult::saveFailed: return "Save failed";
+        case TransferResult::verifyFailed: return "Verify failed";
+        default: return {};
+    }
+}
+
 juce::String PresetLibrarianManager::reportOutcome (bool completed)
 {
-    juce::String word;
+    const auto word = completed ? outcomeWord (lastResult) : juce::String ("Canceled");
 
-    if (! completed)
-        word = "Canceled";
-    else if (lastResult >= 0)
-        word = "done";
-    else if (lastResult == ExchangeOutcome::checksumFailed)
-        word = "Checksum failed";
-    else if (lastResult == ExchangeOutcome::deviceError)
-        word = "Error";
-    else if (lastResult == ExchangeOutcome::timeout)
-        word = "Timeout";
-    else if (lastResult == TransferResult::saveFailed)
-        word = "Save failed";
-
+    // A failure that concerns one preset in particular names it below the word.
     if (word != "done")
-        services.dialogs.showMessage (Dialogs::Icon::warning, {}, word, "Ok");
+        services.dialogs.showMessage (Dialogs::Icon::warning, {},
+                                      failureNotice.isEmpty() || ! completed ? word : word + "\n\n" + failureNotice,
+                                      "Ok");
 
     return word;
 }
@@ -179,6 +190,9 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
         selection.fileNames.add (localList->getRows()[localTable.getSelectedRow (i)].fileName);
 
     kind = jobKind;
+    options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
+    verifiedSlots.clear();
+    failureNotice.clear();
     showJobProgress();
     setJobWindowsActive (true);
     startTimer (progressTimerId, progressPeriodMs);

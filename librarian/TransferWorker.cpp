@@ -3,8 +3,11 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
+#include "device/JobPace.h"
+#include "device/PresetComparison.h"
 #include "device/PresetManager.h"
 #include "presets/PresetFile.h"
+#include "presets/SnapshotFolders.h"
 
 namespace
 {
@@ -79,7 +82,22 @@ void PresetLibrarianManager::run()
     // Each job reports its own outcome: one whose presets were all skipped ran no exchange, and
     // must not report the failure of the job before it.
     lastResult = 0;
+    exchangeCancelled = false;
 
+    const auto startedAt = JobPace::now();
+    const auto presetCount = kind == TransferKind::ReadListedNames ? numbers.size() : selection.slots.size();
+
+    runTransferJob();
+
+    const auto outcome = exchangeCancelled && lastResult < 0 ? juce::String ("Canceled")
+                         : lastResult < 0  ? outcomeWord (lastResult)
+                         : threadShouldExit() ? juce::String ("Canceled")
+                                              : juce::String ("done");
+    transferLog.logJob (jobName(), presetCount, outcome, JobPace::now() - startedAt);
+}
+
+void PresetLibrarianManager::runTransferJob()
+{
     if (! presetManager->isDeviceReachable())
     {
         // No preset is touched; the command still needs an outcome, and it is not success.
@@ -120,6 +138,7 @@ void PresetLibrarianManager::CancelWake::exitSignalSent()
 void PresetLibrarianManager::beginJob()
 {
     setJobProgress (0.0);
+    paceText.clear();
 
     // The device wants a moment between the window coming up and the first request.
     wait (services.timings.pauseBeforeJobMs);
@@ -128,10 +147,49 @@ void PresetLibrarianManager::beginJob()
 
 void PresetLibrarianManager::showStatus (const juce::String& text)
 {
-    setStatusMessage (text);
+    statusText = text;
+    setStatusMessage (paceText.isEmpty() ? statusText : statusText + "\n" + paceText);
 
     if (onStatusMessage != nullptr)
         onStatusMessage (text);
+}
+
+void PresetLibrarianManager::showPace (const JobPace& pace, int position, int done)
+{
+    paceText = pace.describe (position, done);
+    showStatus (statusText);
+}
+
+juce::String PresetLibrarianManager::jobName() const
+{
+    switch (kind)
+    {
+        case TransferKind::ReadAndSave: return "Save";
+        case TransferKind::Send: return "Load";
+        case TransferKind::ReadSelectedNames:
+        case TransferKind::ReadListedNames: return "Read names";
+        case TransferKind::none: break;
+    }
+
+    return {};
+}
+
+void PresetLibrarianManager::logAttempt (const juce::String& exchange, int slot, const juce::String& fileName,
+                                         int retries, double startedAt)
+{
+    TransferLog::Attempt attempt;
+    attempt.job = jobName();
+    attempt.exchange = exchange;
+    attempt.slot = slot;
+    attempt.fileName = fileName;
+    attempt.attempt = retries + 1;
+    attempt.outcome = exchangeCancelled && lastResult < 0 ? juce::String ("Canceled") : outcomeWord (lastResult);
+    attempt.seconds = JobPace::now() - startedAt;
+
+    if (lastResult < 0)
+        attempt.frames = presetManager->describeRecentFrames();
+
+    transferLog.logAttempt (attempt);
 }
 
 bool PresetLibrarianManager::jobMustEnd()
@@ -166,7 +224,10 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
         // so long to stop, and a half-read preset must never be taken for a whole one. Cancel
         // also wakes this wait (see the panel's CancelWake).
         if (threadShouldExit())
+        {
             manager.endExchange();
+            exchangeCancelled = true;
+        }
 
         const auto& timings = services.timings;
         manager.waitForExchangeEnd (quick || manager.getProgress() > nearlyDone ? timings.quickLookMs
@@ -176,8 +237,8 @@ void PresetLibrarianManager::awaitExchange (bool started, bool sending, bool qui
 
 bool PresetLibrarianManager::shouldRetry (int& retries)
 {
-    const auto failed = lastResult == ExchangeOutcome::checksumFailed ||
-                        lastResult == ExchangeOutcome::deviceError || lastResult == ExchangeOutcome::timeout;
+    const auto failed = lastResult == ExchangeOutcome::checksumFailed || lastResult == ExchangeOutcome::deviceError ||
+                        lastResult == ExchangeOutcome::timeout || lastResult == TransferResult::verifyFailed;
 
     if (failed && retries < maxRetries && ! threadShouldExit())
     {
@@ -231,6 +292,7 @@ void PresetLibrarianManager::saveDevicePresets()
     beginJob();
     showStatus ("Reading preset ");
 
+    const JobPace pace (count);
     StandingAnswer fileAnswer;
     auto retries = 0;
 
@@ -241,8 +303,11 @@ void PresetLibrarianManager::saveDevicePresets()
 
         const auto slot = slots.getReference (i).number;
         showStatus (statusLine ("Reading preset ", slot, retries));
+        showPace (pace, i + 1, i);
 
+        const auto startedAt = JobPace::now();
         awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+        logAttempt ("read", slot, {}, retries, startedAt);
 
         // Only a preset that was read whole is offered for writing: asking about a file that
         // will not be written would only mislead.
@@ -287,10 +352,14 @@ void PresetLibrarianManager::sendPresetFiles()
     beginJob();
     showStatus ("Sending preset ");
 
+    const JobPace pace (count);
+
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
     StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, overwriteSlot };
     auto retries = 0;
     auto slotReached = false; // an attempt on the current slot has sent something to the device
+    auto snapshotTaken = false; // the current slot's old content is safe in the snapshot folder
+    juce::File snapshotFolder;
 
     for (int k = 0; k < count;)
     {
@@ -315,6 +384,7 @@ void PresetLibrarianManager::sendPresetFiles()
         }
 
         showStatus (statusLine ("Sending preset ", slot.number, retries));
+        showPace (pace, k + 1, k);
 
         const auto& fileName = selection.fileNames[k];
         const auto preset = readPresetFile (manager.presetFolder, fileName);
@@ -359,20 +429,45 @@ void PresetLibrarianManager::sendPresetFiles()
             continue;
         }
 
+        // The slot's old content is kept before anything is written over it, once per slot: a
+        // retried send must not take the half-written slot for its old content.
+        if (options.keepSnapshot && ! snapshotTaken)
+        {
+            if (! takeSnapshot (slot.number, snapshotFolder))
+            {
+                // The slot was not touched; the job ends as after any failed exchange.
+                signalThreadShouldExit();
+                break;
+            }
+
+            snapshotTaken = true;
+        }
+
+        failureNotice.clear();
         manager.outgoing = *preset;
+
+        const auto startedAt = JobPace::now();
         const auto started = manager.sendPreset ((juce::int16) slot.number);
         awaitExchange (started, true, false);
+        logAttempt ("send", slot.number, fileName, retries, startedAt);
         slotReached = slotReached || started;
+
+        auto verified = false;
+
+        if (lastResult >= 0 && options.verifyAfterLoading && ! threadShouldExit())
+            verified = verifySlot (slot.number, fileName, *preset, retries);
 
         if (shouldRetry (retries))
             continue;
 
         // Its name is read back afterwards: a slot that was being written when the job was
-        // cancelled or failed may hold the new preset, or part of it.
-        if (slotReached)
+        // cancelled or failed may hold the new preset, or part of it. A verified slot was just
+        // read whole, so its name is known already.
+        if (slotReached && ! verified)
             numbers.add (slot.number);
 
         slotReached = false;
+        snapshotTaken = false;
 
         ++k;
         setJobProgress (k / (count + 0.1));
@@ -383,6 +478,77 @@ void PresetLibrarianManager::sendPresetFiles()
     wait (services.timings.pauseAfterTransferMs);
 }
 
+bool PresetLibrarianManager::takeSnapshot (int slot, juce::File& snapshotFolder)
+{
+    auto& manager = *presetManager;
+
+    for (auto retries = 0;;)
+    {
+        const auto startedAt = JobPace::now();
+        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+        logAttempt ("snapshot", slot, {}, retries, startedAt);
+
+        if (lastResult >= 0 && ! threadShouldExit())
+            break;
+
+        // shouldRetry ends the job when the tries are used up.
+        if (! shouldRetry (retries))
+        {
+            if (lastResult < 0 && ! exchangeCancelled)
+                failureNotice = "Preset " + juce::String (slot) + " was not overwritten: its snapshot could not be read.";
+
+            return false;
+        }
+    }
+
+    // One folder per job, made only once there is something to keep in it.
+    if (snapshotFolder == juce::File())
+        snapshotFolder = SnapshotFolders::create (configuration.getSnapshotsFolder(), juce::Time::getCurrentTime());
+
+    if (snapshotFolder == juce::File() ||
+        ! writePresetFile (snapshotFolder.getFullPathName(), manager.received, PresetWriteMode::Overwrite))
+    {
+        lastResult = TransferResult::saveFailed;
+        failureNotice = "Preset " + juce::String (slot) + " was not overwritten: its snapshot could not be saved in " +
+                        configuration.getSnapshotsFolder().getFullPathName() + ".";
+        return false;
+    }
+
+    return true;
+}
+
+bool PresetLibrarianManager::verifySlot (int slot, const juce::String& fileName, const PresetData& sent, int retries)
+{
+    auto& manager = *presetManager;
+
+    const auto startedAt = JobPace::now();
+    awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+
+    // The device checks only the header's checksum: a parameter spoilt on the way is stored as
+    // it arrived, and only reading the slot back shows it.
+    auto verified = false;
+
+    if (lastResult >= 0 && ! threadShouldExit())
+    {
+        const auto differences = comparePresets (sent, manager.received);
+        verified = differences.isEmpty();
+
+        if (verified)
+        {
+            verifiedSlots.add ({ slot, manager.received.name, manager.received.version });
+        }
+        else
+        {
+            lastResult = TransferResult::verifyFailed;
+            failureNotice = "Preset " + juce::String (slot) + " (" + fileName +
+                            ") did not arrive as it was sent: " + differences.summary() + ".";
+        }
+    }
+
+    logAttempt ("verify", slot, fileName, retries, startedAt);
+    return verified;
+}
+
 void PresetLibrarianManager::readNames (const juce::Array<int>& slotNumbers)
 {
     auto& manager = *presetManager;
@@ -390,12 +556,18 @@ void PresetLibrarianManager::readNames (const juce::Array<int>& slotNumbers)
     beginJob();
     showStatus ("Reading Presets");
 
+    const JobPace pace (slotNumbers.size());
+
     for (int i = 0; i < slotNumbers.size(); ++i)
     {
         if (jobMustEnd())
             return;
 
+        showPace (pace, i + 1, i);
+
+        const auto startedAt = JobPace::now();
         awaitExchange (manager.requestPreset ((juce::int16) slotNumbers[i], true), false, true);
+        logAttempt ("read name", slotNumbers[i], {}, 0, startedAt);
 
         if (lastResult < 0)
             signalThreadShouldExit();

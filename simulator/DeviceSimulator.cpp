@@ -526,7 +526,15 @@ private:
 
                 const auto parameter = readParameterData (data, size);
                 jassert (parameter.has_value()); // the length was checked above
-                exchangePreset.parameters.push_back ({ (juce::int16) parameter->index, parameter->value });
+                auto value = parameter->value;
+
+                if (faults.spoilReceivedParameter == (int) exchangePreset.parameters.size() + 1)
+                {
+                    faults.spoilReceivedParameter = 0;
+                    value ^= 1;
+                }
+
+                exchangePreset.parameters.push_back ({ (juce::int16) parameter->index, value });
                 return reply (makeAck());
             }
 

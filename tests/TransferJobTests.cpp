@@ -61,6 +61,7 @@ protected:
         };
 
         device->clearTranscript();
+        applicationFolder().getChildFile ("tonarel.log").deleteFile();
         return *panel;
     }
 
@@ -149,6 +150,39 @@ protected:
     }
 
     juce::String statusText() const { return panel->getStatusLabel().getText(); }
+
+    /** The transfer log's lines, each split into its fields after the time: job, exchange,
+        slot, file, attempt, outcome, duration and, for a failure, the frames.
+    */
+    std::vector<juce::StringArray> logLines() const
+    {
+        std::vector<juce::StringArray> lines;
+        juce::StringArray text;
+        text.addLines (applicationFolder().getChildFile ("tonarel.log").loadFileAsString());
+
+        for (const auto& line : text)
+        {
+            if (line.isEmpty())
+                continue;
+
+            auto fields = juce::StringArray::fromTokens (line, "\t", {});
+            fields.remove (0);
+            lines.push_back (fields);
+        }
+
+        return lines;
+    }
+
+    /** The log's lines as "exchange attempt outcome" (e.g. "send 2 done"), jobs as "job outcome". */
+    juce::StringArray loggedAttempts() const
+    {
+        juce::StringArray attempts;
+
+        for (const auto& fields : logLines())
+            attempts.add (fields[1] == "job" ? "job " + fields[5] : fields[1] + " " + fields[4] + " " + fields[5]);
+
+        return attempts;
+    }
 
     static bool samePreset (const PresetData& a, const PresetData& b)
     {
@@ -282,6 +316,12 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
         addPresetFile (name, DeviceSimulator::presetVersion, slot);
 
     const auto slotEightBefore = device->getSlot (8);
+
+    // What "Save >" would write of the slots about to be overwritten.
+    const TemporaryFolder saved;
+    for (auto slot : { 2, 4, 6 })
+        writePresetFile (saved.root, device->getSlot (slot));
+
     selectFileRows ({ 0, 1, 2 });
     selectSlots ({ 2, 4, 6, 8, 10 });
     dialogs.answers = { 1, 1 + Dialogs::applyToAllBonus };
@@ -307,8 +347,23 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
 
     EXPECT_TRUE (samePreset (device->getSlot (8), slotEightBefore));
     EXPECT_EQ (device->getPresetsStored(), 3);
-    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 2, 4, 6 })) << "the names read back, nothing more";
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 2, 4, 6, 2, 4, 6 }))
+        << "a snapshot before each send, then the names read back, nothing more";
     EXPECT_EQ (statusText(), "reading done");
+
+    SCOPED_TRACE ("the snapshot holds what a save of those slots would have written, byte for byte");
+    const auto snapshots = applicationFolder().getChildFile ("Snapshots").findChildFiles (juce::File::findDirectories, false);
+    ASSERT_EQ (snapshots.size(), 1);
+    const auto snapshotFiles = snapshots[0].findChildFiles (juce::File::findFiles, false, "*.tnl");
+    ASSERT_EQ (snapshotFiles.size(), 3);
+
+    for (const auto& file : snapshotFiles)
+    {
+        juce::MemoryBlock expected, actual;
+        ASSERT_TRUE (saved.root.getChildFile (file.getFileName()).loadFileAsData (expected)) << file.getFileName();
+        ASSERT_TRUE (file.loadFileAsData (actual));
+        EXPECT_EQ (actual, expected) << file.getFileName();
+    }
 
     SCOPED_TRACE ("1 file and 3 slots: the question counts one preset, and Cancel sends nothing");
     dialogs.boxes.clear();
@@ -346,9 +401,66 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
 
     EXPECT_TRUE (samePreset (device->getSlot (slotOfOld), oldSlotBefore));
     EXPECT_EQ (device->getSlot (slotOfNew).name, newRowName);
-    EXPECT_EQ (requestedSlots(), juce::Array<int> { slotOfNew }) << "only the slot written is read back";
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { slotOfNew, slotOfNew }))
+        << "only the slot written is kept in a snapshot and read back";
     EXPECT_EQ (panel->getDeviceList().getTable().getNumSelectedRows(), 0);
     EXPECT_EQ (statusText(), "reading done");
+}
+
+TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
+{
+    openConnectedPanel();
+    addPresetFile ("Never Sent", DeviceSimulator::presetVersion, 12);
+    const auto slotBefore = device->getSlot (5);
+
+    DeviceSimulator::Faults faults;
+    faults.errAtReply = 1;
+    device->setFaults (faults);
+    selectFileRows ({ 0 });
+    selectSlots ({ 5 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+
+    EXPECT_TRUE (samePreset (device->getSlot (5), slotBefore));
+    EXPECT_EQ (device->getPresetsStored(), 0);
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 5, 5, 5, 5 })) << "four tries at the snapshot, no send";
+    ASSERT_EQ (dialogs.boxes.size(), 2u);
+    EXPECT_EQ (dialogs.boxes[1].message, "Error\n\nPreset 5 was not overwritten: its snapshot could not be read.");
+    EXPECT_EQ (statusText(), "sending Error");
+
+    EXPECT_EQ (loggedAttempts(),
+               (juce::StringArray { "snapshot 1 Error", "snapshot 2 Error", "snapshot 3 Error", "snapshot 4 Error", "job Error" }));
+    const auto failedLine = logLines().front();
+    EXPECT_EQ (failedLine[0], "Load");
+    EXPECT_EQ (failedLine[2], "5");
+    EXPECT_TRUE (failedLine[7].contains ("< F0")) << "the frames around the failure: " << failedLine[7];
+}
+
+TEST_F (TransferJobs, VerifyCatchesAParameterSpoiltOnTheWireAndTheRetrySendsItWhole)
+{
+    openConnectedPanel();
+    panel->getSettings().setVerifyAfterLoading (true);
+    const auto fileName = addPresetFile ("Spoilt Once", DeviceSimulator::presetVersion, 12);
+    const auto sent = readPresetFile (presetFolder().getFullPathName(), fileName);
+    ASSERT_TRUE (sent.has_value());
+
+    DeviceSimulator::Faults faults;
+    faults.spoilReceivedParameter = 7;
+    device->setFaults (faults);
+    selectFileRows ({ 0 });
+    selectSlots ({ 5 });
+    dialogs.answers = { 1, 1 };
+    click (panel->getLoadButton());
+
+    EXPECT_TRUE (samePreset (device->getSlot (5), *sent));
+    EXPECT_EQ (device->getPresetsStored(), 2);
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 5, 5, 5 }))
+        << "one snapshot, then a verify after each send; a verified slot needs no name read";
+    EXPECT_EQ (statusText(), "sending done");
+    EXPECT_EQ (panel->getDeviceList().getRows()[4].name, "Spoilt Once");
+    EXPECT_EQ (loggedAttempts(), (juce::StringArray { "snapshot 1 done", "send 1 done", "verify 1 Verify failed",
+                                                      "send 2 done", "verify 2 done", "job done" }));
+    EXPECT_EQ (logLines()[2][3], fileName);
 }
 
 TEST_F (TransferJobs, FileTheWireCannotCarryIsReportedAndTheNextIsSent)

@@ -1,0 +1,111 @@
+// What the librarian keeps of its transfers: the snapshot folders, the transfer log, the pace a
+// job reports and the comparison a verify makes.
+
+#include "device/JobPace.h"
+#include "device/PresetComparison.h"
+#include "device/TransferLog.h"
+#include "presets/SnapshotFolders.h"
+#include "tests/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+TEST (SnapshotFolders, OneFolderPerJobAndOnlyTheNewestAreKept)
+{
+    const TemporaryFolder temporary;
+    const auto snapshots = temporary.root.getChildFile ("Snapshots");
+    const auto start = juce::Time (2026, 11, 8, 14, 5, 31);
+
+    const auto first = SnapshotFolders::create (snapshots, start);
+    const auto sameSecond = SnapshotFolders::create (snapshots, start);
+    EXPECT_EQ (first.getFileName(), "2026-12-08 14-05-31");
+    EXPECT_EQ (sameSecond.getFileName(), "2026-12-08 14-05-31 (2)");
+
+    // The oldest snapshot also holds a file the user put there; a folder of their own sits beside.
+    first.getChildFile ("001_Old.tnl").replaceWithText ("<preset/>");
+    first.getChildFile ("notes.txt").replaceWithText ("mine");
+    snapshots.getChildFile ("Keep me").createDirectory();
+
+    for (int minute = 1; minute <= SnapshotFolders::foldersKept; ++minute)
+        ASSERT_TRUE (SnapshotFolders::create (snapshots, start + juce::RelativeTime::minutes (minute)).isDirectory());
+
+    EXPECT_FALSE (sameSecond.exists()) << "beyond the newest 50, the oldest go";
+    EXPECT_TRUE (first.getChildFile ("notes.txt").existsAsFile()) << "nothing but preset files is removed";
+    EXPECT_FALSE (first.getChildFile ("001_Old.tnl").exists());
+    EXPECT_TRUE (snapshots.getChildFile ("Keep me").isDirectory());
+    EXPECT_EQ (snapshots.getNumberOfChildFiles (juce::File::findDirectories), SnapshotFolders::foldersKept + 2);
+}
+
+TEST (TransferLog, LinesKeepTheirFieldsAndTheFileRollsOverKeepingOneOlder)
+{
+    const TemporaryFolder temporary;
+    const auto file = temporary.root.getChildFile ("tonarel.log");
+    TransferLog log (file, 400);
+
+    TransferLog::Attempt attempt;
+    attempt.job = "Load";
+    attempt.exchange = "send";
+    attempt.slot = 7;
+    attempt.fileName = "007_Two\tWords.tnl";
+    attempt.attempt = 2;
+    attempt.outcome = "Timeout";
+    attempt.seconds = 1.5;
+    attempt.frames = { "> F0 01", "< F0 02" };
+    log.logAttempt (attempt);
+
+    auto fields = juce::StringArray::fromTokens (file.loadFileAsString().trimEnd(), "\t", {});
+    ASSERT_EQ (fields.size(), 9) << "a tab inside a field must not make another field";
+    EXPECT_EQ (fields[1], "Load");
+    EXPECT_EQ (fields[3], "7");
+    EXPECT_EQ (fields[4], "007_Two Words.tnl");
+    EXPECT_EQ (fields[6], "Timeout");
+    EXPECT_EQ (fields[7], "1.500 s");
+    EXPECT_EQ (fields[8], "> F0 01 | < F0 02");
+
+    for (int i = 0; i < 10; ++i)
+        log.logJob ("Save", 99, "done", 0.25);
+
+    const auto older = TransferLog::olderFileOf (file);
+    EXPECT_EQ (older.getFileName(), "tonarel.log.1");
+    EXPECT_LE (file.getSize(), 400);
+    EXPECT_LE (older.getSize(), 400);
+    EXPECT_TRUE (file.loadFileAsString().contains ("Save\tjob\t-\t99 presets\t-\tdone\t0.250 s"));
+    EXPECT_EQ (temporary.root.getNumberOfChildFiles (juce::File::findFiles), 2) << "only one older file";
+}
+
+TEST (JobPace, SaysHowFarAndAfterTheFirstPresetHowLong)
+{
+    const JobPace pace (99, 100.0);
+    EXPECT_EQ (pace.describe (1, 0, 100.0), "1 of 99");
+    EXPECT_EQ (pace.describe (16, 15, 115.0), "16 of 99, about 1 min left");
+    EXPECT_EQ (pace.describe (2, 1, 100.2), "2 of 99, about 20 s left");
+    EXPECT_EQ (pace.describe (50, 49, 149.0), "50 of 99, about 50 s left");
+    EXPECT_EQ (pace.describe (99, 98, 198.5), "99 of 99, about 2 s left");
+    EXPECT_EQ (JobPace::describeTimeLeft (0.2), "1 s");
+    EXPECT_EQ (JobPace::describeTimeLeft (56.0), "1 min");
+    EXPECT_EQ (JobPace::describeTimeLeft (121.0), "2 min");
+}
+
+TEST (PresetComparison, FindsEachParameterThatDiffersWhateverTheOrder)
+{
+    PresetData file;
+    file.name = juce::String::fromUTF8 ("Air\xc3\xa9"); // the device stores "Air?"
+    file.version = 3;
+    file.parameters = { { 0, 10 }, { 1, 11 }, { 2, 12 } };
+
+    auto slot = file;
+    slot.name = "Air?";
+    slot.parameters = { { 2, 12 }, { 0, 10 }, { 1, 11 } };
+    EXPECT_TRUE (comparePresets (file, slot).isEmpty()) << comparePresets (file, slot).summary();
+
+    slot.parameters = { { 0, 10 }, { 1, 99 }, { 3, 13 } };
+    slot.version = 4;
+    const auto differences = comparePresets (file, slot);
+    EXPECT_FALSE (differences.nameDiffers);
+    EXPECT_TRUE (differences.versionDiffers);
+    ASSERT_EQ (differences.parameters.size(), 3u);
+    EXPECT_EQ (differences.parameters[0].index, 1);
+    EXPECT_EQ (differences.parameters[0].actual, 99);
+    EXPECT_EQ (differences.parameters[1].actual, std::nullopt) << "parameter 2 is missing in the slot";
+    EXPECT_EQ (differences.parameters[2].expected, std::nullopt) << "parameter 3 is not in the file";
+    EXPECT_EQ (differences.summary(), "the version differs, 3 parameters differ (parameter 1: 11 sent, 99 read back)");
+}
