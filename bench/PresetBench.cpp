@@ -6,13 +6,18 @@
         NAMES  reading the slot names ("Refresh")
         READ   reading presets and saving them as files ("Save All >>", or "Save >" for fewer)
         SEND   sending those files back into the slots ("<< Load All", or "< Load To")
+        SEND+SNAPSHOT
+               the same with a snapshot of each slot read and saved before it is overwritten
+        SEND+SNAPSHOT+VERIFY
+               the same again with each slot read back and compared after it is sent
 
     For each job and wire it prints
 
         JOB WIRE measured_s floor_s ratio
 
     where the floor is the protocol's own cost and the pauses the job makes on purpose, for the
-    device and for the user (see ProtocolFloor); a SEND includes the name read that follows it.
+    device and for the user (see ProtocolFloor); a send includes the name read that follows it,
+    except a verified one, whose names the verify has read already.
     What the measured time has beyond the floor is the program's own: waking up, the file work,
     the windows. A line starting with '#' after each says where the time went (see
     TimeBreakdown), and how late the simulated device delivered its messages in all: the
@@ -31,7 +36,8 @@
     Everything runs in one process, one job after the other, so the machine's noise falls on all
     of them alike. Needs a display: run it under xvfb-run on a machine without one.
 
-    Usage: tonarel-bench [--slots N] [--wire USB|DIN] [--job NAMES|READ|SEND|SCAN|STARTUP]
+    Usage: tonarel-bench [--slots N] [--wire USB|DIN]
+                         [--job NAMES|READ|SEND|SEND+SNAPSHOT|SEND+SNAPSHOT+VERIFY|SCAN|STARTUP]
 */
 
 #include "librarian/Dialogs.h"
@@ -66,8 +72,14 @@ namespace
     {
         names,
         read,
-        send
+        send,
+        sendWithSnapshot,
+        sendWithSnapshotAndVerify
     };
+
+    constexpr Job allJobs[] = { Job::names, Job::read, Job::send, Job::sendWithSnapshot, Job::sendWithSnapshotAndVerify };
+
+    bool isSend (Job job) { return job == Job::send || job == Job::sendWithSnapshot || job == Job::sendWithSnapshotAndVerify; }
 
     const char* jobName (Job job)
     {
@@ -76,6 +88,8 @@ namespace
             case Job::names: return "NAMES";
             case Job::read: return "READ";
             case Job::send: return "SEND";
+            case Job::sendWithSnapshot: return "SEND+SNAPSHOT";
+            case Job::sendWithSnapshotAndVerify: return "SEND+SNAPSHOT+VERIFY";
         }
 
         return "?";
@@ -138,6 +152,7 @@ namespace
             ProtocolFloor floor { device.getWire(), services.timings };
             const auto allSlots = slots == DeviceSimulator::numSlots;
 
+            const auto parameters = DeviceSimulator::parametersPerPreset;
             floor.addJobStart();
 
             for (int slot = 1; slot <= slots; ++slot)
@@ -145,16 +160,27 @@ namespace
                 switch (job)
                 {
                     case Job::names: floor.addNameRead(); break;
-                    case Job::read: floor.addFullRead (DeviceSimulator::parametersPerPreset); break;
-                    case Job::send: floor.addSend (DeviceSimulator::parametersPerPreset); break;
+                    case Job::read: floor.addFullRead (parameters); break;
+                    case Job::send: floor.addSend (parameters); break;
+
+                    case Job::sendWithSnapshot:
+                        floor.addFullRead (parameters);
+                        floor.addSend (parameters);
+                        break;
+
+                    case Job::sendWithSnapshotAndVerify:
+                        floor.addFullRead (parameters);
+                        floor.addSend (parameters);
+                        floor.addFullRead (parameters);
+                        break;
                 }
             }
 
             if (job != Job::names)
                 floor.addJobEnd();
 
-            // What a send wrote is read back by a job of its own.
-            if (job == Job::send)
+            // What a send wrote is read back by a job of its own, unless the verify read it whole.
+            if (job == Job::send || job == Job::sendWithSnapshot)
             {
                 floor.addJobStart();
 
@@ -175,6 +201,10 @@ namespace
                     break;
 
                 case Job::send:
+                case Job::sendWithSnapshot:
+                case Job::sendWithSnapshotAndVerify:
+                    panel->getSettings().setKeepSnapshot (job != Job::send);
+                    panel->getSettings().setVerifyAfterLoading (job == Job::sendWithSnapshotAndVerify);
                     selectFirstRows (panel->getDeviceList().getTable(), slots);
                     selectFirstRows (panel->getLocalList().getTable(), slots);
                     click (allSlots ? panel->getLoadAllButton() : panel->getLoadButton());
@@ -323,8 +353,8 @@ static int runBenchmarks (const juce::StringArray& args)
     const auto wireArgument = argumentAfter (args, "--wire").toUpperCase();
     const auto jobArgument = argumentAfter (args, "--job").toUpperCase();
 
-    const auto transfers =
-        jobArgument.isEmpty() || juce::StringArray { "NAMES", "READ", "SEND" }.contains (jobArgument);
+    const auto transfers = jobArgument.isEmpty() || juce::StringArray { "NAMES", "READ", "SEND", "SEND+SNAPSHOT",
+                                                                        "SEND+SNAPSHOT+VERIFY" }.contains (jobArgument);
     int failures = 0;
 
     for (const auto& wire : { WireModel::usb(), WireModel::din() })
@@ -335,10 +365,10 @@ static int runBenchmarks (const juce::StringArray& args)
         // Built once per wire: its start-up reads the names, and SEND sends what READ saved.
         BenchLibrarian librarian { wire };
 
-        for (const auto job : { Job::names, Job::read, Job::send })
+        for (const auto job : allJobs)
         {
-            // A SEND on its own still needs the files a READ saves, but only SEND is reported.
-            const auto onlyPreparing = jobArgument == "SEND" && job == Job::read;
+            // A send on its own still needs the files a READ saves, but only the send is reported.
+            const auto onlyPreparing = jobArgument.startsWith ("SEND") && job == Job::read;
 
             if (jobArgument.isNotEmpty() && jobArgument != jobName (job) && ! onlyPreparing)
                 continue;
