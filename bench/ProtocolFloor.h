@@ -1,7 +1,7 @@
 #pragma once
 
 #include "simulator/DeviceSimulator.h"
-#include "librarian/LibrarianTimings.h"
+#include "device/LibrarianTimings.h"
 
 /** The least time the device protocol and the librarian's deliberate pauses allow for a job, on
     a given wire: the pause the device needs before each request, the time every frame of the

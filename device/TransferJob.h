@@ -1,9 +1,9 @@
 #pragma once
 
 #include "device/ExchangeOutcome.h"
-#include "librarian/PresetListEntries.h"
+#include "presets/PresetListEntries.h"
 
-/** The kind of job the transfer worker runs behind the progress window; none while idle. */
+/** The kind of job the transfer worker runs; none while idle. */
 enum class TransferKind
 {
     none = 0,
@@ -13,10 +13,9 @@ enum class TransferKind
     ReadListedNames = 4
 };
 
-/** Outcomes of a job as kept in the panel's lastResult: the ExchangeOutcome of its last
-    exchange, saveFailed when a preset read whole (or a snapshot) could not be saved, or
-    verifyFailed. Any value of 0 or above
-    is a success; cancelling is the progress window's own outcome, not a code.
+/** Outcomes of a job: the ExchangeOutcome of its last exchange, saveFailed when a preset read
+    whole (or a snapshot) could not be saved, or verifyFailed. Any value of 0 or above is a
+    success; cancelling is told apart by the job's host, not by a code.
 */
 namespace TransferResult
 {
@@ -36,16 +35,62 @@ struct TransferOptions
     bool verifyAfterLoading = false;
 };
 
-/** What a job works on, taken from the two lists on the message thread as the job starts, so
-    that the worker never reads a list the message thread may be changing.
+/** What a job works on, taken as the job starts (in the librarian, from its two lists on the
+    message thread, so that the worker never reads a list the message thread may be changing).
 */
 struct TransferSelection
 {
-    /** The selected device rows in ascending order: the slot each stands for (row + 1) and the
-        name the row shows.
-    */
+    /** The slots in ascending order, with the names they are known by. */
     juce::Array<DevicePresetEntry> slots;
 
-    /** The file names of the selected computer rows, in ascending row order. */
+    /** The files of a send, the k-th for the k-th slot. */
     juce::StringArray fileNames;
+};
+
+/** One job, whole: what it does, on what, and with which choices. */
+struct TransferJob
+{
+    TransferKind kind = TransferKind::none;
+    TransferSelection selection;
+
+    /** The slots whose names a ReadListedNames job reads. */
+    juce::Array<int> listedSlots;
+
+    TransferOptions options;
+
+    /** The preset folder the files are saved into and read from. */
+    juce::File presetFolder;
+
+    /** Where snapshot folders are made, when options.keepSnapshot is set. */
+    juce::File snapshotsFolder;
+
+    /** The preset format version the device's names were read with, 0 when none was read. */
+    juce::int16 deviceVersion = 0;
+
+    /** The name the transfer log gives the job. */
+    juce::String name;
+};
+
+/** How a job ended, beyond the outcome code. */
+struct TransferJobOutcome
+{
+    int result = 0;
+
+    /** The job was ended from outside while it was still at work (Cancel, or Ctrl+C). */
+    bool cancelled = false;
+
+    /** Slots a send reached without verifying them: their names are to be read back. */
+    juce::Array<int> slotsToReadBack;
+
+    /** Slots a send verified: read back whole, so their names are known. */
+    juce::Array<DevicePresetEntry> verifiedSlots;
+
+    /** Names the preset a failure concerns, for the notice under the outcome word. */
+    juce::String failureNotice;
+
+    /** The word the outcome shows: "done", an outcome word, or "Canceled". */
+    juce::String word() const;
+
+    /** The word for an outcome code: "done" for any success. */
+    static juce::String wordFor (int result);
 };

@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-#include "librarian/LibrarianTimings.h"
+#include "device/LibrarianTimings.h"
 
 #include <functional>
 

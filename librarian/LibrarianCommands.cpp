@@ -103,7 +103,7 @@ void PresetLibrarianManager::sendSelectedPresets()
     const auto completed = runJob (TransferKind::Send);
 
     // A slot read back whole by the verify is shown at once; the others are read below.
-    for (const auto& slot : verifiedSlots)
+    for (const auto& slot : jobOutcome.verifiedSlots)
         deviceList->setDevicePreset (slot.number, slot.name, slot.version);
 
     const auto word = reportOutcome (completed);
@@ -127,31 +127,15 @@ void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
         table.selectRangeOfRows (0, rows - 1, true);
 }
 
-juce::String PresetLibrarianManager::outcomeWord (int result)
-{
-    if (result >= 0)
-        return "done";
-
-    switch (result)
-    {
-        case ExchangeOutcome::checksumFailed: return "Checksum failed";
-        case ExchangeOutcome::deviceError: return "Error";
-        case ExchangeOutcome::timeout: return "Timeout";
-        case TransferResult::saveFailed: return "Save failed";
-        case TransferResult::verifyFailed: return "Verify failed";
-        default: return {};
-    }
-}
-
 juce::String PresetLibrarianManager::reportOutcome (bool completed)
 {
-    const auto word = completed ? outcomeWord (lastResult) : juce::String ("Canceled");
+    const auto word = completed ? TransferJobOutcome::wordFor (lastResult) : juce::String ("Canceled");
+    const auto& notice = jobOutcome.failureNotice;
 
     // A failure that concerns one preset in particular names it below the word.
     if (word != "done")
         services.dialogs.showMessage (Dialogs::Icon::warning, {},
-                                      failureNotice.isEmpty() || ! completed ? word : word + "\n\n" + failureNotice,
-                                      "Ok");
+                                      notice.isEmpty() || ! completed ? word : word + "\n\n" + notice, "Ok");
 
     return word;
 }
@@ -191,8 +175,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
 
     kind = jobKind;
     options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
-    verifiedSlots.clear();
-    failureNotice.clear();
+    jobOutcome = {};
     showJobProgress();
     setJobWindowsActive (true);
     startTimer (progressTimerId, progressPeriodMs);

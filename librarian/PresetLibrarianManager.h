@@ -6,16 +6,14 @@
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianConfiguration.h"
 #include "librarian/LibrarianSettings.h"
-#include "librarian/PresetListEntries.h"
-#include "librarian/TransferJob.h"
+#include "presets/PresetListEntries.h"
+#include "device/TransferJob.h"
 #include "device/TransferLog.h"
 
 #include <atomic>
 
-class JobPace;
 class PresetLocal;
 class PresetManager;
-struct PresetData;
 class PresetTonarel;
 
 /** The librarian: the one screen of the program, and the owner of everything the user works with.
@@ -193,53 +191,13 @@ private:
     /** The outcome word of a transfer job, and its notice when it is not a success. */
     juce::String reportOutcome (bool completed);
 
-    /** The word a job's outcome shows: "done" for any success. */
-    static juce::String outcomeWord (int result);
-
     //==============================================================================
     // The transfer worker, on its own thread.
 
-    void runTransferJob();
-    void saveDevicePresets();
-    void sendPresetFiles();
-    void readNames (const juce::Array<int>& slotNumbers);
-
-    /** Reads a slot whole and saves it into the job's snapshot folder (made at the first
-        snapshot), with the usual retries; false when the slot must not be overwritten.
-    */
-    bool takeSnapshot (int slot, juce::File& snapshotFolder);
-
-    /** Reads a slot just sent and compares it with what was sent; true when they agree. A
-        difference sets lastResult to verifyFailed.
-    */
-    bool verifySlot (int slot, const juce::String& fileName, const PresetData& sent, int retries);
-
-    /** Shows a status line in the progress window, above the job's pace. */
-    void showStatus (const juce::String& text);
-
-    /** Shows how far the job has come: position is the preset worked on, done those finished. */
-    void showPace (const JobPace& pace, int position, int done);
+    class WorkerHost;
 
     /** The job's name in the transfer log. */
     juce::String jobName() const;
-
-    /** Logs the exchange that just ended, with lastResult as its outcome. */
-    void logAttempt (const juce::String& exchange, int slot, const juce::String& fileName, int retries,
-                     double startedAt);
-
-    /** Starts a job: progress 0, the device's pause, progress 0 again. */
-    void beginJob();
-
-    /** The check at the top of every preset: true when the job has to end. */
-    bool jobMustEnd();
-
-    /** Waits for the exchange just started to end and puts its outcome in lastResult; a start
-        that failed is a failed preset.
-    */
-    void awaitExchange (bool started, bool sending, bool quick);
-
-    /** The retry rule: true when the same preset is to be tried again. */
-    bool shouldRetry (int& retries);
 
     /** Shows a question on the message thread and waits for the answer. */
     int askFromWorker (Dialogs::Icon icon, const juce::String& title, const juce::String& message,
@@ -290,10 +248,7 @@ private:
     // Set by the message thread as a job starts; the worker writes the rest while it runs, and
     // the message thread reads them once it has ended.
     TransferOptions options;
-    juce::Array<DevicePresetEntry> verifiedSlots;
-    juce::String failureNotice; // names the preset a failure concerns, for the outcome's notice
-    bool exchangeCancelled = false;
-    juce::String statusText, paceText;
+    TransferJobOutcome jobOutcome;
 
     // Written by the worker and read when the panel paints, also while a job runs.
     std::atomic<juce::int16> deviceVersion { 0 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "librarian/PresetListEntries.h"
+#include "presets/PresetListEntries.h"
 #include "librarian/PresetListView.h"
 
 /** The computer list: one row per preset file of the preset folder, in the order the folder

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "librarian/PresetListEntries.h"
+#include "presets/PresetListEntries.h"
 #include "librarian/PresetListView.h"
 
 /** The device list: one row per device slot, sorted by slot number.

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "presets/PresetListEntries.h"
+
+#include <vector>
+
+/** A question a job asks in its middle, and the buttons it can be answered with. */
+struct TransferQuestion
+{
+    enum class Kind
+    {
+        question,
+        warning
+    };
+
+    struct Choice
+    {
+        juce::String text;
+        int value = 0;
+    };
+
+    /** What a ticked "Apply To All" adds to the value of the chosen button. */
+    static constexpr int applyToAllBonus = 10;
+
+    Kind kind = Kind::question;
+    juce::String title, message;
+    std::vector<Choice> buttons;
+    bool offerApplyToAll = false;
+};
+
+/** What runs a transfer job: the librarian's progress window, or the command line. The job calls
+    it, on the job's own thread, for everything the job does not decide itself: whether to go on,
+    the pauses, what to show, and the questions.
+*/
+class TransferJobHost
+{
+public:
+    virtual ~TransferJobHost() = default;
+
+    /** True once the job is to end: cancelled, or ended by the job itself (endJob). */
+    virtual bool jobShouldEnd() = 0;
+
+    /** Asks the job to end at its next look: a failure that the next preset must not follow. */
+    virtual void endJob() = 0;
+
+    /** Waits ms, or less when the job is told to end meanwhile. */
+    virtual void pauseJob (int ms) = 0;
+
+    /** The job's status line, and below it how far it has come (empty before it starts). */
+    virtual void showJobStatus (const juce::String& status, const juce::String& pace) = 0;
+
+    /** How much of the job is done, 0 to 1. */
+    virtual void showJobProgress (double fraction) = 0;
+
+    /** Asks a question and waits for the answer: the value of a button, with applyToAllBonus
+        added when "Apply To All" was offered and ticked. A host that cannot ask answers as the
+        last button would (Escape).
+    */
+    virtual int ask (const TransferQuestion& question) = 0;
+
+    /** A preset header the job has read from the device: a name read, also a failed one (its
+        number is then 0).
+    */
+    virtual void presetHeaderRead (const DevicePresetEntry&) {}
+
+    /** The version of a preset file a send has read. */
+    virtual void presetFileVersionRead (juce::int16) {}
+};

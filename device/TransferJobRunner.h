@@ -1,0 +1,78 @@
+#pragma once
+
+#include "device/LibrarianTimings.h"
+#include "device/TransferJob.h"
+#include "device/TransferJobHost.h"
+
+class JobPace;
+class PresetManager;
+class TransferLog;
+struct PresetData;
+
+/** Carries out one transfer job preset by preset through the preset manager, one exchange at a
+    time: the reads and saves of "Save >", the sends of "< Load To" with their snapshots and
+    verifies, and the name reads. It keeps the device's rules: the pauses, four tries at a failed
+    preset, the overwrite questions, the read-back of what a send reached. The librarian and the
+    command line both run their jobs through it, each as its host.
+
+    Runs on the thread that calls run(), which must be the only one using the preset manager
+    meanwhile. Each exchange and the job itself are written to the transfer log, when there is one.
+*/
+class TransferJobRunner
+{
+public:
+    TransferJobRunner (PresetManager& presetManager, TransferJobHost& host, TransferLog* log,
+                       const LibrarianTimings& timings);
+
+    TransferJobOutcome run (const TransferJob& job);
+
+private:
+    void runJob();
+    void saveDevicePresets();
+    void sendPresetFiles();
+    void readNames (const juce::Array<int>& slotNumbers);
+
+    /** Reads a slot whole and saves it into the job's snapshot folder (made at the first
+        snapshot), with the usual retries; false when the slot must not be overwritten.
+    */
+    bool takeSnapshot (int slot);
+
+    /** Reads a slot just sent and compares it with what was sent; true when they agree. A
+        difference is a verifyFailed outcome.
+    */
+    bool verifySlot (int slot, const juce::String& fileName, const PresetData& sent, int retries);
+
+    /** Starts a job: progress 0, the device's pause, progress 0 again. */
+    void beginJob();
+
+    /** The check at the top of every preset: true when the job has to end. */
+    bool jobMustEnd();
+
+    /** Waits for the exchange just started to end and takes its outcome; a start that failed is
+        a failed preset.
+    */
+    void awaitExchange (bool started, bool sending, bool quick);
+
+    /** The retry rule: true when the same preset is to be tried again. */
+    bool shouldRetry (int& retries);
+
+    int ask (TransferQuestion::Kind kind, const juce::String& title, const juce::String& message,
+             std::vector<TransferQuestion::Choice> buttons, bool offerApplyToAll);
+
+    void showStatus (const juce::String& text);
+    void showPace (const JobPace& pace, int position, int done);
+
+    /** Logs the exchange that just ended, with its outcome. */
+    void logAttempt (const juce::String& exchange, int slot, const juce::String& fileName, int retries,
+                     double startedAt);
+
+    PresetManager& manager;
+    TransferJobHost& host;
+    TransferLog* log;
+    const LibrarianTimings timings;
+
+    TransferJob job;
+    TransferJobOutcome outcome;
+    juce::File snapshotFolder;
+    juce::String statusText, paceText;
+};
