@@ -41,7 +41,8 @@ juce::StringArray FrameHistory::describe() const
         auto line = juce::String (frame.sent ? ">" : "<");
 
         for (int b = 0; b < shown; ++b)
-            line << " " << juce::String::toHexString (frame.bytes[(size_t) b]).paddedLeft ('0', 2).toUpperCase();
+            line << " "
+                 << juce::String::toHexString (frame.bytes[(size_t) b]).paddedLeft ('0', 2).toUpperCase();
 
         if (frame.size > shown)
             line << juce::String (juce::CharPointer_UTF8 (" \xe2\x80\xa6 (")) << frame.size << " bytes)";

@@ -4,7 +4,8 @@ JobPace::JobPace (int presetCount, double start) : count (presetCount), startSec
 
 juce::String JobPace::describe (int position, int done, double nowSeconds) const
 {
-    auto line = juce::String (juce::jlimit (1, juce::jmax (1, count), position)) + " of " + juce::String (count);
+    auto line =
+        juce::String (juce::jlimit (1, juce::jmax (1, count), position)) + " of " + juce::String (count);
 
     if (done > 0 && done < count)
     {

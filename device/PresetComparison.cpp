@@ -67,8 +67,9 @@ juce::String PresetDifferences::summary() const
         const auto valueText = [] (const std::optional<juce::int32>& value)
         { return value.has_value() ? juce::String (*value) : juce::String ("none"); };
 
-        parts.add (juce::String ((int) parameters.size()) + (parameters.size() == 1 ? " parameter differs" : " parameters differ") +
-                   " (parameter " + juce::String (first.index) + ": " + valueText (first.expected) + " sent, " +
+        parts.add (juce::String ((int) parameters.size()) +
+                   (parameters.size() == 1 ? " parameter differs" : " parameters differ") + " (parameter " +
+                   juce::String (first.index) + ": " + valueText (first.expected) + " sent, " +
                    valueText (first.actual) + " read back)");
     }
 

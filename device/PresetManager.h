@@ -155,7 +155,10 @@ public:
     bool readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
                          juce::int16& number, juce::String& desc);
 
-    juce::String copyFileName (const juce::String& fileName) const { return presetCopyFileName (presetFolder, fileName); }
+    juce::String copyFileName (const juce::String& fileName) const
+    {
+        return presetCopyFileName (presetFolder, fileName);
+    }
     void copyPresetFile (const juce::String& fileName) { ::copyPresetFile (presetFolder, fileName); }
     void deletePresetFile (const juce::String& fileName) { ::deletePresetFile (presetFolder, fileName); }
 

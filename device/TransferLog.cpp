@@ -28,8 +28,8 @@ juce::File TransferLog::olderFileOf (const juce::File& logFile)
 void TransferLog::logAttempt (const Attempt& attempt)
 {
     append ({ attempt.job, attempt.exchange, attempt.slot > 0 ? juce::String (attempt.slot) : juce::String(),
-              attempt.fileName, juce::String (attempt.attempt), attempt.outcome, secondsText (attempt.seconds),
-              attempt.frames.joinIntoString (" | ") });
+              attempt.fileName, juce::String (attempt.attempt), attempt.outcome,
+              secondsText (attempt.seconds), attempt.frames.joinIntoString (" | ") });
 }
 
 void TransferLog::logJob (const juce::String& job, int presets, const juce::String& outcome, double seconds)
@@ -48,7 +48,8 @@ void TransferLog::append (juce::StringArray fields)
         fields.remove (fields.size() - 1);
 
     const auto now = juce::Time::getCurrentTime();
-    fields.insert (0, now.formatted ("%Y-%m-%d %H:%M:%S.") + juce::String (now.getMilliseconds()).paddedLeft ('0', 3));
+    fields.insert (0, now.formatted ("%Y-%m-%d %H:%M:%S.") +
+                          juce::String (now.getMilliseconds()).paddedLeft ('0', 3));
 
     const auto line = fields.joinIntoString ("\t") + "\n";
     const auto lineBytes = (juce::int64) line.getNumBytesAsUTF8();

@@ -20,13 +20,15 @@ namespace
     {
         juce::Array<juce::File> folders;
 
-        for (const auto& entry : juce::RangedDirectoryIterator (snapshotsFolder, false, "*", juce::File::findDirectories))
+        for (const auto& entry :
+             juce::RangedDirectoryIterator (snapshotsFolder, false, "*", juce::File::findDirectories))
             if (isSnapshotFolderName (entry.getFile().getFileName()))
                 folders.add (entry.getFile());
 
         // " (2)" sorts after the plain name of the same second, as it was made after it.
         std::sort (folders.begin(), folders.end(),
-                   [] (const juce::File& a, const juce::File& b) { return a.getFileName() < b.getFileName(); });
+                   [] (const juce::File& a, const juce::File& b)
+                   { return a.getFileName() < b.getFileName(); });
         return folders;
     }
 

@@ -26,13 +26,15 @@ TEST (SnapshotFolders, OneFolderPerJobAndOnlyTheNewestAreKept)
     snapshots.getChildFile ("Keep me").createDirectory();
 
     for (int minute = 1; minute <= SnapshotFolders::foldersKept; ++minute)
-        ASSERT_TRUE (SnapshotFolders::create (snapshots, start + juce::RelativeTime::minutes (minute)).isDirectory());
+        ASSERT_TRUE (
+            SnapshotFolders::create (snapshots, start + juce::RelativeTime::minutes (minute)).isDirectory());
 
     EXPECT_FALSE (sameSecond.exists()) << "beyond the newest 50, the oldest go";
     EXPECT_TRUE (first.getChildFile ("notes.txt").existsAsFile()) << "nothing but preset files is removed";
     EXPECT_FALSE (first.getChildFile ("001_Old.tnl").exists());
     EXPECT_TRUE (snapshots.getChildFile ("Keep me").isDirectory());
-    EXPECT_EQ (snapshots.getNumberOfChildFiles (juce::File::findDirectories), SnapshotFolders::foldersKept + 2);
+    EXPECT_EQ (snapshots.getNumberOfChildFiles (juce::File::findDirectories),
+               SnapshotFolders::foldersKept + 2);
 }
 
 TEST (TransferLog, LinesKeepTheirFieldsAndTheFileRollsOverKeepingOneOlder)
@@ -107,5 +109,6 @@ TEST (PresetComparison, FindsEachParameterThatDiffersWhateverTheOrder)
     EXPECT_EQ (differences.parameters[0].actual, 99);
     EXPECT_EQ (differences.parameters[1].actual, std::nullopt) << "parameter 2 is missing in the slot";
     EXPECT_EQ (differences.parameters[2].expected, std::nullopt) << "parameter 3 is not in the file";
-    EXPECT_EQ (differences.summary(), "the version differs, 3 parameters differ (parameter 1: 11 sent, 99 read back)");
+    EXPECT_EQ (differences.summary(),
+               "the version differs, 3 parameters differ (parameter 1: 11 sent, 99 read back)");
 }
