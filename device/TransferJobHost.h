@@ -63,6 +63,11 @@ public:
     */
     virtual void presetHeaderRead (const DevicePresetEntry&) {}
 
+    /** A preset the job has finished with, after its retries: its slot, its name (a save) or
+        its file (a send), and its outcome. A preset skipped by an answer is not reported.
+    */
+    virtual void presetDone (int /*slot*/, const juce::String& /*nameOrFile*/, int /*result*/) {}
+
     /** The version of a preset file a send has read. */
     virtual void presetFileVersionRead (juce::int16) {}
 };

@@ -300,6 +300,8 @@ void TransferJobRunner::saveDevicePresets()
         if (shouldRetry (retries))
             continue;
 
+        host.presetDone (slot, outcome.result >= 0 ? manager.received.name : slots.getReference (i).name,
+                         outcome.result);
         ++i;
         host.showJobProgress ((double) i / count);
     }
@@ -359,6 +361,8 @@ void TransferJobRunner::sendPresetFiles()
             // The file went away or was spoilt since the folder was scanned; nothing was sent,
             // and that is not a success.
             outcome.result = ExchangeOutcome::deviceError;
+            outcome.failureNotice = fileName + " could not be read as a preset file.";
+            host.presetDone (slot.number, fileName, outcome.result);
             break;
         }
 
@@ -400,6 +404,7 @@ void TransferJobRunner::sendPresetFiles()
             if (! takeSnapshot (slot.number))
             {
                 // The slot was not touched; the job ends as after any failed exchange.
+                host.presetDone (slot.number, fileName, outcome.result);
                 host.endJob();
                 break;
             }
@@ -423,6 +428,8 @@ void TransferJobRunner::sendPresetFiles()
 
         if (shouldRetry (retries))
             continue;
+
+        host.presetDone (slot.number, fileName, outcome.result);
 
         // Its name is read back afterwards: a slot that was being written when the job was
         // cancelled or failed may hold the new preset, or part of it. A verified slot was just

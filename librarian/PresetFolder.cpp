@@ -9,33 +9,6 @@
 #include "presets/PresetFile.h"
 #include "presets/VerifiedFileWrite.h"
 
-namespace
-{
-    /** The folder's preset files in the order of their names, without regard to case. The
-        extension is matched without regard to case on every system, which JUCE's wildcards do
-        not do where file names are case-sensitive.
-
-        The order matters: "<< Load All" sends the k-th file into the k-th slot, and a saved
-        set's names begin with their slot numbers, so this order puts every preset of a saved
-        set back where it came from. Many file systems list a directory in no useful order.
-    */
-    juce::StringArray listPresetFileNames (const juce::File& folder)
-    {
-        juce::StringArray names;
-
-        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
-        {
-            const auto name = entry.getFile().getFileName();
-
-            if (name.endsWithIgnoreCase (kPresetFileExtension))
-                names.add (name);
-        }
-
-        names.sort (true);
-        return names;
-    }
-}
-
 void PresetLibrarianManager::filenameComponentChanged (juce::FilenameComponent*)
 {
     if (! folderChooser->getCurrentFile().isDirectory())

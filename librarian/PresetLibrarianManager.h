@@ -4,7 +4,7 @@
 
 #include "librarian/AppServices.h"
 #include "librarian/Dialogs.h"
-#include "librarian/LibrarianConfiguration.h"
+#include "presets/LibrarianConfiguration.h"
 #include "librarian/LibrarianSettings.h"
 #include "presets/PresetListEntries.h"
 #include "device/TransferJob.h"

@@ -563,3 +563,19 @@ void deletePresetFile (const juce::String& folder, const juce::String& fileName)
     if (file.existsAsFile())
         file.deleteFile();
 }
+
+juce::StringArray listPresetFileNames (const juce::File& folder)
+{
+    juce::StringArray names;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
+    {
+        const auto name = entry.getFile().getFileName();
+
+        if (name.endsWithIgnoreCase (kPresetFileExtension))
+            names.add (name);
+    }
+
+    names.sort (true);
+    return names;
+}

@@ -33,6 +33,16 @@ bool writePresetFile (const juce::String& folder, const PresetData& preset, Pres
 std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
                                           juce::String* desc = nullptr);
 
+/** The folder's preset files in the order of their names, without regard to case. The
+    extension is matched without regard to case on every system, which JUCE's wildcards do not
+    do where file names are case-sensitive.
+
+    The order matters: "<< Load All" sends the k-th file into the k-th slot, and a saved set's
+    names begin with their slot numbers, so this order puts every preset of a saved set back
+    where it came from. Many file systems list a directory in no useful order.
+*/
+juce::StringArray listPresetFileNames (const juce::File& folder);
+
 /** The slot a file name stands for: its first three digits, a hundred more per "clone_" in
     front of them, or 999 for any other name.
 */

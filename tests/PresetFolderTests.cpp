@@ -1,4 +1,4 @@
-#include "librarian/LibrarianConfiguration.h"
+#include "presets/LibrarianConfiguration.h"
 #include "tests/LibrarianFixture.h"
 
 #include <csignal>

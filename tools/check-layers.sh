@@ -1,6 +1,6 @@
 #!/bin/bash
 # Checks that includes run one way: app -> librarian -> device, presets and simulator -> the
-# framework. A folder may include its own headers and those of the folders below it; the engine
+# framework, and cli -> device, presets and simulator. A folder may include its own headers and those of the folders below it; the engine
 # (device, presets, simulator) includes no JUCE GUI module. Given a build folder, it also checks
 # that the engine library is compiled without the GUI modules. Prints each include that runs the
 # wrong way and fails if there is one. The test command runs it ("ctest -R Layers").
@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 # What each folder may include besides itself.
 declare -A allowed=(
     [app]="librarian device presets simulator resources"
+    [cli]="device presets simulator"
     [librarian]="device presets resources"
     [simulator]="device presets"
     [device]="presets"
@@ -32,9 +33,9 @@ for folder in "${!allowed[@]}"; do
     done < <(grep -rn -E '^#include +"' "$folder" --include='*.h' --include='*.cpp' || true)
 done
 
-for folder in device presets simulator; do
+for folder in device presets simulator cli; do
     if grep -rn -E '^#include +<juce_(gui_basics|gui_extra|graphics|data_structures)/' "$folder"; then
-        echo "the engine ($folder/) may not include a JUCE GUI module"
+        echo "$folder/ is built on the engine alone and may not include a JUCE GUI module"
         status=1
     fi
 done

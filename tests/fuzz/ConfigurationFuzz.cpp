@@ -5,7 +5,7 @@
 
 #include "tests/fuzz/FuzzEntries.h"
 
-#include "librarian/LibrarianConfiguration.h"
+#include "presets/LibrarianConfiguration.h"
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-#include "librarian/LibrarianConfiguration.h"
+#include "presets/LibrarianConfiguration.h"
 
 #include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"

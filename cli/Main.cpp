@@ -1,0 +1,89 @@
+// tonarel: the librarian's transfers from a shell, for scripts and machines without a desktop.
+
+#include "cli/TonarelCommandLine.h"
+#include "device/JuceMidiPorts.h"
+#include "simulator/DemoPresets.h"
+#include "simulator/DeviceSimulator.h"
+#include "simulator/InProcessMidiPorts.h"
+
+#include <csignal>
+#include <iostream>
+#include <unistd.h>
+
+namespace
+{
+    std::atomic<bool>* interruptFlag = nullptr;
+
+    extern "C" void interruptJob (int)
+    {
+        // Only a lock-free atomic store is safe in a signal handler; the job looks at it often.
+        if (interruptFlag != nullptr)
+            interruptFlag->store (true);
+    }
+
+    int runOn (MidiPorts& ports, const CommandLineOptions& options, const LibrarianTimings& timings)
+    {
+        TonarelCommandLine commandLine (ports,
+                                        juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
+                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0);
+        interruptFlag = &commandLine.interrupted;
+        std::signal (SIGINT, interruptJob);
+        std::signal (SIGTERM, interruptJob);
+
+        const auto status = commandLine.run (options);
+        interruptFlag = nullptr;
+        return status;
+    }
+}
+
+int main (int argc, char* argv[])
+{
+    juce::StringArray arguments;
+
+    for (int i = 1; i < argc; ++i)
+        arguments.add (juce::String::fromUTF8 (argv[i]));
+
+    juce::String error;
+    const auto options =
+        CommandLineOptions::parse (arguments, juce::File::getCurrentWorkingDirectory(), error);
+
+    switch (options.command)
+    {
+        case CommandLineOptions::Command::help:
+            std::cout << CommandLineOptions::usage();
+            return TonarelCommandLine::success;
+        case CommandLineOptions::Command::version:
+            std::cout << "tonarel " JUCE_APPLICATION_VERSION_STRING "\n";
+            return TonarelCommandLine::success;
+
+        case CommandLineOptions::Command::none:
+            std::cerr << "tonarel: " << error << "\n\n" << CommandLineOptions::usage();
+            return TonarelCommandLine::badArguments;
+
+        case CommandLineOptions::Command::list:
+        case CommandLineOptions::Command::backup:
+        case CommandLineOptions::Command::restore: break;
+    }
+
+    if (options.demo)
+    {
+        // Its own simulated device, which nothing else talks to: no lock is needed.
+        InProcessMidiPorts ports;
+        DeviceSimulator device (ports, WireModel::usb());
+        loadDemoPresets (device);
+        return runOn (ports, options, LibrarianTimings());
+    }
+
+    // The same lock the librarian takes as it starts: only one program talks to the device.
+    juce::InterProcessLock deviceLock (JuceMidiPorts::deviceLockName);
+
+    if (! deviceLock.enter (0))
+    {
+        std::cerr << "tonarel: the librarian (TonarelUtil) is using the Tonarel; run this again once it is "
+                     "closed\n";
+        return TonarelCommandLine::deviceBusy;
+    }
+
+    JuceMidiPorts ports;
+    return runOn (ports, options, LibrarianTimings());
+}

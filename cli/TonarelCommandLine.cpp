@@ -1,0 +1,240 @@
+#include "cli/TonarelCommandLine.h"
+
+#include "cli/ConsoleJobHost.h"
+#include "device/PresetManager.h"
+#include "device/TransferJobRunner.h"
+#include "device/TransferLog.h"
+#include "presets/LibrarianConfiguration.h"
+#include "presets/PresetFile.h"
+
+namespace
+{
+    /** What one command needs while it runs: the device link, the log and the job host. */
+    struct Session
+    {
+        Session (MidiPorts& ports, const juce::File& documents, const LibrarianTimings& timings,
+                 std::ostream& out, std::ostream& err, bool errIsTerminal,
+                 const std::atomic<bool>& interrupted)
+            : configuration (documents), manager (ports), log (configuration.getTransferLogFile()),
+              host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
+        {
+            manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
+            configuration.getApplicationFolder().createDirectory();
+        }
+
+        TransferJobOutcome run (TransferJob job, const juce::String& verb, bool overwriteFiles,
+                                bool printResults)
+        {
+            host.beginJob (verb, overwriteFiles, printResults);
+            const auto outcome = runner.run (job);
+            host.finishProgress();
+            return outcome;
+        }
+
+        /** A job of the given kind on the given slots, named for the log. */
+        static TransferJob makeJob (TransferKind kind, const juce::String& name,
+                                    const juce::Array<int>& slots)
+        {
+            TransferJob job;
+            job.kind = kind;
+            job.name = name;
+
+            for (auto slot : slots)
+                job.selection.slots.add ({ slot, {}, 0 });
+
+            job.listedSlots = slots;
+            return job;
+        }
+
+        const LibrarianConfiguration configuration;
+        PresetManager manager;
+        TransferLog log;
+        ConsoleJobHost host;
+        TransferJobRunner runner;
+    };
+
+    /** The files of a folder that a restore sends, each to the slot its name begins with. */
+    struct RestorePlan
+    {
+        juce::Array<int> slots;
+        juce::StringArray fileNames;
+        juce::StringArray problems; // files that name a slot another file names too
+    };
+
+    RestorePlan planRestore (const juce::File& folder, const juce::Array<int>& chosenSlots, std::ostream& err)
+    {
+        std::map<int, juce::StringArray> filesOfSlot;
+
+        for (const auto& fileName : listPresetFileNames (folder))
+        {
+            const auto slot = (int) presetNumberFromFileName (fileName);
+
+            if (slot < kFirstPresetNumber || slot > kLastPresetNumber)
+                err << "tonarel: " << fileName << " is left out: its name begins with no slot number"
+                    << std::endl;
+            else if (chosenSlots.contains (slot))
+                filesOfSlot[slot].add (fileName);
+        }
+
+        RestorePlan plan;
+
+        for (const auto& [slot, fileNames] : filesOfSlot)
+        {
+            if (fileNames.size() > 1)
+            {
+                plan.problems.add ("slot " + juce::String (slot) + " is named by " +
+                                   fileNames.joinIntoString (", ") + "; none of them is sent");
+                continue;
+            }
+
+            plan.slots.add (slot);
+            plan.fileNames.add (fileNames[0]);
+        }
+
+        return plan;
+    }
+
+    int statusOf (const TransferJobOutcome& outcome, int failures)
+    {
+        return outcome.result >= 0 && ! outcome.cancelled && failures == 0
+                   ? TonarelCommandLine::success
+                   : TonarelCommandLine::partialFailure;
+    }
+}
+
+TonarelCommandLine::TonarelCommandLine (MidiPorts& ports, const juce::File& documents,
+                                        const LibrarianTimings& t, std::ostream& o, std::ostream& e,
+                                        bool terminal)
+    : midiPorts (ports), documentsFolder (documents), timings (t), out (o), err (e), errIsTerminal (terminal)
+{
+}
+
+int TonarelCommandLine::run (const CommandLineOptions& options)
+{
+    Session session (midiPorts, documentsFolder, timings, out, err, errIsTerminal, interrupted);
+
+    if (! session.manager.isDeviceReachable())
+    {
+        err << "tonarel: no Tonarel found: no MIDI input and output named \""
+            << PresetManager::deviceInputName << "\" can be opened" << std::endl;
+        return noDevice;
+    }
+
+    // The device needs a moment after its ports open before it answers.
+    juce::Thread::sleep (timings.pauseBeforeFirstReadMs);
+
+    switch (options.command)
+    {
+        case CommandLineOptions::Command::list:
+        {
+            const auto outcome =
+                session.run (Session::makeJob (TransferKind::ReadListedNames, "List", options.slots),
+                             "reading", false, false);
+
+            for (const auto& header : session.host.getHeaders())
+                out << juce::String (header.number).paddedLeft ('0', 2) << "\t" << header.name << std::endl;
+
+            if (outcome.result < 0 || outcome.cancelled)
+            {
+                const auto read = session.host.getHeaders().size();
+                err << "tonarel: reading slot " << options.slots[read] << " failed: " << outcome.word()
+                    << std::endl;
+            }
+
+            return statusOf (outcome, 0);
+        }
+
+        case CommandLineOptions::Command::backup:
+        {
+            if (! options.folder.createDirectory())
+            {
+                err << "tonarel: cannot make the folder " << options.folder.getFullPathName() << std::endl;
+                return partialFailure;
+            }
+
+            auto job = Session::makeJob (TransferKind::ReadAndSave, "Backup", options.slots);
+            job.presetFolder = options.folder;
+
+            const auto outcome = session.run (job, "saving", options.overwrite, true);
+            const auto& host = session.host;
+
+            if (outcome.result < 0 || outcome.cancelled)
+                err << "tonarel: the backup stopped at "
+                    << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; "
+                    << host.getSucceeded() << " of " << options.slots.size() << " presets saved" << std::endl;
+
+            return statusOf (outcome, host.getFailed());
+        }
+
+        case CommandLineOptions::Command::restore:
+        {
+            if (! options.folder.isDirectory())
+            {
+                err << "tonarel: there is no folder " << options.folder.getFullPathName() << std::endl;
+                return badArguments;
+            }
+
+            const auto plan = planRestore (options.folder, options.slots, err);
+
+            for (const auto& problem : plan.problems)
+                err << "tonarel: " << problem << std::endl;
+
+            if (plan.slots.isEmpty())
+            {
+                err << "tonarel: no preset file of " << options.folder.getFullPathName()
+                    << " names a chosen slot" << std::endl;
+                return partialFailure;
+            }
+
+            // A send checks each file's format against the device's, which a read tells.
+            const auto versionRead =
+                session.run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }),
+                             "reading", false, false);
+
+            if (versionRead.result < 0 || versionRead.cancelled)
+            {
+                err << "tonarel: reading slot " << plan.slots[0] << " failed: " << versionRead.word()
+                    << std::endl;
+                return partialFailure;
+            }
+
+            auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
+            job.selection.fileNames = plan.fileNames;
+            job.presetFolder = options.folder;
+            job.options.keepSnapshot = options.snapshot;
+            job.options.verifyAfterLoading = false;
+            job.snapshotsFolder = session.configuration.getSnapshotsFolder();
+
+            const auto outcome = session.run (job, "sending", false, true);
+            const auto succeeded = session.host.getSucceeded();
+            const auto failed = session.host.getFailed() + plan.problems.size();
+            const auto failure = session.host.getFailure();
+
+            if (outcome.result < 0 || outcome.cancelled)
+                err << "tonarel: the restore stopped at " << (outcome.cancelled ? "an interruption" : failure)
+                    << "; " << succeeded << " of " << plan.slots.size() << " presets sent" << std::endl;
+
+            if (! outcome.failureNotice.isEmpty())
+                err << "tonarel: " << outcome.failureNotice << std::endl;
+
+            // What the slots reached now hold, as the device tells it.
+            if (! outcome.slotsToReadBack.isEmpty())
+            {
+                auto readBack =
+                    Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack);
+                session.run (readBack, "reading", false, false);
+
+                for (const auto& header : session.host.getHeaders())
+                    err << "slot " << header.number << " now holds \"" << header.name << "\"" << std::endl;
+            }
+
+            return statusOf (outcome, failed);
+        }
+
+        case CommandLineOptions::Command::none:
+        case CommandLineOptions::Command::help:
+        case CommandLineOptions::Command::version: break;
+    }
+
+    return badArguments;
+}

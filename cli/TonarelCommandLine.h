@@ -1,0 +1,45 @@
+#pragma once
+
+#include "cli/CommandLineOptions.h"
+#include "device/LibrarianTimings.h"
+
+#include <atomic>
+#include <ostream>
+
+class MidiPorts;
+
+/** The command line's commands, over whatever MIDI service it is handed: the real one, or the
+    simulated device of --demo and the tests. Each command is one or two transfer jobs run
+    through the same TransferJobRunner the librarian uses, logged to the same transfer log.
+*/
+class TonarelCommandLine
+{
+public:
+    enum ExitStatus
+    {
+        success = 0,
+        partialFailure = 1,
+        badArguments = 2,
+        noDevice = 3,
+        deviceBusy = 4
+    };
+
+    /** documentsFolder holds the librarian's folder: its transfer log and its snapshots. */
+    TonarelCommandLine (MidiPorts& midiPorts, const juce::File& documentsFolder,
+                        const LibrarianTimings& timings, std::ostream& out, std::ostream& err,
+                        bool errIsTerminal);
+
+    /** Runs list, backup or restore; returns the exit status. */
+    int run (const CommandLineOptions& options);
+
+    /** Set from any thread (the signal handler) to end the running job at its next look. */
+    std::atomic<bool> interrupted { false };
+
+private:
+    MidiPorts& midiPorts;
+    juce::File documentsFolder;
+    LibrarianTimings timings;
+    std::ostream& out;
+    std::ostream& err;
+    bool errIsTerminal;
+};
