@@ -34,6 +34,14 @@ void TransferLogView::reload()
 
     text.setText (hasLog ? content : juce::String (noLogText), false);
     copyButton.setEnabled (hasLog && content.isNotEmpty());
+    scrollToEnd();
+}
+
+void TransferLogView::scrollToEnd()
+{
+    // The editor scrolls to show its caret only when the caret moves, so it is moved away and
+    // back: the end comes into view also when the caret was there before the editor was resized.
+    text.setCaretPosition (0);
     text.moveCaretToEnd();
 }
 
@@ -47,6 +55,9 @@ void TransferLogView::resized()
     openFolderButton.setBounds (buttons.removeFromRight (buttonWidth));
     buttons.removeFromRight (buttonGap);
     copyButton.setBounds (buttons.removeFromRight (buttonWidth));
+
+    // The window manager may size the window after it was shown; the newest lines stay in view.
+    scrollToEnd();
 }
 
 void TransferLogView::buttonClicked (juce::Button* button)
@@ -60,7 +71,7 @@ void TransferLogView::buttonClicked (juce::Button* button)
 //==============================================================================
 TransferLogWindow::TransferLogWindow (const juce::File& logFile, std::function<void()> openFolder,
                                       juce::ApplicationCommandTarget& commandTarget)
-    : juce::DocumentWindow (windowTitle, juce::Colours::lightgrey, DocumentWindow::closeButton, true),
+    : juce::DocumentWindow (windowTitle, juce::Colours::lightgrey, DocumentWindow::closeButton, false),
       view (logFile, std::move (openFolder)), nextCommandTarget (commandTarget)
 {
     setUsingNativeTitleBar (true);
@@ -77,8 +88,13 @@ TransferLogWindow::~TransferLogWindow()
 
 void TransferLogWindow::showOver (juce::Component& mainWindow)
 {
-    if (! isVisible())
+    // Placed and sized before it first goes on the desktop: a window manager places a window as
+    // it is first shown, and would take the size it had then.
+    if (! isOnDesktop())
+    {
         centreAroundComponent (&mainWindow, defaultWidth, defaultHeight);
+        addToDesktop();
+    }
 
     setVisible (true);
     view.reload();

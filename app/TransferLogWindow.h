@@ -31,6 +31,7 @@ public:
 
 private:
     void buttonClicked (juce::Button* button) override;
+    void scrollToEnd();
 
     const juce::File logFile;
     std::function<void()> openFolder;
