@@ -8,6 +8,10 @@ namespace CommandIds
     enum : int
     {
         showPresetLibrarian = 0x2001,
-        showHelp = 0x200a
+        keepSnapshotBeforeLoading = 0x2002,
+        verifyAfterLoading = 0x2003,
+        showHelp = 0x200a,
+        showTransferLog = 0x200b,
+        showAbout = 0x200c
     };
 }

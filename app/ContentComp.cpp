@@ -1,8 +1,10 @@
 #include "app/ContentComp.h"
 
+#include "app/AppInfo.h"
 #include "app/CommandIds.h"
-#include "librarian/Dialogs.h"
 #include "app/TonarelWindow.h"
+#include "app/TransferLogWindow.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"
 
@@ -13,7 +15,7 @@ namespace
 }
 
 ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
-    : ownerWindow (owner), services (appServices)
+    : ownerWindow (owner), services (appServices), configuration (appServices.documentsFolder)
 {
     tooltips = std::make_unique<HoverTooltips> (*this, tooltipDelayMs);
 
@@ -28,6 +30,7 @@ ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
 
 ContentComp::~ContentComp()
 {
+    transferLogWindow.reset();
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     backgroundImage = {};
     currentPage.reset();
@@ -61,11 +64,16 @@ juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&
     {
         menu.addCommandItem (&commandManager, CommandIds::showPresetLibrarian);
         menu.addSeparator();
+        menu.addCommandItem (&commandManager, CommandIds::keepSnapshotBeforeLoading);
+        menu.addCommandItem (&commandManager, CommandIds::verifyAfterLoading);
+        menu.addSeparator();
         menu.addCommandItem (&commandManager, juce::StandardApplicationCommandIDs::quit);
     }
     else if (menuIndex == 1)
     {
         menu.addCommandItem (&commandManager, CommandIds::showHelp);
+        menu.addCommandItem (&commandManager, CommandIds::showTransferLog);
+        menu.addCommandItem (&commandManager, CommandIds::showAbout);
     }
 
     return menu;
@@ -83,7 +91,9 @@ juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
 
 void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
-    commands.add (CommandIds::showPresetLibrarian, CommandIds::showHelp);
+    commands.add (CommandIds::showPresetLibrarian, CommandIds::keepSnapshotBeforeLoading,
+                  CommandIds::verifyAfterLoading, CommandIds::showHelp, CommandIds::showTransferLog,
+                  CommandIds::showAbout);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -93,9 +103,33 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
         result.setInfo ("Preset Librarian", "Shows the preset librarian", " ", 0);
         result.setTicked (currentCommand == CommandIds::showPresetLibrarian);
     }
+    else if (commandID == CommandIds::keepSnapshotBeforeLoading)
+    {
+        const auto* settings = getLibrarianSettings();
+        result.setInfo ("Keep a Snapshot Before Loading",
+                        "Reads the slots a load overwrites into a snapshot folder first", "Functions", 0);
+        result.setActive (settings != nullptr);
+        result.setTicked (settings != nullptr && settings->getKeepSnapshot());
+    }
+    else if (commandID == CommandIds::verifyAfterLoading)
+    {
+        const auto* settings = getLibrarianSettings();
+        result.setInfo ("Verify After Loading", "Reads each loaded slot back and compares it with its file",
+                        "Functions", 0);
+        result.setActive (settings != nullptr);
+        result.setTicked (settings != nullptr && settings->getVerifyAfterLoading());
+    }
     else if (commandID == CommandIds::showHelp)
     {
         result.setInfo ("Help", "Help", "General", 0);
+    }
+    else if (commandID == CommandIds::showTransferLog)
+    {
+        result.setInfo ("Show Transfer Log", "Shows the log of the transfers", "General", 0);
+    }
+    else if (commandID == CommandIds::showAbout)
+    {
+        result.setInfo ("About TonarelUtil", "Shows the version and licence of the program", "General", 0);
     }
 }
 
@@ -107,13 +141,51 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     }
 
+    if (info.commandID == CommandIds::keepSnapshotBeforeLoading ||
+        info.commandID == CommandIds::verifyAfterLoading)
+    {
+        auto* settings = getLibrarianSettings();
+
+        if (settings == nullptr)
+            return false;
+
+        if (info.commandID == CommandIds::keepSnapshotBeforeLoading)
+            settings->setKeepSnapshot (! settings->getKeepSnapshot());
+        else
+            settings->setVerifyAfterLoading (! settings->getVerifyAfterLoading());
+
+        // The tick is read when the menu is built; a menu bar on a Mac keeps its items.
+        ownerWindow.getCommandManager().commandStatusChanged();
+        return true;
+    }
+
     if (info.commandID == CommandIds::showHelp)
     {
         openHelpFile();
         return true;
     }
 
+    if (info.commandID == CommandIds::showTransferLog)
+    {
+        showTransferLog();
+        return true;
+    }
+
+    if (info.commandID == CommandIds::showAbout)
+    {
+        showAbout();
+        return true;
+    }
+
     return false;
+}
+
+LibrarianSettings* ContentComp::getLibrarianSettings() const
+{
+    if (auto* librarian = dynamic_cast<PresetLibrarianManager*> (currentPage.get()))
+        return &librarian->getSettings();
+
+    return nullptr;
 }
 
 void ContentComp::createLibrarianPage()
@@ -142,4 +214,38 @@ void ContentComp::openHelpFile()
     // Where it was looked for, so that the user can open it with a program of their own.
     services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
                                   "Cannot open help file!\n\n" + helpFile.getFullPathName(), "Ok");
+}
+
+void ContentComp::showTransferLog()
+{
+    if (transferLogWindow == nullptr)
+        transferLogWindow = std::make_unique<TransferLogWindow> (
+            configuration.getTransferLogFile(), [this] { openLibrarianFolder(); }, *this);
+
+    transferLogWindow->showOver (ownerWindow);
+}
+
+void ContentComp::openLibrarianFolder()
+{
+    const auto folder = configuration.getApplicationFolder();
+
+    if (folder.isDirectory() && services.openDocument != nullptr && services.openDocument (folder))
+        return;
+
+    services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
+                                  "Cannot open " + folder.getFileName() + ".\n\n" + folder.getFullPathName(),
+                                  "Ok");
+}
+
+void ContentComp::showAbout()
+{
+    juce::String text;
+    text << AppInfo::applicationName << " " << AppInfo::applicationVersion << "\n"
+         << "The preset librarian for the Tonarel vocal processor.\n\n"
+         << "Free software under the GNU General Public License, version 3 or later (GPL-3.0-or-later).\n\n"
+         << "Built with " << juce::SystemStats::getJUCEVersion() << ".\n\n"
+         << "The librarian keeps its files in:\n"
+         << configuration.getApplicationFolder().getFullPathName();
+
+    services.dialogs.showMessage (Dialogs::Icon::info, "About TonarelUtil", text, "Ok");
 }

@@ -3,14 +3,21 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "librarian/AppServices.h"
+#include "presets/LibrarianConfiguration.h"
 #include "app/HoverTooltips.h"
 #include "app/TonarelLookAndFeel.h"
 
+class LibrarianSettings;
 class TonarelWindow;
+class TransferLogWindow;
 
 /** The main window's content: paints the background picture, hosts the page of
     the current command (the preset librarian) over its whole area, and is the
     program's menu bar model and command target.
+
+    The two ticked items of the Functions menu read and write the librarian
+    panel's settings, and are greyed while there is no panel. The transfer log's
+    window is its own and lives as long as the content does.
 
     Owned by TonarelWindow. Installs its TonarelLookAndFeel as the framework's
     default for its whole life, so every component and box of the program is
@@ -40,6 +47,9 @@ public:
     juce::Component* getCurrentPage() const noexcept { return currentPage.get(); }
     juce::CommandID getCurrentCommand() const noexcept { return currentCommand; }
 
+    /** The transfer log's window, or nullptr until "Show Transfer Log" has first been chosen. */
+    TransferLogWindow* getTransferLogWindow() const noexcept { return transferLogWindow.get(); }
+
     /** The size of the background picture: beyond it the content paints nothing. */
     static constexpr int backgroundWidth = 1356, backgroundHeight = 836;
 
@@ -47,14 +57,22 @@ private:
     void createLibrarianPage();
     void showPage (std::unique_ptr<juce::Component> page);
     void openHelpFile();
+    void showTransferLog();
+    void openLibrarianFolder();
+    void showAbout();
+
+    /** The settings of the librarian panel on show, or nullptr when there is none. */
+    LibrarianSettings* getLibrarianSettings() const;
 
     TonarelWindow& ownerWindow;
     AppServices& services;
+    const LibrarianConfiguration configuration;
     TonarelLookAndFeel lookAndFeel;
     juce::LookAndFeel_V2 menuLookAndFeel;
     std::unique_ptr<juce::Component> currentPage;
     juce::CommandID currentCommand = 0;
     std::unique_ptr<HoverTooltips> tooltips;
+    std::unique_ptr<TransferLogWindow> transferLogWindow;
     juce::Image backgroundImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)

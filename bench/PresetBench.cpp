@@ -79,8 +79,6 @@ namespace
 
     constexpr Job allJobs[] = { Job::names, Job::read, Job::send, Job::sendWithSnapshot, Job::sendWithSnapshotAndVerify };
 
-    bool isSend (Job job) { return job == Job::send || job == Job::sendWithSnapshot || job == Job::sendWithSnapshotAndVerify; }
-
     const char* jobName (Job job)
     {
         switch (job)

@@ -26,8 +26,9 @@ class PresetTonarel;
 
     The class is one but its concerns are several, each in its own source file: the panel itself
     (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
-    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), the transfer worker
-    (TransferWorker.cpp) and the connection monitor (ConnectionMonitor.cpp).
+    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), drops onto the lists
+    (PresetDragAndDrop.cpp), the transfer worker (TransferWorker.cpp) and the connection monitor
+    (ConnectionMonitor.cpp).
 
     Threads: everything runs on the message thread except run(), the transfer worker, which
     writes lastResult, numbers, devicePresets and deviceVersion while the progress window is up;
@@ -38,6 +39,7 @@ class PresetTonarel;
     Created by the content component's "Preset Librarian" command, which owns it.
 */
 class PresetLibrarianManager final : public juce::Component,
+                                     public juce::DragAndDropContainer,
                                      public juce::FilenameComponentListener,
                                      public juce::Button::Listener,
                                      public juce::KeyListener,
@@ -106,6 +108,23 @@ public:
 
     /** Reads the headers of the selected device slots again. */
     void readSelectedDeviceNames();
+
+    //==============================================================================
+    // Drops onto the two lists: each is the command it stands for, on the rows it names.
+
+    /** Selects the computer rows and the slots from firstSlot on, one per file (up to slot 99),
+        then does what "< Load To" does, questions included.
+    */
+    void loadDroppedFiles (const juce::Array<int>& fileRows, int firstSlot);
+
+    /** Selects the device rows, then does what "Save >" does ("Save All >>" for all 99). */
+    void saveDroppedSlots (const juce::Array<int>& deviceRows);
+
+    /** Copies the preset files among the paths into the preset folder, asking on a clash as a
+        save does, then lists the folder again. Files that are not preset files are left out;
+        those named as preset files that do not read as one are named in a notice.
+    */
+    void copyDroppedFiles (const juce::StringArray& paths);
 
     //==============================================================================
     const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }

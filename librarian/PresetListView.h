@@ -2,10 +2,13 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+
 class PresetLibrarianManager;
 
 /** What the device list and the computer list share: a table of rows of Entry that this object
-    models, the rows' colours, the way a cell's text is drawn, and the F5 key.
+    models, the rows' colours, the way a cell's text is drawn, the F5 key, and dragging rows from
+    one list onto the other (a drag carries the indices of the rows it took).
 
     Derived lists say what a cell shows, what a click does and what F5 refreshes. The table is
     never sorted: clicking a header leaves the rows in their order. Used on the message thread
@@ -64,6 +67,40 @@ public:
 
     void resized() override { table.setBounds (getLocalBounds().reduced (tableInset)); }
 
+    /** A drag of rows carries their indices, in ascending order. */
+    juce::var getDragSourceDescription (const juce::SparseSet<int>& rowsToDrag) override
+    {
+        juce::Array<juce::var> dragged;
+
+        for (int i = 0; i < rowsToDrag.size(); ++i)
+            dragged.add (rowsToDrag[i]);
+
+        return dragged;
+    }
+
+    /** The row indices a drag of this kind of list carries; none for any other description. */
+    static juce::Array<int> draggedRows (const juce::var& description)
+    {
+        juce::Array<int> dragged;
+
+        if (const auto* indices = description.getArray())
+            for (const auto& index : *indices)
+                if (index.isInt())
+                    dragged.add ((int) index);
+
+        return dragged;
+    }
+
+    /** The outline that shows where a drag being held over the list would land. */
+    void paintOverChildren (juce::Graphics& g) override
+    {
+        if (! dropHighlighted)
+            return;
+
+        g.setColour (dropOutlineColour);
+        g.drawRect (table.getBounds(), dropOutlineThickness);
+    }
+
     void clearRows()
     {
         rowCount = 0;
@@ -79,6 +116,7 @@ public:
     static inline const juce::Colour selectedRowColour { 0xffadd8e6 };
     static inline const juce::Colour oddRowColour { 0xffdfe1e6 };
     static inline const juce::Colour textColour { 0xff000000 };
+    static inline const juce::Colour dropOutlineColour { 0xff1e6fd9 };
 
 protected:
     /** Columns can be hidden and dragged, some resized, none sorted. */
@@ -100,6 +138,30 @@ protected:
     virtual juce::String getCellText (const Entry& row, int columnId) const = 0;
     virtual void refreshRequested() = 0;
 
+    void setDropHighlighted (bool shouldHighlight)
+    {
+        if (dropHighlighted != shouldHighlight)
+        {
+            dropHighlighted = shouldHighlight;
+            repaint();
+        }
+    }
+
+    /** Hands a drop to the panel once the event that delivered it is over. A drop arrives inside
+        the drag's mouse-up (or the desktop's drop message), and what it stands for may ask
+        questions and run a job behind a modal window; those wait until the drag has ended.
+    */
+    void actOnDropLater (std::function<void (PresetLibrarianManager&)> action)
+    {
+        setDropHighlighted (false);
+        juce::MessageManager::callAsync (
+            [list = juce::Component::SafePointer<PresetListView> (this), action = std::move (action)]
+            {
+                if (list != nullptr)
+                    action (list->owner);
+            });
+    }
+
     PresetLibrarianManager& owner;
     juce::TableListBox table { {}, this };
     juce::Font font { 12.0f, juce::Font::plain };
@@ -108,6 +170,8 @@ protected:
 
 private:
     static constexpr int tableInset = 8;
+    static constexpr int dropOutlineThickness = 2;
+    bool dropHighlighted = false;
 
     JUCE_DECLARE_NON_COPYABLE (PresetListView)
 };

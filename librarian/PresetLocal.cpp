@@ -2,6 +2,8 @@
 
 #include "librarian/Dialogs.h"
 #include "librarian/PresetLibrarianManager.h"
+#include "librarian/PresetTonarel.h"
+#include "presets/PresetData.h"
 
 PresetLocal::PresetLocal (PresetLibrarianManager& ownerPanel) : PresetListView (ownerPanel, "local preset")
 {
@@ -60,4 +62,56 @@ void PresetLocal::addLocalPreset (const juce::String& name, const juce::String& 
     rows.add ({ name, fileName });
     ++rowCount;
     table.updateContent();
+}
+
+bool PresetLocal::isInterestedInDragSource (const SourceDetails& details)
+{
+    return details.sourceComponent.get() == &owner.getDeviceList().getTable();
+}
+
+void PresetLocal::itemDragEnter (const SourceDetails&)
+{
+    setDropHighlighted (true);
+}
+
+void PresetLocal::itemDragExit (const SourceDetails&)
+{
+    setDropHighlighted (false);
+}
+
+void PresetLocal::itemDropped (const SourceDetails& details)
+{
+    const auto slotRows = draggedRows (details.description);
+
+    if (slotRows.isEmpty())
+    {
+        setDropHighlighted (false);
+        return;
+    }
+
+    actOnDropLater ([slotRows] (PresetLibrarianManager& panel) { panel.saveDroppedSlots (slotRows); });
+}
+
+bool PresetLocal::isInterestedInFileDrag (const juce::StringArray& files)
+{
+    for (const auto& file : files)
+        if (file.endsWithIgnoreCase (kPresetFileExtension))
+            return true;
+
+    return false;
+}
+
+void PresetLocal::fileDragEnter (const juce::StringArray&, int, int)
+{
+    setDropHighlighted (true);
+}
+
+void PresetLocal::fileDragExit (const juce::StringArray&)
+{
+    setDropHighlighted (false);
+}
+
+void PresetLocal::filesDropped (const juce::StringArray& files, int, int)
+{
+    actOnDropLater ([files] (PresetLibrarianManager& panel) { panel.copyDroppedFiles (files); });
 }

@@ -5,9 +5,13 @@
 
 /** The computer list: one row per preset file of the preset folder, in the order the folder
     scan found them. A pop-up click on a row offers "Get info", "Copy" and "Delete"; F5 scans
-    the folder again. Owned by the librarian panel; used on the message thread only.
+    the folder again. Slots of the device list dropped here are "Save >"; preset files dropped
+    from the desktop are copied into the folder. Owned by the librarian panel; used on the
+    message thread only.
 */
-class PresetLocal final : public PresetListView<LocalPresetEntry>
+class PresetLocal final : public PresetListView<LocalPresetEntry>,
+                          public juce::DragAndDropTarget,
+                          public juce::FileDragAndDropTarget
 {
 public:
     explicit PresetLocal (PresetLibrarianManager& owner);
@@ -18,6 +22,22 @@ public:
     void selectedRowsChanged (int lastRowSelected) override;
 
     void addLocalPreset (const juce::String& name, const juce::String& fileName);
+
+    /** Only rows of the device list. */
+    bool isInterestedInDragSource (const SourceDetails& details) override;
+    void itemDragEnter (const SourceDetails&) override;
+    void itemDragExit (const SourceDetails&) override;
+
+    /** Saves the dragged slots into the preset folder. */
+    void itemDropped (const SourceDetails& details) override;
+
+    /** Any drag of files that holds at least one preset file (by its extension). */
+    bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void fileDragEnter (const juce::StringArray&, int, int) override;
+    void fileDragExit (const juce::StringArray&) override;
+
+    /** Copies the dropped preset files into the preset folder; other files are passed over. */
+    void filesDropped (const juce::StringArray& files, int x, int y) override;
 
     enum ColumnIds
     {

@@ -1,6 +1,7 @@
 #include "librarian/PresetTonarel.h"
 
 #include "librarian/PresetLibrarianManager.h"
+#include "librarian/PresetLocal.h"
 #include "presets/PresetData.h"
 
 PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel)
@@ -55,6 +56,40 @@ bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::S
     number = row.number;
     name = row.name;
     return true;
+}
+
+bool PresetTonarel::isInterestedInDragSource (const SourceDetails& details)
+{
+    return isEnabled() && details.sourceComponent.get() == &owner.getLocalList().getTable();
+}
+
+void PresetTonarel::itemDragEnter (const SourceDetails&)
+{
+    setDropHighlighted (true);
+}
+
+void PresetTonarel::itemDragExit (const SourceDetails&)
+{
+    setDropHighlighted (false);
+}
+
+void PresetTonarel::itemDropped (const SourceDetails& details)
+{
+    const auto at = table.getLocalPoint (this, details.localPosition);
+    const auto row = table.getRowContainingPosition (at.x, at.y);
+    const auto fileRows = draggedRows (details.description);
+    juce::int32 firstSlot = 0;
+    juce::String name;
+
+    // A drop below the last row or on the header lands on no slot.
+    if (! getDevicePreset (row, firstSlot, name) || fileRows.isEmpty())
+    {
+        setDropHighlighted (false);
+        return;
+    }
+
+    actOnDropLater ([fileRows, firstSlot] (PresetLibrarianManager& panel)
+                    { panel.loadDroppedFiles (fileRows, firstSlot); });
 }
 
 void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)

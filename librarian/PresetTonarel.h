@@ -7,10 +7,11 @@
 
     After a full read the list holds slots 1 to 99 in order, so a row's index plus 1 is its slot;
     the transfer jobs rely on that. The rows come from the panel's devicePresets; the list holds
-    no device logic of its own. F5 reads the selected slots' names again. Owned by the librarian
-    panel; used on the message thread only.
+    no device logic of its own. F5 reads the selected slots' names again. Rows of the computer
+    list dropped onto a slot are "< Load To" that slot and the ones after it. Owned by the
+    librarian panel; used on the message thread only.
 */
-class PresetTonarel final : public PresetListView<DevicePresetEntry>
+class PresetTonarel final : public PresetListView<DevicePresetEntry>, public juce::DragAndDropTarget
 {
 public:
     explicit PresetTonarel (PresetLibrarianManager& owner);
@@ -32,6 +33,14 @@ public:
         the 99 slots.
     */
     bool getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const;
+
+    /** Only rows of the computer list, and only while the device can be reached. */
+    bool isInterestedInDragSource (const SourceDetails& details) override;
+    void itemDragEnter (const SourceDetails&) override;
+    void itemDragExit (const SourceDetails&) override;
+
+    /** Loads the dragged files into the slot under the pointer and the ones after it. */
+    void itemDropped (const SourceDetails& details) override;
 
     enum ColumnIds
     {

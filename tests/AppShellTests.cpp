@@ -7,6 +7,7 @@
 #include "app/DesktopDocuments.h"
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
+#include "app/TransferLogWindow.h"
 #include "simulator/InProcessMidiPorts.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "tests/TestHelpers.h"
@@ -23,12 +24,29 @@ namespace
 
         ContentComp& content() { return *dynamic_cast<ContentComp*> (window->getContentComponent()); }
 
-        bool isTicked (juce::CommandID id)
+        bool hasFlag (juce::CommandID id, int flag)
         {
             juce::ApplicationCommandInfo info (id);
             content().getCommandInfo (id, info);
-            return (info.flags & juce::ApplicationCommandInfo::isTicked) != 0;
+            return (info.flags & flag) != 0;
         }
+
+        bool isTicked (juce::CommandID id) { return hasFlag (id, juce::ApplicationCommandInfo::isTicked); }
+
+        bool invoke (juce::CommandID id) { return window->getCommandManager().invokeDirectly (id, false); }
+
+        /** Runs the message loop until the librarian page is on show, after "Ignore" in the box
+            that says the device is missing.
+        */
+        PresetLibrarianManager* awaitLibrarian()
+        {
+            dialogs.answers.push_front (2);
+            EXPECT_TRUE (dispatchMessagesUntil ([this] { return content().getCurrentPage() != nullptr; }));
+            dialogs.boxes.clear();
+            return dynamic_cast<PresetLibrarianManager*> (content().getCurrentPage());
+        }
+
+        juce::File librarianFolder() const { return documents.root.getChildFile ("Tonarel Librarian Files"); }
     };
 }
 
@@ -100,6 +118,93 @@ TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
     EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (openedDocuments, (juce::Array<juce::File> { helpFile, helpFile }));
+}
+
+TEST_F (ShellFixture, SnapshotAndVerifyItemsAreTickedFromTheSettingsAndOutliveThePanel)
+{
+    SCOPED_TRACE ("without a librarian page there are no settings to change");
+    EXPECT_TRUE (hasFlag (CommandIds::keepSnapshotBeforeLoading, juce::ApplicationCommandInfo::isDisabled));
+    EXPECT_FALSE (invoke (CommandIds::verifyAfterLoading));
+
+    ASSERT_NE (awaitLibrarian(), nullptr);
+    EXPECT_TRUE (isTicked (CommandIds::keepSnapshotBeforeLoading));
+    EXPECT_FALSE (isTicked (CommandIds::verifyAfterLoading));
+
+    EXPECT_TRUE (invoke (CommandIds::keepSnapshotBeforeLoading));
+    EXPECT_TRUE (invoke (CommandIds::verifyAfterLoading));
+    EXPECT_FALSE (isTicked (CommandIds::keepSnapshotBeforeLoading));
+    EXPECT_TRUE (isTicked (CommandIds::verifyAfterLoading));
+
+    SCOPED_TRACE ("a new panel reads them back; the configuration file still holds only the folder");
+    dialogs.answers.push_front (2);
+    EXPECT_TRUE (invoke (CommandIds::showPresetLibrarian));
+    EXPECT_FALSE (isTicked (CommandIds::keepSnapshotBeforeLoading));
+    EXPECT_TRUE (isTicked (CommandIds::verifyAfterLoading));
+    const auto configuration = librarianFolder().getChildFile ("tonarel.cfg").loadFileAsString();
+    EXPECT_FALSE (configuration.containsIgnoreCase ("snapshot")) << configuration;
+
+    EXPECT_TRUE (invoke (CommandIds::keepSnapshotBeforeLoading));
+    EXPECT_TRUE (isTicked (CommandIds::keepSnapshotBeforeLoading));
+}
+
+TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
+{
+    EXPECT_TRUE (invoke (CommandIds::showAbout));
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    const auto& box = dialogs.boxes.front();
+    EXPECT_EQ (box.title, "About TonarelUtil");
+    EXPECT_TRUE (box.message.startsWith (juce::String ("TonarelUtil ") + JUCE_APPLICATION_VERSION_STRING + "\n"));
+    EXPECT_TRUE (box.message.contains ("GPL-3.0-or-later"));
+    EXPECT_TRUE (box.message.contains (juce::SystemStats::getJUCEVersion()));
+    EXPECT_TRUE (box.message.contains (librarianFolder().getFullPathName()));
+}
+
+TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsFolder)
+{
+    ASSERT_NE (awaitLibrarian(), nullptr);
+
+    SCOPED_TRACE ("no log yet");
+    EXPECT_TRUE (invoke (CommandIds::showTransferLog));
+    auto* logWindow = content().getTransferLogWindow();
+    ASSERT_NE (logWindow, nullptr);
+    EXPECT_TRUE (logWindow->isVisible());
+    auto& view = logWindow->getView();
+    EXPECT_EQ (view.getTextEditor().getText(), TransferLogView::noLogText);
+    EXPECT_FALSE (view.getCopyButton().isEnabled());
+
+    SCOPED_TRACE ("a long log is shown whole, its last line in view");
+    juce::String log;
+    for (int line = 1; line <= 300; ++line)
+        log << "2026-01-01 12:00:00 SEND slot " << line << " ok\n";
+    ASSERT_TRUE (librarianFolder().getChildFile ("tonarel.log").replaceWithText (log));
+    logWindow->closeButtonPressed();
+    EXPECT_FALSE (logWindow->isVisible());
+    EXPECT_TRUE (invoke (CommandIds::showTransferLog));
+    EXPECT_EQ (content().getTransferLogWindow(), logWindow) << "the one window is shown again";
+
+    auto& text = view.getTextEditor();
+    EXPECT_EQ (text.getText(), log);
+    const auto lastLine = text.getCaretRectangleForCharIndex (log.length() - 2);
+    EXPECT_TRUE (text.getLocalBounds().contains (lastLine.getCentre())) << lastLine.toString();
+    EXPECT_LT (text.getCaretRectangleForCharIndex (0).getY(), 0);
+
+    SCOPED_TRACE ("Copy puts the whole log on the clipboard");
+    view.getCopyButton().triggerClick();
+    EXPECT_TRUE (dispatchMessagesUntil ([&log] { return juce::SystemClipboard::getTextFromClipboard() == log; }));
+
+    SCOPED_TRACE ("Open Folder opens the librarian's folder, or says where it is");
+    view.getOpenFolderButton().triggerClick();
+    EXPECT_TRUE (dispatchMessagesUntil ([this] { return ! openedDocuments.isEmpty(); }));
+    EXPECT_EQ (openedDocuments, juce::Array<juce::File> { librarianFolder() });
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    documentsOpen = false;
+    view.getOpenFolderButton().triggerClick();
+    EXPECT_TRUE (dispatchMessagesUntil ([this] { return ! dialogs.boxes.empty(); }));
+    EXPECT_EQ (dialogs.boxes.front().title, "Error");
+    EXPECT_EQ (dialogs.boxes.front().message,
+               "Cannot open Tonarel Librarian Files.\n\n" + librarianFolder().getFullPathName());
 }
 
 namespace

@@ -8,7 +8,10 @@
 #   run-e2e.sh <TonarelUtilDemo> <source folder> <scenario>
 #
 # Scenarios: first-start-save-all, load-to (and saving the loaded slots back), rescan-delete,
-# copy-then-load-to, help-without-opener, killed-save, exit-at-start, single-instance.
+# copy-then-load-to, help-without-opener, killed-save, exit-at-start, single-instance,
+# drag-and-drop (files onto slots, slots onto the computer list, and a file from outside, for
+# which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
+# About box and the transfer log's window, under a window manager, with screenshots).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -178,6 +181,13 @@ main_window_centred()
         return 1
     fi
     eval "$geometry"
+    # A window manager centres the frame, with the window inside it; there the window's own
+    # place on the screen is what counts, which xdotool misreports inside a frame.
+    if [ -n "$wm_pid" ]; then
+        X=$(xwininfo -id "$main_window" | sed -n 's/^ *Absolute upper-left X: *//p')
+        Y=$(xwininfo -id "$main_window" | sed -n 's/^ *Absolute upper-left Y: *//p')
+        return 0
+    fi
     [ $((2 * X + WIDTH)) -eq "$screen_width" ] && [ $((2 * Y + HEIGHT)) -eq "$screen_height" ]
 }
 
@@ -575,8 +585,8 @@ scenario_help_without_opener()
     xdotool key Return
     wait_for "$limit" "closing of the error box" no_error_box
 
-    xdotool mousemove $((panel_x + 121)) $((panel_y - 12)) click 1 # the Help menu
-    choose_last_menu_item # "Help"
+    open_help_menu
+    choose_menu_item 1 # "Help"
     wait_for "$limit" "error box of Help > Help" visible_window '^Error$'
     xdotool key Return
     wait_for "$limit" "closing of the error box" no_error_box
@@ -593,6 +603,10 @@ scenario_help_without_opener()
 }
 
 no_error_box() { ! visible_window '^Error$'; }
+
+# A click while the start-up read still holds the window, or one that only brings the window to
+# the front, opens no menu: it is repeated.
+open_help_menu() { click_until $((panel_x + 121)) $((panel_y - 12)) "the Help menu" visible_window '^menu$'; }
 
 click_help_button_until() { click_until "$help_x" $((panel_y + 34)) "the Help button" "$@"; }
 no_zombie_children() { ! ps -o stat= --ppid "$1" | grep -q Z; }
@@ -693,6 +707,104 @@ choose_menu_item()
     done
 }
 
+# drag_pointer FROM_X FROM_Y TO_X TO_Y: presses the left button at FROM, moves to TO in steps
+# with the button held, as a hand does, and lets go there. The pauses are the hand's: a drag
+# between programs settles where it will land by messages between them while the pointer moves.
+drag_pointer()
+{
+    local step steps=20
+    xdotool mousemove "$1" "$2" mousedown 1
+    for ((step = 1; step <= steps; ++step)); do
+        xdotool mousemove $(($1 + ($3 - $1) * step / steps)) $(($2 + ($4 - $2) * step / steps))
+        sleep 0.05
+    done
+    xdotool mousemove $(($3 + 2)) $(($4 + 2))
+    sleep 0.3
+    xdotool mousemove "$3" "$4"
+    sleep 0.3
+    xdotool mouseup 1
+}
+
+# Files onto slots are "< Load To" from the slot under the pointer on; slots onto the computer
+# list are "Save >"; a preset file dragged from another program onto the computer list is copied
+# into the preset folder.
+scenario_drag_and_drop()
+{
+    [ -x "${TONAREL_DRAG_SOURCE:-}" ] || fail "TONAREL_DRAG_SOURCE names no drag source program"
+    mkdir -p "$preset_folder" "$work/outside"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/e2e_beta.tnl" "E2E Beta" 5
+    write_preset "$work/outside/e2e_gamma.tnl" "E2E Gamma" 7
+    start_demo
+
+    # The two files onto slot 5 (row 4): both slots are asked about.
+    select_rows local 0 shift 1
+    drag_pointer "$local_x" "$(row_y 0)" "$device_x" "$(row_y 4)"
+    log "dragged two files onto slot 5"
+    answer_question key Return # "Overwrite" slot 5
+    answer_question key Return # "Overwrite" slot 6
+    wait_for "$limit" "end of the load" no_progress_window
+
+    # Slots 5 and 6 dragged back onto the computer list save what they now hold.
+    select_rows device 4 shift 5
+    drag_pointer "$device_x" "$(row_y 4)" "$local_x" "$(row_y 5)"
+    log "dragged slots 5 and 6 onto the computer list"
+    wait_for "$limit" "saved slots" files_exist 005_E2EAlpha.tnl 006_E2EBeta.tnl
+    wait_for "$limit" "end of the Save job" no_progress_window
+    [ "$(parameter_values "$preset_folder/005_E2EAlpha.tnl")" = "$(parameter_values "$preset_folder/e2e_alpha.tnl")" ] ||
+        fail "slot 5 does not hold the values of e2e_alpha.tnl"
+    [ "$(parameter_values "$preset_folder/006_E2EBeta.tnl")" = "$(parameter_values "$preset_folder/e2e_beta.tnl")" ] ||
+        fail "slot 6 does not hold the values of e2e_beta.tnl"
+
+    # A preset file from outside, dragged by another program.
+    "$TONAREL_DRAG_SOURCE" "$work/outside/e2e_gamma.tnl" >"$work/drag-source.log" 2>&1 &
+    other_pids=$!
+    wait_for "$limit" "the drag source's window" visible_window '^Drag Source$'
+    eval "$(xdotool getwindowgeometry --shell "$found_window")"
+    drag_pointer $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$local_x" "$(row_y 6)"
+    log "dropped a file from outside"
+    wait_for "$limit" "the dropped file in the preset folder" files_exist e2e_gamma.tnl
+    cmp -s "$work/outside/e2e_gamma.tnl" "$preset_folder/e2e_gamma.tnl" || fail "the dropped file was not copied as it was"
+    [ "$(file_count "$preset_folder")" -eq 5 ] || fail "$(file_count "$preset_folder") files, not 5"
+    screenshot "$work/after-drops.png"
+    quit_demo
+}
+
+# The About box and the transfer log's window as a window manager shows them over the window.
+scenario_about_and_log()
+{
+    mkdir -p "$app_folder"
+    local line
+    for ((line = 1; line <= 120; ++line)); do
+        printf '2026-01-01 12:%02d:%02d SEND slot %d "E2E Line %d" ok\n' $((line / 60)) $((line % 60)) $((line % 99 + 1)) "$line"
+    done >"$app_folder/tonarel.log"
+    start_x wm
+    start_demo
+
+    open_help_menu
+    choose_menu_item 3 # "About TonarelUtil"
+    wait_for "$limit" "the About box" visible_window '^About TonarelUtil$'
+    sleep 0.5 # the box's first paint, for the screenshot
+    screenshot "$work/about.png"
+    xdotool key Return
+    wait_for "$limit" "closing of the About box" no_about_box
+
+    open_help_menu
+    choose_menu_item 2 # "Show Transfer Log"
+    wait_for "$limit" "the transfer log's window" visible_window '^Transfer Log$'
+    sleep 0.5
+    screenshot "$work/transfer-log.png"
+    local log_window=$found_window
+    wait_for "$limit" "keyboard focus in the log's window" has_focus "$log_window"
+    xdotool key alt+F4 # the window manager's close
+    wait_for "$limit" "closing of the log's window" no_log_window
+    quit_demo
+}
+
+no_about_box() { ! visible_window '^About TonarelUtil$'; }
+no_log_window() { ! visible_window '^Transfer Log$'; }
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 case $scenario in
     first-start-save-all) scenario_first_start_save_all ;;
     load-to) scenario_load_to ;;
@@ -702,6 +814,8 @@ case $scenario in
     killed-save) scenario_killed_save ;;
     exit-at-start) scenario_exit_at_start ;;
     single-instance) scenario_single_instance ;;
+    drag-and-drop) scenario_drag_and_drop ;;
+    about-and-log) scenario_about_and_log ;;
     *) fail "unknown scenario" ;;
 esac
 

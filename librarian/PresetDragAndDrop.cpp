@@ -1,0 +1,150 @@
+// Drops onto the two lists. A drag between the lists is the transfer command it stands for, run
+// through the same button path a click takes; files dropped from the desktop are copied into the
+// preset folder as a save would write them. All of it runs on the message thread.
+
+#include "librarian/PresetLibrarianManager.h"
+
+#include "device/PresetManager.h"
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
+#include "presets/PresetFile.h"
+#include "presets/PresetFileName.h"
+#include "presets/VerifiedFileWrite.h"
+
+namespace
+{
+    // The values of the clash question's buttons: the same buttons, in the same order and with
+    // the same values, as the question a save asks, so the user meets one question.
+    enum FileAnswer
+    {
+        createCopy = 0,
+        overwriteFile = 1,
+        skipFile = 2
+    };
+}
+
+void PresetLibrarianManager::loadDroppedFiles (const juce::Array<int>& fileRows, int firstSlot)
+{
+    auto& localTable = localList->getTable();
+    auto& deviceTable = deviceList->getTable();
+    const auto lastSlot = juce::jmin (firstSlot + fileRows.size() - 1, kLastPresetNumber);
+
+    localTable.deselectAllRows();
+
+    for (const auto row : fileRows)
+        if (juce::isPositiveAndBelow (row, localList->getRows().size()))
+            localTable.selectRow (row, true, false);
+
+    // The slots are found by their numbers: the rows only stand for slots one to one after a
+    // full read, which the jobs themselves count on but a drop need not.
+    deviceTable.deselectAllRows();
+    const auto& slots = deviceList->getRows();
+
+    for (int row = 0; row < slots.size(); ++row)
+        if (slots.getReference (row).number >= firstSlot && slots.getReference (row).number <= lastSlot)
+            deviceTable.selectRow (row, true, false);
+
+    updateButtonStates();
+
+    if (loadButton->isEnabled())
+        buttonClicked (loadButton.get());
+}
+
+void PresetLibrarianManager::saveDroppedSlots (const juce::Array<int>& deviceRows)
+{
+    auto& deviceTable = deviceList->getTable();
+    const auto rowCount = juce::jmin (kPresetSlotCount, deviceList->getRows().size());
+
+    deviceTable.deselectAllRows();
+
+    for (const auto row : deviceRows)
+        if (juce::isPositiveAndBelow (row, rowCount))
+            deviceTable.selectRow (row, true, false);
+
+    updateButtonStates();
+
+    // "Save >" stops short of all 99 slots; all of them is "Save All >>", which saves the same.
+    auto* button =
+        deviceTable.getNumSelectedRows() >= kPresetSlotCount ? saveAllButton.get() : saveButton.get();
+
+    if (button->isEnabled())
+        buttonClicked (button);
+}
+
+void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
+{
+    const auto folderPath = presetManager->presetFolder;
+    const juce::File folder (folderPath);
+    juce::Array<juce::File> sources;
+
+    // A file dropped from the preset folder itself is already there.
+    for (const auto& path : paths)
+    {
+        const juce::File source (path);
+
+        if (source.getFileName().endsWithIgnoreCase (kPresetFileExtension) &&
+            source.getParentDirectory() != folder)
+            sources.add (source);
+    }
+
+    juce::StringArray notPresets, notCopied;
+    auto answerStands = false;
+    auto answer = (int) createCopy;
+
+    for (const auto& source : sources)
+    {
+        // Only what the librarian can read is let in: the scan would not list anything else, and
+        // "< Load To" could not send it.
+        if (! readPresetFile (source.getParentDirectory().getFullPathName(), source.getFileName())
+                  .has_value())
+        {
+            notPresets.add (source.getFileName());
+            continue;
+        }
+
+        // The name came from another folder, maybe another system: it is made plain here as the
+        // names a save forms are.
+        const auto fileName = makePlainFileName (source.getFileName());
+        auto target = juce::File (folderPath + "/" + fileName);
+
+        if (target.exists())
+        {
+            if (! answerStands)
+            {
+                answer = services.dialogs.ask (
+                    Dialogs::Icon::question, {}, fileName + " already exists.",
+                    { { "Overwrite", overwriteFile }, { "Skip", skipFile }, { "Create Copy", createCopy } },
+                    sources.size() >= 2);
+                answerStands = answer >= Dialogs::applyToAllBonus;
+
+                if (answerStands)
+                    answer -= Dialogs::applyToAllBonus;
+            }
+
+            if (answer == skipFile)
+                continue;
+
+            if (answer == createCopy)
+                target = juce::File (presetCopyFileName (folderPath, fileName));
+        }
+
+        juce::MemoryBlock content;
+
+        if (! source.loadFileAsData (content) || ! writeFileVerified (target, content))
+            notCopied.add (source.getFileName());
+    }
+
+    rescanPresetFolder();
+
+    juce::String notice;
+
+    if (! notPresets.isEmpty())
+        notice << "Not preset files, not copied:\n" << notPresets.joinIntoString ("\n");
+
+    if (! notCopied.isEmpty())
+        notice << (notice.isEmpty() ? "" : "\n\n") << "Could not be copied into the preset folder:\n"
+               << notCopied.joinIntoString ("\n");
+
+    if (notice.isNotEmpty())
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notice, "Ok");
+}
