@@ -8,6 +8,7 @@
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
 #include "simulator/InProcessMidiPorts.h"
+#include "librarian/HelpDocuments.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "tests/TestHelpers.h"
 
@@ -100,6 +101,26 @@ TEST_F (ShellFixture, HelpOpensTheDocumentBesideTheProgramOrShowsTheErrorBox)
     EXPECT_TRUE (window->getCommandManager().invokeDirectly (CommandIds::showHelp, false));
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (openedDocuments, (juce::Array<juce::File> { helpFile, helpFile }));
+}
+
+TEST (HelpDocuments, AreLookedForBesideTheProgramFirstThenInTheInstalledDocumentationFolder)
+{
+    TemporaryFolder prefix;
+    const auto programFolder = prefix.root.getChildFile ("bin");
+    const auto besideProgram = programFolder.getChildFile ("PresetLibrarianHelp.htm");
+    const auto installed = prefix.root.getChildFile ("share/doc/tonarelutil/PresetLibrarianHelp.htm");
+    ASSERT_TRUE (programFolder.createDirectory());
+
+    SCOPED_TRACE ("in neither place: the place beside the program, which the error box names");
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), besideProgram);
+
+    SCOPED_TRACE ("installed only");
+    ASSERT_TRUE (installed.create());
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), installed);
+
+    SCOPED_TRACE ("beside the program as well: that one is taken");
+    ASSERT_TRUE (besideProgram.create());
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), besideProgram);
 }
 
 namespace
