@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/CommandIds.h"
+#include "librarian/HelpDocuments.h"
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
 #include "librarian/Dialogs.h"
@@ -205,7 +206,7 @@ void ContentComp::showPage (std::unique_ptr<juce::Component> page)
 
 void ContentComp::openHelpFile()
 {
-    const auto helpFile = services.applicationFolder.getChildFile (helpFileName);
+    const auto helpFile = findHelpDocument (services.applicationFolder, helpFileName);
 
     // A file that is there but will not open is as useless to the user as a missing one.
     if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))

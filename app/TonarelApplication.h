@@ -50,7 +50,11 @@ private:
         dialogs,
         midiPorts,
         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
-        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory(),
+        // Not currentExecutableFile: on Linux JUCE makes that from the name the program was
+        // started by, taken from the working folder, so a program started from the PATH (as
+        // the desktop's menus start it) looked for its help in whatever folder it started in.
+        // The host's path comes from /proc/self/exe, which is the program itself.
+        juce::File::getSpecialLocation (juce::File::hostApplicationPath).getParentDirectory(),
         [] (const juce::File& document) { return openWithDesktop (document); },
         [this] (bool force) { quitFromDetection (force); }
     };

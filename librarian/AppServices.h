@@ -12,9 +12,9 @@ class MidiPorts;
 /** What the program is handed from outside rather than reaching for globals: the way it asks
     the user things, the MIDI service the device is found on, the user's documents folder (which
     holds the librarian's configuration and default preset folder), the folder the program was
-    started from (which holds the help documents), the two things only the desktop can do:
-    open a document with its default application, and end the program, and the pauses the
-    librarian makes for the device and the user.
+    started from (where findHelpDocument looks for the help documents), the two things only the
+    desktop can do: open a document with its default application, and end the program, and the
+    pauses the librarian makes for the device and the user.
 
     The application object (or a test) owns the services and keeps them alive longer than the
     window it hands them to. A test leaves the two functions empty or records their calls.

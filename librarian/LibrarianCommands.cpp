@@ -4,6 +4,7 @@
 #include "librarian/PresetLibrarianManager.h"
 
 #include "device/PresetManager.h"
+#include "librarian/HelpDocuments.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
 
@@ -142,7 +143,7 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
 
 void PresetLibrarianManager::openHelp()
 {
-    const auto helpFile = services.applicationFolder.getChildFile (helpFileName);
+    const auto helpFile = findHelpDocument (services.applicationFolder, helpFileName);
 
     if (helpFile.existsAsFile() && services.openDocument != nullptr && services.openDocument (helpFile))
         return;

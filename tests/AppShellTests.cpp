@@ -9,6 +9,7 @@
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
 #include "simulator/InProcessMidiPorts.h"
+#include "librarian/HelpDocuments.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "tests/TestHelpers.h"
 
@@ -205,6 +206,26 @@ TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsF
     EXPECT_EQ (dialogs.boxes.front().title, "Error");
     EXPECT_EQ (dialogs.boxes.front().message,
                "Cannot open Tonarel Librarian Files.\n\n" + librarianFolder().getFullPathName());
+}
+
+TEST (HelpDocuments, AreLookedForBesideTheProgramFirstThenInTheInstalledDocumentationFolder)
+{
+    TemporaryFolder prefix;
+    const auto programFolder = prefix.root.getChildFile ("bin");
+    const auto besideProgram = programFolder.getChildFile ("PresetLibrarianHelp.htm");
+    const auto installed = prefix.root.getChildFile ("share/doc/tonarelutil/PresetLibrarianHelp.htm");
+    ASSERT_TRUE (programFolder.createDirectory());
+
+    SCOPED_TRACE ("in neither place: the place beside the program, which the error box names");
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), besideProgram);
+
+    SCOPED_TRACE ("installed only");
+    ASSERT_TRUE (installed.create());
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), installed);
+
+    SCOPED_TRACE ("beside the program as well: that one is taken");
+    ASSERT_TRUE (besideProgram.create());
+    EXPECT_EQ (findHelpDocument (programFolder, "PresetLibrarianHelp.htm"), besideProgram);
 }
 
 namespace

@@ -1,5 +1,6 @@
 // tonarel-artwork: draws the program's ten embedded pictures and writes them as
-// PNG and JPEG files.
+// PNG and JPEG files, and the window icon at the sizes the desktop's icon theme
+// installs (icons/hicolor/<size>x<size>/apps/tonarelutil.png).
 //
 // Regenerate the pictures: build the target and run it with the resources folder,
 //     cmake --build <build> --target tonarel-artwork && <build>/tonarel-artwork resources
@@ -694,12 +695,14 @@ namespace
     }
 
     //==============================================================================
-    // Window icon: two opposed horizontal arrows on a dark background.
+    // Window icon: two opposed horizontal arrows on a dark background. Designed at 32 pixels;
+    // the desktop's icon theme gets it drawn afresh at larger sizes, not scaled as a bitmap.
 
-    Image makeWindowIcon()
+    Image makeWindowIcon (int size = 32)
     {
-        Image image (Image::RGB, 32, 32, false);
+        Image image (Image::RGB, size, size, false);
         Graphics g (image);
+        g.addTransform (AffineTransform::scale ((float) size / 32.0f));
         g.setGradientFill (ColourGradient (rgb (0x33364a), 0.0f, 0.0f, rgb (0x101118), 32.0f, 32.0f, false));
         g.fillAll();
 
@@ -801,6 +804,16 @@ int main (int argc, char* argv[])
         ok = writeImage (drawPicture (picture),
                          folder.getChildFile (Artwork::getEncoded (picture).fileName)) &&
              ok;
+
+    // The window icon for the desktop's menus, laid out as the hicolor icon theme is, so that
+    // the install rules copy the folder as it stands.
+    for (const auto size : { 32, 48, 64, 128, 256 })
+    {
+        const auto sizeFolder = folder.getChildFile ("icons/hicolor")
+                                    .getChildFile (juce::String (size) + "x" + juce::String (size) + "/apps");
+        ok = sizeFolder.createDirectory().wasOk() &&
+             writeImage (makeWindowIcon (size), sizeFolder.getChildFile ("tonarelutil.png")) && ok;
+    }
 
     return ok ? 0 : 1;
 }
