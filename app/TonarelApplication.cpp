@@ -3,6 +3,8 @@
 #include "app/AppInfo.h"
 #include "app/TonarelWindow.h"
 
+#include <iostream>
+
 TonarelApplication::TonarelApplication()
     : realMidiPorts (std::make_unique<JuceMidiPorts>()), midiPorts (*realMidiPorts)
 {
@@ -28,8 +30,12 @@ void TonarelApplication::shutdown()
 {
     // JUCE ends a second start before initialise, and on Linux without telling the running
     // instance; this is the one place such a start still passes through.
-    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed())
-        ShowRequests::send (getApplicationName());
+    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed() && ! ShowRequests::send (getApplicationName()))
+    {
+        // The lock is held, but by no librarian that listens: the command line is at work.
+        std::cerr << "TonarelUtil: the tonarel command line is using the Tonarel; start the librarian again "
+                     "once it has finished\n";
+    }
 
     mainWindow.reset();
     showRequests.reset();

@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 # The programs that are installed, each with its manual page packaging/man/<program>.1; those
 # that open a window have a desktop entry, packaging/<desktop id>.desktop, as well. A new
 # program is added to the first list, and to the second when it belongs in the desktop's menus.
-set(TONAREL_INSTALLED_PROGRAMS TonarelUtil TonarelUtilDemo)
+set(TONAREL_INSTALLED_PROGRAMS TonarelUtil TonarelUtilDemo tonarel)
 set(TONAREL_DESKTOP_ENTRIES org.tonarelutil.TonarelUtil org.tonarelutil.TonarelUtilDemo)
 set(TONAREL_APPSTREAM_ID org.tonarelutil.TonarelUtil)
 

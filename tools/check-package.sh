@@ -41,6 +41,7 @@ dpkg-deb -x "$deb" "$work/root"
 LC_ALL=C sort >"$work/expected-files" <<EOF
 usr/bin/TonarelUtil
 usr/bin/TonarelUtilDemo
+usr/bin/tonarel
 usr/share/applications/org.tonarelutil.TonarelUtil.desktop
 usr/share/applications/org.tonarelutil.TonarelUtilDemo.desktop
 usr/share/doc/tonarelutil/PresetLibrarianHelp.htm
@@ -54,6 +55,7 @@ usr/share/icons/hicolor/48x48/apps/tonarelutil.png
 usr/share/icons/hicolor/64x64/apps/tonarelutil.png
 usr/share/man/man1/TonarelUtil.1.gz
 usr/share/man/man1/TonarelUtilDemo.1.gz
+usr/share/man/man1/tonarel.1.gz
 usr/share/metainfo/org.tonarelutil.TonarelUtil.metainfo.xml
 EOF
 diff -u "$work/expected-files" "$work/files" || fail "the package's files differ from the list"
