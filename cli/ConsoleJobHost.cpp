@@ -88,9 +88,10 @@ int ConsoleJobHost::ask (const TransferQuestion& question)
         return question.buttons.back().value;
     }
 
-    // The file question's Overwrite is 1 and Create Copy 0; the slot question's Overwrite is 1.
-    const auto overwrites = overwriteFiles || verb != "saving";
-    return (overwrites ? 1 : 0) + TransferQuestion::applyToAllBonus;
+    // A restore overwrites the slots it was asked to; a backup keeps existing files unless told.
+    constexpr int overwrite = 1, createCopy = 0;
+    const auto keepFile = question.kind == TransferQuestion::Kind::fileExists && ! overwriteFiles;
+    return (keepFile ? createCopy : overwrite) + TransferQuestion::applyToAllBonus;
 }
 
 void ConsoleJobHost::presetHeaderRead (const DevicePresetEntry& header)

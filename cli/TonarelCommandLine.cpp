@@ -7,52 +7,49 @@
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetFile.h"
 
+/** What one command needs while it runs: the device link, the log and the job host. */
+struct TonarelCommandLine::Session
+{
+    Session (MidiPorts& ports, const juce::File& documents, const LibrarianTimings& timings,
+             std::ostream& out, std::ostream& err, bool errIsTerminal, const std::atomic<bool>& interrupted)
+        : configuration (documents), manager (ports), log (configuration.getTransferLogFile()),
+          host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
+    {
+        manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
+        configuration.getApplicationFolder().createDirectory();
+    }
+
+    TransferJobOutcome run (TransferJob job, const juce::String& verb, bool overwriteFiles, bool printResults)
+    {
+        host.beginJob (verb, overwriteFiles, printResults);
+        const auto outcome = runner.run (job);
+        host.finishProgress();
+        return outcome;
+    }
+
+    /** A job of the given kind on the given slots, named for the log. */
+    static TransferJob makeJob (TransferKind kind, const juce::String& name, const juce::Array<int>& slots)
+    {
+        TransferJob job;
+        job.kind = kind;
+        job.name = name;
+
+        for (auto slot : slots)
+            job.selection.slots.add ({ slot, {}, 0 });
+
+        job.listedSlots = slots;
+        return job;
+    }
+
+    const LibrarianConfiguration configuration;
+    PresetManager manager;
+    TransferLog log;
+    ConsoleJobHost host;
+    TransferJobRunner runner;
+};
+
 namespace
 {
-    /** What one command needs while it runs: the device link, the log and the job host. */
-    struct Session
-    {
-        Session (MidiPorts& ports, const juce::File& documents, const LibrarianTimings& timings,
-                 std::ostream& out, std::ostream& err, bool errIsTerminal,
-                 const std::atomic<bool>& interrupted)
-            : configuration (documents), manager (ports), log (configuration.getTransferLogFile()),
-              host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
-        {
-            manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
-            configuration.getApplicationFolder().createDirectory();
-        }
-
-        TransferJobOutcome run (TransferJob job, const juce::String& verb, bool overwriteFiles,
-                                bool printResults)
-        {
-            host.beginJob (verb, overwriteFiles, printResults);
-            const auto outcome = runner.run (job);
-            host.finishProgress();
-            return outcome;
-        }
-
-        /** A job of the given kind on the given slots, named for the log. */
-        static TransferJob makeJob (TransferKind kind, const juce::String& name,
-                                    const juce::Array<int>& slots)
-        {
-            TransferJob job;
-            job.kind = kind;
-            job.name = name;
-
-            for (auto slot : slots)
-                job.selection.slots.add ({ slot, {}, 0 });
-
-            job.listedSlots = slots;
-            return job;
-        }
-
-        const LibrarianConfiguration configuration;
-        PresetManager manager;
-        TransferLog log;
-        ConsoleJobHost host;
-        TransferJobRunner runner;
-    };
-
     /** The files of a folder that a restore sends, each to the slot its name begins with. */
     struct RestorePlan
     {
@@ -125,111 +122,9 @@ int TonarelCommandLine::run (const CommandLineOptions& options)
 
     switch (options.command)
     {
-        case CommandLineOptions::Command::list:
-        {
-            const auto outcome =
-                session.run (Session::makeJob (TransferKind::ReadListedNames, "List", options.slots),
-                             "reading", false, false);
-
-            for (const auto& header : session.host.getHeaders())
-                out << juce::String (header.number).paddedLeft ('0', 2) << "\t" << header.name << std::endl;
-
-            if (outcome.result < 0 || outcome.cancelled)
-            {
-                const auto read = session.host.getHeaders().size();
-                err << "tonarel: reading slot " << options.slots[read] << " failed: " << outcome.word()
-                    << std::endl;
-            }
-
-            return statusOf (outcome, 0);
-        }
-
-        case CommandLineOptions::Command::backup:
-        {
-            if (! options.folder.createDirectory())
-            {
-                err << "tonarel: cannot make the folder " << options.folder.getFullPathName() << std::endl;
-                return partialFailure;
-            }
-
-            auto job = Session::makeJob (TransferKind::ReadAndSave, "Backup", options.slots);
-            job.presetFolder = options.folder;
-
-            const auto outcome = session.run (job, "saving", options.overwrite, true);
-            const auto& host = session.host;
-
-            if (outcome.result < 0 || outcome.cancelled)
-                err << "tonarel: the backup stopped at "
-                    << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; "
-                    << host.getSucceeded() << " of " << options.slots.size() << " presets saved" << std::endl;
-
-            return statusOf (outcome, host.getFailed());
-        }
-
-        case CommandLineOptions::Command::restore:
-        {
-            if (! options.folder.isDirectory())
-            {
-                err << "tonarel: there is no folder " << options.folder.getFullPathName() << std::endl;
-                return badArguments;
-            }
-
-            const auto plan = planRestore (options.folder, options.slots, err);
-
-            for (const auto& problem : plan.problems)
-                err << "tonarel: " << problem << std::endl;
-
-            if (plan.slots.isEmpty())
-            {
-                err << "tonarel: no preset file of " << options.folder.getFullPathName()
-                    << " names a chosen slot" << std::endl;
-                return partialFailure;
-            }
-
-            // A send checks each file's format against the device's, which a read tells.
-            const auto versionRead =
-                session.run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }),
-                             "reading", false, false);
-
-            if (versionRead.result < 0 || versionRead.cancelled)
-            {
-                err << "tonarel: reading slot " << plan.slots[0] << " failed: " << versionRead.word()
-                    << std::endl;
-                return partialFailure;
-            }
-
-            auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
-            job.selection.fileNames = plan.fileNames;
-            job.presetFolder = options.folder;
-            job.options.keepSnapshot = options.snapshot;
-            job.options.verifyAfterLoading = false;
-            job.snapshotsFolder = session.configuration.getSnapshotsFolder();
-
-            const auto outcome = session.run (job, "sending", false, true);
-            const auto succeeded = session.host.getSucceeded();
-            const auto failed = session.host.getFailed() + plan.problems.size();
-            const auto failure = session.host.getFailure();
-
-            if (outcome.result < 0 || outcome.cancelled)
-                err << "tonarel: the restore stopped at " << (outcome.cancelled ? "an interruption" : failure)
-                    << "; " << succeeded << " of " << plan.slots.size() << " presets sent" << std::endl;
-
-            if (! outcome.failureNotice.isEmpty())
-                err << "tonarel: " << outcome.failureNotice << std::endl;
-
-            // What the slots reached now hold, as the device tells it.
-            if (! outcome.slotsToReadBack.isEmpty())
-            {
-                auto readBack =
-                    Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack);
-                session.run (readBack, "reading", false, false);
-
-                for (const auto& header : session.host.getHeaders())
-                    err << "slot " << header.number << " now holds \"" << header.name << "\"" << std::endl;
-            }
-
-            return statusOf (outcome, failed);
-        }
+        case CommandLineOptions::Command::list: return list (session, options);
+        case CommandLineOptions::Command::backup: return backup (session, options);
+        case CommandLineOptions::Command::restore: return restore (session, options);
 
         case CommandLineOptions::Command::none:
         case CommandLineOptions::Command::help:
@@ -237,4 +132,107 @@ int TonarelCommandLine::run (const CommandLineOptions& options)
     }
 
     return badArguments;
+}
+
+int TonarelCommandLine::list (Session& session, const CommandLineOptions& options)
+{
+    const auto outcome = session.run (Session::makeJob (TransferKind::ReadListedNames, "List", options.slots),
+                                      "reading", false, false);
+
+    for (const auto& header : session.host.getHeaders())
+        out << juce::String (header.number).paddedLeft ('0', 2) << "\t" << header.name << std::endl;
+
+    if (outcome.result < 0 || outcome.cancelled)
+    {
+        const auto read = session.host.getHeaders().size();
+        err << "tonarel: reading slot " << options.slots[read] << " failed: " << outcome.word() << std::endl;
+    }
+
+    return statusOf (outcome, 0);
+}
+
+int TonarelCommandLine::backup (Session& session, const CommandLineOptions& options)
+{
+    if (! options.folder.createDirectory())
+    {
+        err << "tonarel: cannot make the folder " << options.folder.getFullPathName() << std::endl;
+        return partialFailure;
+    }
+
+    auto job = Session::makeJob (TransferKind::ReadAndSave, "Backup", options.slots);
+    job.presetFolder = options.folder;
+
+    const auto outcome = session.run (job, "saving", options.overwrite, true);
+    const auto& host = session.host;
+
+    if (outcome.result < 0 || outcome.cancelled)
+        err << "tonarel: the backup stopped at "
+            << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; " << host.getSucceeded()
+            << " of " << options.slots.size() << " presets saved" << std::endl;
+
+    return statusOf (outcome, host.getFailed());
+}
+
+int TonarelCommandLine::restore (Session& session, const CommandLineOptions& options)
+{
+    if (! options.folder.isDirectory())
+    {
+        err << "tonarel: there is no folder " << options.folder.getFullPathName() << std::endl;
+        return badArguments;
+    }
+
+    const auto plan = planRestore (options.folder, options.slots, err);
+
+    for (const auto& problem : plan.problems)
+        err << "tonarel: " << problem << std::endl;
+
+    if (plan.slots.isEmpty())
+    {
+        err << "tonarel: no preset file of " << options.folder.getFullPathName() << " names a chosen slot"
+            << std::endl;
+        return partialFailure;
+    }
+
+    // A send checks each file's format against the device's, which a read tells.
+    const auto versionRead =
+        session.run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }),
+                     "reading", false, false);
+
+    if (versionRead.result < 0 || versionRead.cancelled)
+    {
+        err << "tonarel: reading slot " << plan.slots[0] << " failed: " << versionRead.word() << std::endl;
+        return partialFailure;
+    }
+
+    auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
+    job.selection.fileNames = plan.fileNames;
+    job.presetFolder = options.folder;
+    job.options.keepSnapshot = options.snapshot;
+    job.options.verifyAfterLoading = false;
+    job.snapshotsFolder = session.configuration.getSnapshotsFolder();
+
+    const auto outcome = session.run (job, "sending", false, true);
+    const auto& host = session.host;
+
+    if (outcome.result < 0 || outcome.cancelled)
+        err << "tonarel: the restore stopped at "
+            << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; " << host.getSucceeded()
+            << " of " << plan.slots.size() << " presets sent" << std::endl;
+
+    if (! outcome.failureNotice.isEmpty())
+        err << "tonarel: " << outcome.failureNotice << std::endl;
+
+    const auto failed = host.getFailed() + plan.problems.size();
+
+    // What the slots reached now hold, as the device tells it.
+    if (! outcome.slotsToReadBack.isEmpty())
+    {
+        session.run (Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack),
+                     "reading", false, false);
+
+        for (const auto& header : session.host.getHeaders())
+            err << "slot " << header.number << " now holds \"" << header.name << "\"" << std::endl;
+    }
+
+    return statusOf (outcome, failed);
 }

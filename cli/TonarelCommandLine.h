@@ -36,6 +36,12 @@ public:
     std::atomic<bool> interrupted { false };
 
 private:
+    struct Session;
+
+    int list (Session& session, const CommandLineOptions& options);
+    int backup (Session& session, const CommandLineOptions& options);
+    int restore (Session& session, const CommandLineOptions& options);
+
     MidiPorts& midiPorts;
     juce::File documentsFolder;
     LibrarianTimings timings;

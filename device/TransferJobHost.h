@@ -9,8 +9,9 @@ struct TransferQuestion
 {
     enum class Kind
     {
-        question,
-        warning
+        fileExists,    // a save's file is there already: "Overwrite" 1, "Skip" 2, "Create Copy" 0
+        slotOverwrite, // a load is about to overwrite a slot: "Overwrite" 1, "Skip" 0
+        warning        // a file the load cannot send, with "Ok" only
     };
 
     struct Choice
@@ -22,7 +23,7 @@ struct TransferQuestion
     /** What a ticked "Apply To All" adds to the value of the chosen button. */
     static constexpr int applyToAllBonus = 10;
 
-    Kind kind = Kind::question;
+    Kind kind = Kind::warning;
     juce::String title, message;
     std::vector<Choice> buttons;
     bool offerApplyToAll = false;

@@ -285,7 +285,7 @@ void TransferJobRunner::saveDevicePresets()
                 mode = writeModeFor (fileAnswer.get (
                     [&]
                     {
-                        return ask (TransferQuestion::Kind::question, {},
+                        return ask (TransferQuestion::Kind::fileExists, {},
                                     presetFileName (manager.received) + " already exists.",
                                     { { "Overwrite", overwriteFile },
                                       { "Skip", skipFile },
@@ -337,7 +337,7 @@ void TransferJobRunner::sendPresetFiles()
         const auto answer = slotAnswer.get (
             [&]
             {
-                return ask (TransferQuestion::Kind::question, {},
+                return ask (TransferQuestion::Kind::slotOverwrite, {},
                             "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) +
                                 ") in Tonarel?",
                             { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
