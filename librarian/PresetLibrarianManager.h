@@ -20,9 +20,10 @@ class PresetTonarel;
 
     On the left the presets in the device (PresetTonarel), on the right the preset files of the
     preset folder (PresetLocal) under a folder chooser, and between them the transfer buttons.
-    The panel owns the device link (PresetManager), runs the transfer jobs on its own thread
-    behind a modal progress window, keeps the preset folder and its configuration file, and
-    watches the device's connection with timer 0.
+    The panel owns the device link (PresetManager), runs the transfer jobs (the engine's
+    TransferJobRunner, which it hosts) on its own thread behind a modal progress window, keeps
+    the preset folder, its configuration file, its settings and the transfer log, and watches the
+    device's connection with timer 0.
 
     The class is one but its concerns are several, each in its own source file: the panel itself
     (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
@@ -31,7 +32,8 @@ class PresetTonarel;
     (ConnectionMonitor.cpp).
 
     Threads: everything runs on the message thread except run(), the transfer worker, which
-    writes lastResult, numbers, devicePresets and deviceVersion while the progress window is up;
+    writes lastResult, jobOutcome, numbers, devicePresets and deviceVersion while the progress
+    window is up;
     the message thread reads them only once the job has ended. The worker reports its progress
     through an atomic that timer 1 carries into the progress bars on the message thread, and
     asks its questions through the dialogs on the message thread, waiting for the answer.
