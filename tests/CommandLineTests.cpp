@@ -178,4 +178,11 @@ TEST (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
     ASSERT_TRUE (librarianRunning.enter (0));
     EXPECT_EQ (runProgram ({ "list" }, output), TonarelCommandLine::deviceBusy);
     EXPECT_TRUE (output.startsWith ("tonarel: the librarian (TonarelUtil) is using the Tonarel")) << output;
+
+    SCOPED_TRACE ("and the librarian started while the command line holds the device says so and ends");
+    juce::ChildProcess librarian;
+    ASSERT_TRUE (librarian.start (juce::StringArray { TONAREL_LIBRARIAN }, juce::ChildProcess::wantStdErr));
+    const auto said = librarian.readAllProcessOutput();
+    EXPECT_TRUE (librarian.waitForProcessToFinish (20000));
+    EXPECT_TRUE (said.contains ("TonarelUtil: the tonarel command line is using the Tonarel")) << said;
 }
