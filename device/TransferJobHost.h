@@ -1,5 +1,6 @@
 #pragma once
 
+#include "presets/PresetData.h"
 #include "presets/PresetListEntries.h"
 
 #include <vector>
@@ -70,4 +71,7 @@ public:
 
     /** The version of a preset file a send has read. */
     virtual void presetFileVersionRead (juce::int16) {}
+
+    /** A preset a ReadWhole job has read whole, after its retries. */
+    virtual void wholePresetRead (const PresetData&) {}
 };
