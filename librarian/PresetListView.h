@@ -224,6 +224,9 @@ protected:
         addKeyListener (this);
 
         filterField.setTextToShowWhenEmpty ("Find", juce::Colours::grey);
+        // Drawn over the header, it needs an edge of its own to stand out from it.
+        filterField.setColour (juce::TextEditor::outlineColourId, dropOutlineColour);
+        filterField.setColour (juce::TextEditor::focusedOutlineColourId, dropOutlineColour);
         filterField.setFont (font);
         filterField.setIndents (4, 3);
         filterField.setEscapeAndReturnKeysConsumed (true);
