@@ -127,3 +127,23 @@ int AlertDialogs::chooseFromMenu (const juce::StringArray& items)
 
     return menu.show();
 }
+
+int AlertDialogs::chooseFromList (const juce::String& title, const juce::String& message,
+                                  const juce::StringArray& items, int proposedIndex,
+                                  const juce::String& okText)
+{
+    constexpr auto choiceName = "choice";
+    juce::AlertWindow box (title, message, juce::MessageBoxIconType::QuestionIcon);
+    box.addComboBox (choiceName, items);
+    auto* list = box.getComboBoxComponent (choiceName);
+    list->setSelectedItemIndex (juce::jlimit (0, juce::jmax (0, items.size() - 1), proposedIndex),
+                                juce::dontSendNotification);
+
+    box.addButton (okText, 1, juce::KeyPress (juce::KeyPress::returnKey));
+    box.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+
+    if (box.runModalLoop() != 1)
+        return -1;
+
+    return list->getSelectedItemIndex();
+}

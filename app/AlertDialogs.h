@@ -17,6 +17,10 @@ public:
 
     int chooseFromMenu (const juce::StringArray& items) override;
 
+    int chooseFromList (const juce::String& title, const juce::String& message,
+                        const juce::StringArray& items, int proposedIndex,
+                        const juce::String& okText) override;
+
     /** The box ask() runs, built but not shown: the buttons carry the framework's keyboard
         shortcuts (Return for the first of two, Escape for the last, the first letter of each
         when they differ), and the "Apply To All" tick box, when offered, is a ToggleButton of

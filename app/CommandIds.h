@@ -10,6 +10,7 @@ namespace CommandIds
         showPresetLibrarian = 0x2001,
         keepSnapshotBeforeLoading = 0x2002,
         verifyAfterLoading = 0x2003,
+        compareDeviceWithFolder = 0x2004,
         showHelp = 0x200a,
         showTransferLog = 0x200b,
         showAbout = 0x200c

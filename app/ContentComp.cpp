@@ -64,6 +64,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&
     if (menuIndex == 0)
     {
         menu.addCommandItem (&commandManager, CommandIds::showPresetLibrarian);
+        menu.addCommandItem (&commandManager, CommandIds::compareDeviceWithFolder);
         menu.addSeparator();
         menu.addCommandItem (&commandManager, CommandIds::keepSnapshotBeforeLoading);
         menu.addCommandItem (&commandManager, CommandIds::verifyAfterLoading);
@@ -92,9 +93,9 @@ juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
 
 void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
-    commands.add (CommandIds::showPresetLibrarian, CommandIds::keepSnapshotBeforeLoading,
-                  CommandIds::verifyAfterLoading, CommandIds::showHelp, CommandIds::showTransferLog,
-                  CommandIds::showAbout);
+    commands.add (CommandIds::showPresetLibrarian, CommandIds::compareDeviceWithFolder,
+                  CommandIds::keepSnapshotBeforeLoading, CommandIds::verifyAfterLoading, CommandIds::showHelp,
+                  CommandIds::showTransferLog, CommandIds::showAbout);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -103,6 +104,14 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
     {
         result.setInfo ("Preset Librarian", "Shows the preset librarian", " ", 0);
         result.setTicked (currentCommand == CommandIds::showPresetLibrarian);
+    }
+    else if (commandID == CommandIds::compareDeviceWithFolder)
+    {
+        const auto* librarian = getLibrarian();
+        result.setInfo ("Compare Device with Folder",
+                        "Reads every slot and marks those that differ from their files in the preset folder",
+                        "Functions", 0);
+        result.setActive (librarian != nullptr && librarian->isConnected());
     }
     else if (commandID == CommandIds::keepSnapshotBeforeLoading)
     {
@@ -139,6 +148,17 @@ bool ContentComp::perform (const InvocationInfo& info)
     if (info.commandID == CommandIds::showPresetLibrarian)
     {
         createLibrarianPage();
+        return true;
+    }
+
+    if (info.commandID == CommandIds::compareDeviceWithFolder)
+    {
+        auto* librarian = getLibrarian();
+
+        if (librarian == nullptr)
+            return false;
+
+        librarian->compareDeviceWithFolder();
         return true;
     }
 
@@ -183,10 +203,15 @@ bool ContentComp::perform (const InvocationInfo& info)
 
 LibrarianSettings* ContentComp::getLibrarianSettings() const
 {
-    if (auto* librarian = dynamic_cast<PresetLibrarianManager*> (currentPage.get()))
+    if (auto* librarian = getLibrarian())
         return &librarian->getSettings();
 
     return nullptr;
+}
+
+PresetLibrarianManager* ContentComp::getLibrarian() const
+{
+    return dynamic_cast<PresetLibrarianManager*> (currentPage.get());
 }
 
 void ContentComp::createLibrarianPage()

@@ -8,6 +8,7 @@
 #include "app/TonarelLookAndFeel.h"
 
 class LibrarianSettings;
+class PresetLibrarianManager;
 class TonarelWindow;
 class TransferLogWindow;
 
@@ -16,7 +17,8 @@ class TransferLogWindow;
     program's menu bar model and command target.
 
     The two ticked items of the Functions menu read and write the librarian
-    panel's settings, and are greyed while there is no panel. The transfer log's
+    panel's settings, and are greyed while there is no panel; "Compare Device
+    with Folder" is the panel's, greyed while the device is not connected. The transfer log's
     window is its own and lives as long as the content does.
 
     Owned by TonarelWindow. Installs its TonarelLookAndFeel as the framework's
@@ -63,6 +65,9 @@ private:
 
     /** The settings of the librarian panel on show, or nullptr when there is none. */
     LibrarianSettings* getLibrarianSettings() const;
+
+    /** The librarian panel on show, or nullptr when there is none. */
+    PresetLibrarianManager* getLibrarian() const;
 
     TonarelWindow& ownerWindow;
     AppServices& services;

@@ -66,6 +66,12 @@ namespace
         }
 
         int chooseFromMenu (const juce::StringArray&) override { return 0; }
+
+        int chooseFromList (const juce::String&, const juce::String&, const juce::StringArray&,
+                            int proposedIndex, const juce::String&) override
+        {
+            return proposedIndex;
+        }
     };
 
     enum class Job

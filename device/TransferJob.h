@@ -10,7 +10,10 @@ enum class TransferKind
     ReadAndSave = 1,
     Send = 2,
     ReadSelectedNames = 3,
-    ReadListedNames = 4
+    ReadListedNames = 4,
+
+    /** Reads the selected slots whole for a comparison, saving nothing. */
+    ReadWhole = 5
 };
 
 /** Outcomes of a job: the ExchangeOutcome of its last exchange, saveFailed when a preset read

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "presets/PresetData.h"
 #include "presets/PresetListEntries.h"
 
 #include <vector>
@@ -71,4 +72,7 @@ public:
 
     /** The version of a preset file a send has read. */
     virtual void presetFileVersionRead (juce::int16) {}
+
+    /** A preset a ReadWhole job has read whole, after its retries. */
+    virtual void wholePresetRead (const PresetData&) {}
 };

@@ -156,6 +156,7 @@ void TransferJobRunner::runJob()
         }
 
         case TransferKind::ReadListedNames: readNames (job.listedSlots); break;
+        case TransferKind::ReadWhole: readWholePresets(); break;
         case TransferKind::none: break;
     }
 }
@@ -547,6 +548,47 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
         host.presetHeaderRead ({ manager.received.number, manager.received.name, manager.received.version });
         host.showJobProgress ((double) (i + 1) / slotNumbers.size());
     }
+}
+
+void TransferJobRunner::readWholePresets()
+{
+    const auto& slots = job.selection.slots;
+    const auto count = slots.size();
+
+    beginJob();
+    showStatus ("Reading preset ");
+
+    const JobPace pace (count);
+    auto retries = 0;
+
+    for (int i = 0; i < count;)
+    {
+        if (jobMustEnd())
+            return;
+
+        const auto slot = slots.getReference (i).number;
+        showStatus (statusLine ("Reading preset ", slot, retries));
+        showPace (pace, i + 1, i);
+
+        const auto startedAt = JobPace::now();
+        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+        logAttempt ("read", slot, {}, retries, startedAt);
+
+        if (shouldRetry (retries))
+            continue;
+
+        // A read cut short by Cancel or a fault is no preset: only a whole one is handed on.
+        if (outcome.result >= 0)
+            host.wholePresetRead (manager.received);
+
+        host.presetDone (slot, outcome.result >= 0 ? manager.received.name : slots.getReference (i).name,
+                         outcome.result);
+        ++i;
+        host.showJobProgress ((double) i / count);
+    }
+
+    showStatus ("Reading preset ");
+    host.pauseJob (timings.pauseAfterTransferMs);
 }
 
 void TransferJobRunner::logAttempt (const juce::String& exchange, int slot, const juce::String& fileName,

@@ -11,9 +11,9 @@ struct PresetData;
 
 /** Carries out one transfer job preset by preset through the preset manager, one exchange at a
     time: the reads and saves of "Save >", the sends of "< Load To" with their snapshots and
-    verifies, and the name reads. It keeps the device's rules: the pauses, four tries at a failed
-    preset, the overwrite questions, the read-back of what a send reached. The librarian and the
-    command line both run their jobs through it, each as its host.
+    verifies, the name reads, and the whole reads a comparison makes. It keeps the device's rules: the pauses,
+   four tries at a failed preset, the overwrite questions, the read-back of what a send reached. The librarian
+   and the command line both run their jobs through it, each as its host.
 
     Runs on the thread that calls run(), which must be the only one using the preset manager
     meanwhile. Each exchange and the job itself are written to the transfer log, when there is one.
@@ -31,6 +31,7 @@ private:
     void saveDevicePresets();
     void sendPresetFiles();
     void readNames (const juce::Array<int>& slotNumbers);
+    void readWholePresets();
 
     /** Reads a slot whole and saves it into the job's snapshot folder (made at the first
         snapshot), with the usual retries; false when the slot must not be overwritten.

@@ -47,6 +47,14 @@ public:
     */
     virtual int chooseFromMenu (const juce::StringArray& items) = 0;
 
+    /** Asks for one of the items in a box with a drop-down list, proposedIndex chosen at first,
+        and the buttons okText and "Cancel". Returns the index of the item chosen, or -1 for
+        Cancel (Escape).
+    */
+    virtual int chooseFromList (const juce::String& title, const juce::String& message,
+                                const juce::StringArray& items, int proposedIndex,
+                                const juce::String& okText) = 0;
+
     //==============================================================================
     /** A box with a single button; an empty button text gives the framework's own "OK". */
     void showMessage (Icon icon, const juce::String& title, const juce::String& message,

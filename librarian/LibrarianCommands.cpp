@@ -25,6 +25,8 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     }
     else if (button == saveAllButton.get())
     {
+        // All means all 99 slots: a filter does not narrow it.
+        deviceList->clearFilter();
         selectAllRows (deviceList->getTable());
         saveSelectedPresets();
     }
@@ -91,6 +93,9 @@ void PresetLibrarianManager::loadAllPresets()
     if (! services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to overwrite ALL presets?"))
         return;
 
+    // All means every slot and every file of the folder, whatever the filters show.
+    deviceList->clearFilter();
+    localList->clearFilter();
     selectAllRows (deviceList->getTable());
     selectAllRows (localList->getTable());
     sendSelectedPresets();
@@ -156,24 +161,31 @@ void PresetLibrarianManager::openHelp()
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind)
 {
+    return runJob (jobKind, selectedInLists());
+}
+
+TransferSelection PresetLibrarianManager::selectedInLists() const
+{
     // The worker takes the selections as they are now: the lists themselves belong to the
-    // message thread. Device row r stands for slot r + 1.
-    selection = {};
+    // message thread. A row stands for the slot it shows, whatever the filter hides above it.
+    TransferSelection selected;
     const auto& deviceTable = deviceList->getTable();
     const auto& localTable = localList->getTable();
 
     for (int i = 0; i < deviceTable.getNumSelectedRows(); ++i)
-    {
-        const auto row = deviceTable.getSelectedRow (i);
-        DevicePresetEntry slot { row + 1, {}, 0 };
-        juce::int32 shownNumber = 0;
-        deviceList->getDevicePreset (row, shownNumber, slot.name);
-        selection.slots.add (slot);
-    }
+        if (const auto* slot = deviceList->getShownEntry (deviceTable.getSelectedRow (i)))
+            selected.slots.add ({ slot->number, slot->name, 0 });
 
     for (int i = 0; i < localTable.getNumSelectedRows(); ++i)
-        selection.fileNames.add (localList->getRows()[localTable.getSelectedRow (i)].fileName);
+        if (const auto* file = localList->getShownEntry (localTable.getSelectedRow (i)))
+            selected.fileNames.add (file->fileName);
 
+    return selected;
+}
+
+bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelection& jobSelection)
+{
+    selection = jobSelection;
     kind = jobKind;
     options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
     jobOutcome = {};
@@ -187,6 +199,12 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
     showJobProgress();
     setJobWindowsActive (false);
     kind = TransferKind::none;
+
+    // What was read or sent is no longer what a comparison found.
+    for (const auto slot : slotsTouched)
+        deviceList->setDiffersFromFolder (slot, false);
+
+    slotsTouched.clear();
     return completed;
 }
 

@@ -3,6 +3,7 @@
 #include "librarian/PresetLibrarianManager.h"
 
 #include "device/PresetManager.h"
+#include "librarian/PresetComparisonWindow.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
 #include "resources/Artwork.h"
@@ -106,6 +107,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 PresetLibrarianManager::~PresetLibrarianManager()
 {
     stopTimer (monitorTimerId);
+    comparisonWindow.reset();
 
     // The worker uses the preset manager; it must be gone before the manager is.
     stopThread (cancellingTimeOutMs);
@@ -239,7 +241,12 @@ void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::St
     deviceVersion = version;
 }
 
-bool PresetLibrarianManager::keyPressed (const juce::KeyPress&, juce::Component*)
+bool PresetLibrarianManager::keyPressed (const juce::KeyPress& key, juce::Component*)
 {
-    return false;
+    // In a list the list's own filter opens; a key reaches here from the buttons and the chooser.
+    if (key != juce::KeyPress ('f', juce::ModifierKeys::ctrlModifier, 0))
+        return false;
+
+    localList->showFilterField ({});
+    return true;
 }

@@ -32,17 +32,23 @@ void PresetLibrarianManager::loadDroppedFiles (const juce::Array<int>& fileRows,
     localTable.deselectAllRows();
 
     for (const auto row : fileRows)
-        if (juce::isPositiveAndBelow (row, localList->getRows().size()))
+        if (juce::isPositiveAndBelow (row, localList->getNumRows()))
             localTable.selectRow (row, true, false);
 
-    // The slots are found by their numbers: the rows only stand for slots one to one after a
-    // full read, which the jobs themselves count on but a drop need not.
+    // The slots are found by their numbers: the rows stand for slots one to one only after a
+    // full read and with no filter on. A drop fills the slots from the one under the pointer
+    // on, also those the filter hides, so it shows them all first.
     deviceTable.deselectAllRows();
     const auto& slots = deviceList->getRows();
 
-    for (int row = 0; row < slots.size(); ++row)
-        if (slots.getReference (row).number >= firstSlot && slots.getReference (row).number <= lastSlot)
-            deviceTable.selectRow (row, true, false);
+    for (int entry = 0; entry < slots.size(); ++entry)
+        if (slots.getReference (entry).number > firstSlot && slots.getReference (entry).number <= lastSlot &&
+            deviceList->getTableRowOf (entry) < 0)
+            deviceList->clearFilter();
+
+    for (int entry = 0; entry < slots.size(); ++entry)
+        if (slots.getReference (entry).number >= firstSlot && slots.getReference (entry).number <= lastSlot)
+            deviceTable.selectRow (deviceList->getTableRowOf (entry), true, false);
 
     updateButtonStates();
 
@@ -53,7 +59,7 @@ void PresetLibrarianManager::loadDroppedFiles (const juce::Array<int>& fileRows,
 void PresetLibrarianManager::saveDroppedSlots (const juce::Array<int>& deviceRows)
 {
     auto& deviceTable = deviceList->getTable();
-    const auto rowCount = juce::jmin (kPresetSlotCount, deviceList->getRows().size());
+    const auto rowCount = juce::jmin (kPresetSlotCount, deviceList->getNumRows());
 
     deviceTable.deselectAllRows();
 

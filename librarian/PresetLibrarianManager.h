@@ -5,13 +5,16 @@
 #include "librarian/AppServices.h"
 #include "librarian/Dialogs.h"
 #include "presets/LibrarianConfiguration.h"
+#include "presets/PresetData.h"
 #include "librarian/LibrarianSettings.h"
 #include "presets/PresetListEntries.h"
 #include "device/TransferJob.h"
 #include "device/TransferLog.h"
 
 #include <atomic>
+#include <vector>
 
+class PresetComparisonWindow;
 class PresetLocal;
 class PresetManager;
 class PresetTonarel;
@@ -28,12 +31,13 @@ class PresetTonarel;
     The class is one but its concerns are several, each in its own source file: the panel itself
     (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
     (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), drops onto the lists
-    (PresetDragAndDrop.cpp), the transfer worker (TransferWorker.cpp) and the connection monitor
+    (PresetDragAndDrop.cpp), comparing presets of the folder with the device's
+    (PresetComparing.cpp), the transfer worker (TransferWorker.cpp) and the connection monitor
     (ConnectionMonitor.cpp).
 
     Threads: everything runs on the message thread except run(), the transfer worker, which
-    writes lastResult, jobOutcome, numbers, devicePresets and deviceVersion while the progress
-    window is up;
+    writes lastResult, jobOutcome, numbers, devicePresets, wholePresets, slotsTouched and
+    deviceVersion while the progress window is up;
     the message thread reads them only once the job has ended. The worker reports its progress
     through an atomic that timer 1 carries into the progress bars on the message thread, and
     asks its questions through the dialogs on the message thread, waiting for the answer.
@@ -62,7 +66,9 @@ public:
     void run() override;
 
     using juce::Component::keyPressed;
-    /** Acts on no key: every key goes on to the framework's other handlers. */
+    /** Ctrl+F outside the lists opens the computer list's filter; every other key goes on to
+        the framework's other handlers.
+    */
     bool keyPressed (const juce::KeyPress& key, juce::Component* originatingComponent) override;
 
     void timerCallback (int timerID) override;
@@ -110,6 +116,28 @@ public:
 
     /** Reads the headers of the selected device slots again. */
     void readSelectedDeviceNames();
+
+    //==============================================================================
+    // Comparing the folder's presets with the device's: each reads slots whole behind the
+    // progress window and writes nothing, neither to the device nor to a file.
+
+    /** Asks which slot (proposing the one the file's name begins with), reads it and shows how
+        the file differs from it in the comparison window.
+    */
+    void compareFileWithSlot (const juce::String& fileName);
+
+    /** Asks which file (proposing the first whose name begins with the slot's number), reads the
+        slot and shows how the file differs from it in the comparison window.
+    */
+    void compareSlotWithFile (int slot);
+
+    /** Reads all 99 slots whole and marks in the device list each one that differs from every
+        file of its number in the preset folder, or has none; then says how many differ.
+    */
+    void compareDeviceWithFolder();
+
+    /** The window of the last comparison of one file with one slot; nullptr before the first. */
+    PresetComparisonWindow* getComparisonWindow() const noexcept { return comparisonWindow.get(); }
 
     //==============================================================================
     // Drops onto the two lists: each is the command it stands for, on the rows it names.
@@ -190,8 +218,26 @@ private:
     //==============================================================================
     // The commands.
 
-    /** Runs the worker behind the progress window; false when the user cancelled. */
+    /** Runs the worker behind the progress window on the lists' selections; false when the
+        user cancelled.
+    */
     bool runJob (TransferKind jobKind);
+
+    /** The same on a selection of the caller's. */
+    bool runJob (TransferKind jobKind, const TransferSelection& jobSelection);
+
+    /** The slots and files selected in the lists, in the order the lists show them. */
+    TransferSelection selectedInLists() const;
+
+    /** Reads the slots whole behind the progress window and shows their names in the list; the
+        presets read, fewer than asked for when the job was cancelled or failed (its outcome is
+        then told).
+    */
+    std::vector<PresetData> readWholeSlots (const juce::Array<int>& slots);
+
+    /** Shows how a file's preset differs from a slot's in the comparison window. */
+    void showComparison (const juce::String& fileName, const PresetData& filePreset,
+                         const PresetData& slotPreset);
 
     /** Runs a job that reads slot names and puts its outcome in the status label. */
     void runNameReadingJob (TransferKind jobKind);
@@ -285,6 +331,13 @@ private:
     juce::Image headerCapImage;
 
     juce::Array<DevicePresetEntry> devicePresets;
+
+    // Written by the worker during a job: the presets a ReadWhole job read, and the slots a job
+    // read or sent successfully, whose comparison marks go once it has ended.
+    std::vector<PresetData> wholePresets;
+    juce::Array<int> slotsTouched;
+
+    std::unique_ptr<PresetComparisonWindow> comparisonWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLibrarianManager)
 };

@@ -35,11 +35,10 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
     {
         // The names are taken before the question, so exactly the files counted in it go.
         juce::StringArray fileNames;
-        const auto& rows = localList->getRows();
 
         for (int i = 0; i < numSelected; ++i)
-            if (juce::isPositiveAndBelow (selected[i], rows.size()))
-                fileNames.add (rows.getReference (selected[i]).fileName);
+            if (const auto* file = localList->getShownEntry (selected[i]))
+                fileNames.add (file->fileName);
 
         const auto question = "OK to delete " + juce::String (fileNames.size()) + " preset files? ";
 
@@ -56,11 +55,15 @@ void PresetLibrarianManager::readSelectedDeviceNames()
     setJobProgress (0.0);
     statusLabel->setText ("reading", juce::dontSendNotification);
 
+    // Only the names read now are merged: the entries of an earlier read would put back names
+    // that a verify or a comparison has since replaced in the list.
+    devicePresets.clear();
     runNameReadingJob (TransferKind::ReadSelectedNames);
 
     if (lastResult < 0)
     {
-        const auto firstSelectedSlot = deviceList->getTable().getSelectedRow (0) + 1;
+        const auto* firstSelected = deviceList->getShownEntry (deviceList->getTable().getSelectedRow (0));
+        const auto firstSelectedSlot = firstSelected != nullptr ? firstSelected->number : 0;
         services.dialogs.showMessage (Dialogs::Icon::warning, "Preset Information",
                                       "Unable to read #" + juce::String (firstSelectedSlot), "Ok");
         return;

@@ -7,12 +7,18 @@
 class PresetLibrarianManager;
 
 /** What the device list and the computer list share: a table of rows of Entry that this object
-    models, the rows' colours, the way a cell's text is drawn, the F5 key, and dragging rows from
-    one list onto the other (a drag carries the indices of the rows it took).
+    models, the rows' colours, the way a cell's text is drawn, the F5 key, the filter, and
+    dragging rows from one list onto the other (a drag carries the indices of the rows it took).
 
-    Derived lists say what a cell shows, what a click does and what F5 refreshes. The table is
-    never sorted: clicking a header leaves the rows in their order. Used on the message thread
-    only.
+    The filter: typing in the list, or Ctrl+F, shows a search field over the top of the list,
+    and the table then shows only the entries whose text contains the field's, without regard
+    to case; Escape, or emptying the field, shows them all again. The table's rows are therefore
+    the entries shown, not the entries: getRows() holds them all, and getShownEntry() is the
+    entry behind a row of the table. Entries hidden by the filter are never selected.
+
+    Derived lists say what a cell shows, what the filter looks at, what a click does and what
+    F5 refreshes. The table is never sorted: clicking a header leaves the rows in their order.
+    Used on the message thread only.
 */
 template <typename Entry>
 class PresetListView : public juce::Component, public juce::TableListBoxModel, public juce::KeyListener
@@ -22,10 +28,11 @@ public:
     {
         removeKeyListener (this);
         rows.clear();
-        rowCount = 0;
+        shown.clear();
     }
 
-    int getNumRows() override { return rowCount; }
+    /** The rows of the table: the entries the filter shows. */
+    int getNumRows() override { return shown.size(); }
 
     /** Selected rows light blue, odd rows striped, even rows left to the table's background. */
     void paintRowBackground (juce::Graphics& g, int rowNumber, int width, int height,
@@ -44,28 +51,110 @@ public:
     /** Black text from 5 pixels in, vertically centred, shortened with an ellipsis. */
     void paintCell (juce::Graphics& g, int rowNumber, int columnId, int width, int height, bool) override
     {
-        if (! juce::isPositiveAndBelow (rowNumber, rows.size()))
+        const auto* entry = getShownEntry (rowNumber);
+
+        if (entry == nullptr)
             return;
 
         g.setColour (textColour);
         g.setFont (font);
-        g.drawText (getCellText (rows.getReference (rowNumber), columnId), 5, 0, width - 5, height,
-                    juce::Justification::centredLeft, true);
+        g.drawText (getCellText (*entry, columnId), 5, 0, width - 5, height, juce::Justification::centredLeft,
+                    true);
     }
 
     using juce::Component::keyPressed;
 
-    /** F5 with no modifier keys refreshes the list; every other key goes on to the framework. */
+    /** F5 with no modifier keys refreshes the list; Ctrl+F, or a character typed with no
+        modifier key, opens the filter's field (the character goes into it); every other key
+        goes on to the framework.
+    */
     bool keyPressed (const juce::KeyPress& key, juce::Component*) override
     {
-        if (key != juce::KeyPress (juce::KeyPress::F5Key))
-            return false;
+        if (key == juce::KeyPress (juce::KeyPress::F5Key))
+        {
+            refreshRequested();
+            return true;
+        }
 
-        refreshRequested();
-        return true;
+        if (key == juce::KeyPress ('f', juce::ModifierKeys::ctrlModifier, 0))
+        {
+            showFilterField ({});
+            return true;
+        }
+
+        const auto character = key.getTextCharacter();
+        const auto modifiers = key.getModifiers().withoutFlags (juce::ModifierKeys::shiftModifier);
+
+        if (character >= ' ' && character != 0x7f && modifiers.getRawFlags() == 0)
+        {
+            showFilterField (juce::String::charToString (character));
+            return true;
+        }
+
+        return false;
     }
 
-    void resized() override { table.setBounds (getLocalBounds().reduced (tableInset)); }
+    void resized() override
+    {
+        table.setBounds (getLocalBounds().reduced (tableInset));
+
+        // Over the right end of the header: the rows and everything around the list stay put.
+        const auto fieldWidth = juce::jmin (filterFieldWidth, table.getWidth() - 2 * filterFieldMargin);
+        filterField.setBounds (table.getRight() - fieldWidth - filterFieldMargin,
+                               table.getY() + filterFieldMargin, fieldWidth, filterFieldHeight);
+    }
+
+    //==============================================================================
+    /** The entry behind a row of the table, or nullptr for a row that is not there. */
+    const Entry* getShownEntry (int tableRow) const
+    {
+        if (! juce::isPositiveAndBelow (tableRow, shown.size()))
+            return nullptr;
+
+        return &rows.getReference (shown.getUnchecked (tableRow));
+    }
+
+    /** The table row that shows an entry of getRows(), or -1 while the filter hides it. */
+    int getTableRowOf (int entryIndex) const { return shown.indexOf (entryIndex); }
+
+    /** Shows only the entries that match text (all of them for an empty text), keeping those
+        selected that stay shown.
+    */
+    void setFilterText (const juce::String& text)
+    {
+        if (filterText == text)
+            return;
+
+        filterText = text;
+
+        if (filterField.getText() != text)
+            filterField.setText (text, false);
+
+        refilter();
+
+        if (text.isEmpty() && ! filterField.hasKeyboardFocus (false))
+            filterField.setVisible (false);
+    }
+
+    const juce::String& getFilterText() const noexcept { return filterText; }
+
+    /** Shows all entries again and takes the field away. */
+    void clearFilter()
+    {
+        setFilterText ({});
+        filterField.setVisible (false);
+    }
+
+    /** Brings up the filter's field with the keyboard focus, the typed text added to it. */
+    void showFilterField (const juce::String& typed)
+    {
+        filterField.setVisible (true);
+        filterField.toFront (true);
+        filterField.moveCaretToEnd();
+        filterField.insertTextAtCaret (typed);
+    }
+
+    juce::TextEditor& getFilterField() noexcept { return filterField; }
 
     /** A drag of rows carries their indices, in ascending order. */
     juce::var getDragSourceDescription (const juce::SparseSet<int>& rowsToDrag) override
@@ -103,8 +192,8 @@ public:
 
     void clearRows()
     {
-        rowCount = 0;
         rows.clear();
+        shown.clear();
         table.updateContent();
     }
 
@@ -133,10 +222,78 @@ protected:
 
         addAndMakeVisible (table);
         addKeyListener (this);
+
+        filterField.setTextToShowWhenEmpty ("Find", juce::Colours::grey);
+        // Drawn over the header, it needs an edge of its own to stand out from it.
+        filterField.setColour (juce::TextEditor::outlineColourId, dropOutlineColour);
+        filterField.setColour (juce::TextEditor::focusedOutlineColourId, dropOutlineColour);
+        filterField.setFont (font);
+        filterField.setIndents (4, 3);
+        filterField.setEscapeAndReturnKeysConsumed (true);
+        filterField.onTextChange = [this] { setFilterText (filterField.getText()); };
+        filterField.onEscapeKey = [this]
+        {
+            clearFilter();
+            table.grabKeyboardFocus();
+        };
+        filterField.onReturnKey = [this] { table.grabKeyboardFocus(); };
+        filterField.onFocusLost = [this]
+        {
+            // An empty field goes; one holding a filter stays, so that it shows what hides rows.
+            if (filterText.isEmpty())
+                filterField.setVisible (false);
+        };
+        addChildComponent (filterField);
     }
 
     virtual juce::String getCellText (const Entry& row, int columnId) const = 0;
     virtual void refreshRequested() = 0;
+
+    /** Whether the filter shows an entry: the lower-case text is in what the list shows of it. */
+    virtual bool matchesFilter (const Entry& row, const juce::String& lowerCaseText) const = 0;
+
+    /** Adds an entry at the end, shown when it matches the filter. */
+    void appendRow (const Entry& entry)
+    {
+        rows.add (entry);
+
+        if (matches (entry))
+            shown.add (rows.size() - 1);
+
+        table.updateContent();
+    }
+
+    /** Works out again which entries are shown, after the entries or the filter changed; the
+        entries selected before stay selected where they are still shown.
+    */
+    void refilter()
+    {
+        juce::Array<int> selectedEntries;
+        const auto selected = table.getSelectedRows();
+
+        for (int i = 0; i < selected.size(); ++i)
+            if (juce::isPositiveAndBelow (selected[i], shown.size()))
+                selectedEntries.add (shown.getUnchecked (selected[i]));
+
+        shown.clearQuick();
+
+        for (int i = 0; i < rows.size(); ++i)
+            if (matches (rows.getReference (i)))
+                shown.add (i);
+
+        table.updateContent();
+
+        juce::SparseSet<int> stillSelected;
+
+        for (int row = 0; row < shown.size(); ++row)
+            if (selectedEntries.contains (shown.getUnchecked (row)))
+                stillSelected.addRange ({ row, row + 1 });
+
+        if (stillSelected != table.getSelectedRows())
+            table.setSelectedRows (stillSelected);
+
+        table.repaint();
+    }
 
     void setDropHighlighted (bool shouldHighlight)
     {
@@ -165,13 +322,24 @@ protected:
     PresetLibrarianManager& owner;
     juce::TableListBox table { {}, this };
     juce::Font font { 12.0f, juce::Font::plain };
-    int rowCount = 0;
     juce::Array<Entry> rows;
 
 private:
+    bool matches (const Entry& entry) const
+    {
+        return filterText.isEmpty() || matchesFilter (entry, filterText.toLowerCase());
+    }
+
     static constexpr int tableInset = 8;
     static constexpr int dropOutlineThickness = 2;
+    static constexpr int filterFieldWidth = 150, filterFieldHeight = 22, filterFieldMargin = 3;
     bool dropHighlighted = false;
+
+    // The indices into rows of the entries the table shows, in order: row r of the table is
+    // rows[shown[r]].
+    juce::Array<int> shown;
+    juce::String filterText;
+    juce::TextEditor filterField { "find" };
 
     JUCE_DECLARE_NON_COPYABLE (PresetListView)
 };

@@ -17,19 +17,27 @@ juce::String PresetLocal::getCellText (const LocalPresetEntry& row, int columnId
     return columnId == nameColumn ? row.name : row.fileName;
 }
 
+bool PresetLocal::matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const
+{
+    return row.name.toLowerCase().contains (lowerCaseText) ||
+           row.fileName.toLowerCase().contains (lowerCaseText);
+}
+
 void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
     owner.updateButtonStates();
 
     const auto isPopupClick = event.mods.isRightButtonDown() || event.mods.isCtrlDown();
 
-    if (! isPopupClick || ! juce::isPositiveAndBelow (rowNumber, rows.size()))
+    const auto* entry = getShownEntry (rowNumber);
+
+    if (! isPopupClick || entry == nullptr)
         return;
 
     // Taken before the menu: the actions rescan the folder, which rebuilds the rows.
-    const auto fileName = rows.getReference (rowNumber).fileName;
+    const auto fileName = entry->fileName;
 
-    switch (owner.getDialogs().chooseFromMenu ({ "Get info", "Copy", "Delete" }))
+    switch (owner.getDialogs().chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText }))
     {
         case getInfoItem:
             owner.showPresetInfo (fileName);
@@ -42,6 +50,7 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
             break;
 
         case deleteItem: owner.deleteLocalPresets (fileName); break;
+        case compareWithSlotItem: owner.compareFileWithSlot (fileName); break;
 
         default: break;
     }
@@ -59,9 +68,7 @@ void PresetLocal::refreshRequested()
 
 void PresetLocal::addLocalPreset (const juce::String& name, const juce::String& fileName)
 {
-    rows.add ({ name, fileName });
-    ++rowCount;
-    table.updateContent();
+    appendRow ({ name, fileName });
 }
 
 bool PresetLocal::isInterestedInDragSource (const SourceDetails& details)

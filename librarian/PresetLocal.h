@@ -4,10 +4,10 @@
 #include "librarian/PresetListView.h"
 
 /** The computer list: one row per preset file of the preset folder, in the order the folder
-    scan found them. A pop-up click on a row offers "Get info", "Copy" and "Delete"; F5 scans
-    the folder again. Slots of the device list dropped here are "Save >"; preset files dropped
-    from the desktop are copied into the folder. Owned by the librarian panel; used on the
-    message thread only.
+    scan found them. A pop-up click on a row offers "Get info", "Copy", "Delete" and "Compare
+    with Slot…"; F5 scans the folder again; the filter looks at the preset's name and the file's. Slots of the
+   device list dropped here are "Save >"; preset files dropped from the desktop are copied into the folder.
+   Owned by the librarian panel; used on the message thread only.
 */
 class PresetLocal final : public PresetListView<LocalPresetEntry>,
                           public juce::DragAndDropTarget,
@@ -50,11 +50,16 @@ public:
     {
         getInfoItem = 1,
         copyItem = 2,
-        deleteItem = 3
+        deleteItem = 3,
+        compareWithSlotItem = 4
     };
+
+    static inline const juce::String compareWithSlotText { juce::CharPointer_UTF8 (
+        "Compare with Slot\xe2\x80\xa6") };
 
 private:
     juce::String getCellText (const LocalPresetEntry& row, int columnId) const override;
+    bool matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const override;
     void refreshRequested() override;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLocal)

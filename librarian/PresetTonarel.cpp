@@ -14,12 +14,31 @@ PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel)
 
 juce::String PresetTonarel::getCellText (const DevicePresetEntry& row, int columnId) const
 {
-    return columnId == numberColumn ? juce::String (row.number) : row.name;
+    if (columnId == numberColumn)
+        return juce::String (row.number);
+
+    return row.differsFromFolder ? row.name + differsMark : row.name;
 }
 
-void PresetTonarel::cellClicked (int, int, const juce::MouseEvent&)
+bool PresetTonarel::matchesFilter (const DevicePresetEntry& row, const juce::String& lowerCaseText) const
+{
+    return row.name.toLowerCase().contains (lowerCaseText);
+}
+
+void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
     owner.updateButtonStates();
+
+    // Only the right button: a control-click adds to the selection here.
+    const auto* entry = getShownEntry (rowNumber);
+
+    if (! event.mods.isRightButtonDown() || entry == nullptr)
+        return;
+
+    const auto slot = entry->number;
+
+    if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
+        owner.compareSlotWithFile (slot);
 }
 
 void PresetTonarel::selectedRowsChanged (int)
@@ -41,6 +60,15 @@ void PresetTonarel::mergeDevicePresets()
     repaint();
 }
 
+void PresetTonarel::setDiffersFromFolder (juce::int32 number, bool differs)
+{
+    for (auto& row : rows)
+        if (row.number == number)
+            row.differsFromFolder = differs;
+
+    repaint();
+}
+
 void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version)
 {
     mergeEntry ({ number, name, version });
@@ -49,12 +77,13 @@ void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& nam
 
 bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const
 {
-    if (rowNumber >= kLastPresetNumber || ! juce::isPositiveAndBelow (rowNumber, rows.size()))
+    const auto* row = getShownEntry (rowNumber);
+
+    if (row == nullptr)
         return false;
 
-    const auto& row = rows.getReference (rowNumber);
-    number = row.number;
-    name = row.name;
+    number = row->number;
+    name = row->name;
     return true;
 }
 
@@ -94,9 +123,8 @@ void PresetTonarel::itemDropped (const SourceDetails& details)
 
 void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)
 {
-    // A row outside the device's slots would shift every row after it, and the transfer jobs
-    // take a row's index plus 1 as its slot: such an entry (a failed read records slot 0) adds
-    // no row.
+    // A row outside the device's slots is no slot at all: such an entry (a failed read records
+    // slot 0) adds no row. A read of a slot takes away its mark: what was compared is gone.
     if (entry.number < kFirstPresetNumber || entry.number > kLastPresetNumber)
         return;
 
@@ -108,20 +136,20 @@ void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)
         {
             row.name = entry.name;
             row.version = entry.version;
+            row.differsFromFolder = entry.differsFromFolder;
             found = true;
         }
     }
 
     if (! found)
-    {
         rows.add (entry);
-        ++rowCount;
-    }
 }
 
 void PresetTonarel::sortAndUpdate()
 {
     std::stable_sort (rows.begin(), rows.end(),
                       [] (const auto& a, const auto& b) { return a.number < b.number; });
-    table.updateContent();
+
+    // A name read may take a slot into the filter or out of it.
+    refilter();
 }

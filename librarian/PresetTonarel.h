@@ -5,11 +5,13 @@
 
 /** The device list: one row per device slot, sorted by slot number.
 
-    After a full read the list holds slots 1 to 99 in order, so a row's index plus 1 is its slot;
-    the transfer jobs rely on that. The rows come from the panel's devicePresets; the list holds
-    no device logic of its own. F5 reads the selected slots' names again. Rows of the computer
-    list dropped onto a slot are "< Load To" that slot and the ones after it. Owned by the
-    librarian panel; used on the message thread only.
+    A row is known by the slot number it holds, never by its place: the filter may hide any
+    slot. The rows come from the panel's devicePresets; the list holds no device logic of its
+    own. F5 reads the selected slots' names again; the right button offers "Compare with
+    File…". Rows of the computer list dropped onto a slot are "< Load To" that slot and the ones
+    after it. A slot that "Compare Device with Folder" found different from the preset folder
+    shows a dot after its name until the slot is next read or sent. Owned by the librarian
+    panel; used on the message thread only.
 */
 class PresetTonarel final : public PresetListView<DevicePresetEntry>, public juce::DragAndDropTarget
 {
@@ -29,9 +31,10 @@ public:
     /** The same merge for one entry. */
     void setDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version);
 
-    /** The slot number and name of a row; false for a row that does not exist or lies beyond
-        the 99 slots.
-    */
+    /** Marks a slot as differing from the preset folder, or takes the mark away. */
+    void setDiffersFromFolder (juce::int32 number, bool differs);
+
+    /** The slot number and name of a row of the table; false for a row that is not there. */
     bool getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const;
 
     /** Only rows of the computer list, and only while the device can be reached. */
@@ -48,8 +51,17 @@ public:
         nameColumn = 2
     };
 
+    /** The item of the pop-up menu, numbered from 1 as the menu returns it. */
+    static constexpr int compareWithFileItem = 1;
+    static inline const juce::String compareWithFileText { juce::CharPointer_UTF8 (
+        "Compare with File\xe2\x80\xa6") };
+
+    /** What follows the name of a slot that differs from the preset folder. */
+    static inline const juce::String differsMark { juce::CharPointer_UTF8 (" \xe2\x80\xa2") };
+
 private:
     juce::String getCellText (const DevicePresetEntry& row, int columnId) const override;
+    bool matchesFilter (const DevicePresetEntry& row, const juce::String& lowerCaseText) const override;
     void refreshRequested() override;
     void mergeEntry (const DevicePresetEntry& entry);
     void sortAndUpdate();

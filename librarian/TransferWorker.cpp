@@ -57,6 +57,14 @@ public:
 
     void presetFileVersionRead (juce::int16 version) override { panel.lastFileVersion = version; }
 
+    void presetDone (int slot, const juce::String&, int result) override
+    {
+        if (result >= 0)
+            panel.slotsTouched.add (slot);
+    }
+
+    void wholePresetRead (const PresetData& preset) override { panel.wholePresets.push_back (preset); }
+
 private:
     PresetLibrarianManager& panel;
 };
@@ -89,6 +97,7 @@ juce::String PresetLibrarianManager::jobName() const
         case TransferKind::Send: return "Load";
         case TransferKind::ReadSelectedNames:
         case TransferKind::ReadListedNames: return "Read names";
+        case TransferKind::ReadWhole: return "Compare";
         case TransferKind::none: break;
     }
 

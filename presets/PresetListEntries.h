@@ -9,6 +9,11 @@ struct DevicePresetEntry
     juce::int32 number = 0;
     juce::String name;
     juce::int16 version = 0;
+
+    /** Set by "Compare Device with Folder" when the slot differs from its file in the preset
+        folder, or has none; any later read or send of the slot takes it away.
+    */
+    bool differsFromFolder = false;
 };
 
 /** A preset file of the preset folder, and a row of the computer list. */

@@ -78,11 +78,12 @@ TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
     clickLocalRow (row, leftClick);
     EXPECT_TRUE (dialogs.boxes.empty());
 
-    SCOPED_TRACE ("a right click offers the three items; dismissing it does nothing");
+    SCOPED_TRACE ("a right click offers the four items; dismissing it does nothing");
     clickLocalRow (row, rightClick);
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_TRUE (dialogs.boxes[0].isMenu);
-    EXPECT_EQ (dialogs.boxes[0].buttons, (juce::StringArray { "Get info", "Copy", "Delete" }));
+    EXPECT_EQ (dialogs.boxes[0].buttons,
+               (juce::StringArray { "Get info", "Copy", "Delete", PresetLocal::compareWithSlotText }));
     EXPECT_EQ (panel->getLocalList().getNumRows(), 2);
 
     SCOPED_TRACE ("a control-click opens it too; Get info shows five lines and selects the row alone");

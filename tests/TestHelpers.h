@@ -89,6 +89,7 @@ public:
         juce::StringArray buttons;
         bool offeredApplyToAll = false;
         bool isMenu = false;
+        int proposedItem = -1;
     };
 
     int ask (Icon icon, const juce::String& title, const juce::String& message,
@@ -115,6 +116,19 @@ public:
         boxes.push_back ({ Icon::none, {}, {}, items, false, true });
         return nextAnswer (0);
     }
+
+    /** Recorded as a box whose buttons are the items, the proposed one in proposedItem. An
+        answer of proposeAnswer takes the proposed item; with none left it answers Cancel.
+    */
+    int chooseFromList (const juce::String& title, const juce::String& message,
+                        const juce::StringArray& items, int proposedIndex, const juce::String&) override
+    {
+        boxes.push_back ({ Icon::question, title, message, items, false, false, proposedIndex });
+        const auto answer = nextAnswer (-1);
+        return answer == takeProposed ? proposedIndex : answer;
+    }
+
+    static constexpr int takeProposed = -100;
 
     std::vector<Box> boxes;
     std::deque<int> answers;

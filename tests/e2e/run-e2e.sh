@@ -11,7 +11,9 @@
 # copy-then-load-to, help-without-opener, killed-save, exit-at-start, single-instance,
 # drag-and-drop (files onto slots, slots onto the computer list, and a file from outside, for
 # which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
-# About box and the transfer log's window, under a window manager, with screenshots).
+# About box and the transfer log's window, under a window manager, with screenshots),
+# filter-and-compare (typing in both lists, a save of a slot the filter shows, and "Compare with
+# Slot…" of a file into the comparison window, under a window manager, with screenshots).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -542,7 +544,7 @@ scenario_rescan_delete()
     # Delete rows 1 and 3 (a_alpha.tnl and c_charlie.tnl) from the context menu of row 3.
     select_rows local 0 ctrl 2
     xdotool mousemove "$local_x" "$(row_y 2)" click 3
-    choose_last_menu_item # "Delete"
+    choose_menu_item 3 4 # "Delete"
     answer_question key Return # "Ok"
     wait_until "$limit" has_at_most 2 || true
     local left
@@ -561,7 +563,7 @@ scenario_copy_then_load_to()
     select_rows device 4
     select_rows local 0
     xdotool mousemove "$local_x" "$(row_y 0)" click 3
-    choose_menu_item 2 # "Copy"
+    choose_menu_item 2 4 # "Copy"
     wait_for "$limit" "the copy" files_exist copy1_e2e_alpha.tnl
     wait_for "$limit" "the file row selected again" rows_selected "$local_probe" 0
     rows_selected "$device_probe" 4 || fail "the slot is no longer selected"
@@ -694,12 +696,13 @@ scenario_single_instance()
 front_window_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 front_window_is_not() { local active; active=$(xdotool getactivewindow 2>/dev/null) && [ "$active" != "$1" ]; }
 
-# choose_menu_item N: clicks the N-th line of the open pop-up menu, counted from 1.
+# choose_menu_item N [LINES]: clicks the N-th line of the open pop-up menu of LINES lines (3
+# unless given), counted from 1.
 choose_menu_item()
 {
     wait_for "$limit" "pop-up menu" visible_window '^menu$'
     eval "$(xdotool getwindowgeometry --shell "$found_window")"
-    local lines=3 deadline=$((SECONDS + limit))
+    local lines=${2:-3} deadline=$((SECONDS + limit))
     until no_menu; do
         [ "$SECONDS" -lt "$deadline" ] || fail "the menu took no choice"
         xdotool mousemove $((X + 40)) $((Y + (HEIGHT * (2 * $1 - 1)) / (2 * lines))) click 1
@@ -801,6 +804,60 @@ scenario_about_and_log()
     quit_demo
 }
 
+# Typing in a list shows only the rows whose name holds the text, and a command acts on the
+# rows shown; "Compare with Slot…" of a file reads the slot the file's name proposes and shows
+# how they differ in a window of its own.
+scenario_filter_and_compare()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/005_E2EAlpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/b_bravo.tnl" "Bravo" 1
+    write_preset "$preset_folder/c_charlie.tnl" "Charlie" 2
+    start_x wm
+    start_demo
+
+    # Three files: row 1 is striped. Typed "alpha" leaves one row, so row 1 goes plain.
+    select_rows local 0
+    row_shows "$local_probe" 1 "$striped_colour" || fail "fewer than two files listed"
+    xdotool type --delay 50 alpha
+    wait_for "$limit" "the computer list filtered" row_shows "$local_probe" 1 "$plain_colour"
+
+    # "hall" in the device list leaves "Big Hall Lead" (slot 6) and "Opera Hall" (slot 50).
+    select_rows device 0
+    xdotool type --delay 50 hall
+    wait_for "$limit" "the device list filtered" row_shows "$device_probe" 3 "$plain_colour"
+    row_shows "$device_probe" 1 "$striped_colour" || fail "the device list shows fewer than two rows"
+    screenshot "$work/filter.png"
+
+    # "Save >" of the second row shown saves slot 50, not slot 2.
+    select_rows device 1
+    click_button 238
+    wait_for "$limit" "the saved slot" files_exist 050_OperaHall.tnl
+    wait_for "$limit" "end of the Save job" no_progress_window
+    [ "$(file_count "$preset_folder")" -eq 4 ] || fail "$(file_count "$preset_folder") files, not 4"
+
+    # "Compare with Slot…" of the one file shown: slot 5 is proposed, Return compares.
+    xdotool mousemove "$local_x" "$(row_y 0)" click 3
+    choose_menu_item 4 4 # "Compare with Slot…"
+    wait_for "$limit" "the question which slot" visible_window '^Compare with Slot$'
+    wait_for "$limit" "keyboard focus in the question" has_focus "$found_window"
+    xdotool key Return
+    wait_for "$limit" "the comparison window" visible_window '^Preset Comparison$'
+    local comparison=$found_window
+    wait_for "$limit" "end of the Compare job" no_progress_window
+    sleep 0.5 # the window's first paint, for the screenshot
+    screenshot "$work/comparison.png"
+    grep -qP '\tCompare\tread\t5\t.*\tdone\t' "$app_folder/tonarel.log" || fail "no read of slot 5 logged for the comparison"
+    grep -qP '\tCompare\tjob\t-\t1 preset\t-\tdone\t' "$app_folder/tonarel.log" || fail "no Compare job logged"
+    [ "$(file_count "$preset_folder")" -eq 4 ] || fail "the comparison wrote a file"
+
+    wait_for "$limit" "keyboard focus in the comparison window" has_focus "$comparison"
+    xdotool key Escape
+    wait_for "$limit" "closing of the comparison window" no_comparison_window
+    quit_demo
+}
+
+no_comparison_window() { ! visible_window '^Preset Comparison$'; }
 no_about_box() { ! visible_window '^About TonarelUtil$'; }
 no_log_window() { ! visible_window '^Transfer Log$'; }
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
@@ -816,6 +873,7 @@ case $scenario in
     single-instance) scenario_single_instance ;;
     drag-and-drop) scenario_drag_and_drop ;;
     about-and-log) scenario_about_and_log ;;
+    filter-and-compare) scenario_filter_and_compare ;;
     *) fail "unknown scenario" ;;
 esac
 
