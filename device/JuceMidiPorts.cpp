@@ -2,8 +2,21 @@
 
 #include <mutex>
 
+#if JUCE_LINUX
+ #include <alsa/asoundlib.h>
+#endif
+
 namespace
 {
+   #if JUCE_LINUX
+    // Without a sequencer (/dev/snd/seq missing: the module not loaded, a container) ALSA's library
+    // writes its own error lines to standard error each time JUCE looks for ports. The programs
+    // say themselves that no device was found, in words a user can act on.
+    void ignoreAlsaErrors (const char*, int, const char*, int, const char*, ...) {}
+
+    const bool alsaErrorsSilenced = [] { return snd_lib_error_set_handler (ignoreAlsaErrors) == 0; }();
+   #endif
+
     /** An input opened through JUCE. JUCE's own stop() only clears a flag on Linux (its destructor
         does wait), so a callback already past that flag could still run after stop() returned.
         The port therefore hands JUCE a forwarder that holds a lock while it calls the program's
