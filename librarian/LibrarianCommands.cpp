@@ -185,9 +185,19 @@ TransferSelection PresetLibrarianManager::selectedInLists() const
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelection& jobSelection)
 {
-    selection = jobSelection;
+    // Everything the worker works from is taken here, on the message thread: the folder chooser
+    // may announce a new folder while the progress window's modal loop runs, and the job goes on
+    // with the one it started with.
     kind = jobKind;
-    options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
+    job = {};
+    job.kind = jobKind;
+    job.name = jobName();
+    job.selection = jobSelection;
+    job.listedSlots = numbers;
+    job.options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
+    job.presetFolder = juce::File (presetManager->presetFolder);
+    job.snapshotsFolder = configuration.getSnapshotsFolder();
+    job.deviceVersion = deviceVersion.load();
     jobOutcome = {};
     showJobProgress();
     setJobWindowsActive (true);

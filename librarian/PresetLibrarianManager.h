@@ -306,15 +306,14 @@ private:
 
     double progress = 0.0;
     std::atomic<double> jobProgress { 0.0 };
-    TransferSelection selection;
     TransferKind kind = TransferKind::none;
     int lastResult = 0;
     bool connected = false;
     juce::Array<int> numbers;
 
-    // Set by the message thread as a job starts; the worker writes the rest while it runs, and
-    // the message thread reads them once it has ended.
-    TransferOptions options;
+    // The job is set by the message thread as it starts; the worker writes the outcome while it
+    // runs, and the message thread reads that once it has ended.
+    TransferJob job;
     TransferJobOutcome jobOutcome;
 
     // Written by the worker and read when the panel paints, also while a job runs.

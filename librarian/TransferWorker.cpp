@@ -71,16 +71,6 @@ private:
 
 void PresetLibrarianManager::run()
 {
-    TransferJob job;
-    job.kind = kind;
-    job.name = jobName();
-    job.selection = selection;
-    job.listedSlots = numbers;
-    job.options = options;
-    job.presetFolder = juce::File (presetManager->presetFolder);
-    job.snapshotsFolder = configuration.getSnapshotsFolder();
-    job.deviceVersion = deviceVersion.load();
-
     WorkerHost host { *this };
     jobOutcome = TransferJobRunner (*presetManager, host, &transferLog, services.timings).run (job);
     lastResult = jobOutcome.result;
