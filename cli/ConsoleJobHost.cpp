@@ -89,9 +89,11 @@ int ConsoleJobHost::ask (const TransferQuestion& question)
     }
 
     // A restore overwrites the slots it was asked to; a backup keeps existing files unless told.
-    constexpr int overwrite = 1, createCopy = 0;
-    const auto keepFile = question.kind == TransferQuestion::Kind::fileExists && ! overwriteFiles;
-    return (keepFile ? createCopy : overwrite) + TransferQuestion::applyToAllBonus;
+    if (question.kind == TransferQuestion::Kind::fileExists)
+        return (overwriteFiles ? TransferQuestion::overwriteFile : TransferQuestion::createCopy) +
+               TransferQuestion::applyToAllBonus;
+
+    return TransferQuestion::overwriteSlot + TransferQuestion::applyToAllBonus;
 }
 
 void ConsoleJobHost::presetHeaderRead (const DevicePresetEntry& header)

@@ -10,9 +10,23 @@ struct TransferQuestion
 {
     enum class Kind
     {
-        fileExists,    // a save's file is there already: "Overwrite" 1, "Skip" 2, "Create Copy" 0
-        slotOverwrite, // a load is about to overwrite a slot: "Overwrite" 1, "Skip" 0
+        fileExists,    // a file is about to be written over: see fileExists()
+        slotOverwrite, // a load is about to overwrite a slot: see slotOverwrite()
         warning        // a file the load cannot send, with "Ok" only
+    };
+
+    /** The values of the buttons of the two overwrite questions. */
+    enum FileAnswer
+    {
+        createCopy = 0,
+        overwriteFile = 1,
+        skipFile = 2
+    };
+
+    enum SlotAnswer
+    {
+        skipSlot = 0,
+        overwriteSlot = 1
     };
 
     struct Choice
@@ -28,6 +42,56 @@ struct TransferQuestion
     juce::String title, message;
     std::vector<Choice> buttons;
     bool offerApplyToAll = false;
+
+    /** "<file> already exists.", with "Overwrite", "Skip" and "Create Copy". */
+    static TransferQuestion fileExists (const juce::String& fileName, bool offerApplyToAll)
+    {
+        return { Kind::fileExists,
+                 {},
+                 fileName + " already exists.",
+                 { { "Overwrite", overwriteFile }, { "Skip", skipFile }, { "Create Copy", createCopy } },
+                 offerApplyToAll };
+    }
+
+    /** "Overwrite "<name>" (#<slot>) in Tonarel?", with "Overwrite" and "Skip". */
+    static TransferQuestion slotOverwrite (const DevicePresetEntry& slot, bool offerApplyToAll)
+    {
+        return { Kind::slotOverwrite,
+                 {},
+                 "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) + ") in Tonarel?",
+                 { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } },
+                 offerApplyToAll };
+    }
+
+    /** A notice about one file, titled with its name, with "Ok". */
+    static TransferQuestion warning (const juce::String& fileName, const juce::String& message)
+    {
+        return { Kind::warning, fileName, message, { { "Ok", 0 } }, false };
+    }
+};
+
+/** The answer to a recurring question: a ticked "Apply To All" makes it stand for the rest of
+    the job, so the question is not asked again.
+*/
+struct StandingAnswer
+{
+    bool appliesToAll = false;
+    int answer = 0;
+
+    template <typename Ask>
+    int get (Ask&& ask)
+    {
+        if (! appliesToAll)
+        {
+            answer = ask();
+            appliesToAll = answer >= TransferQuestion::applyToAllBonus;
+
+            if (appliesToAll)
+                answer -= TransferQuestion::applyToAllBonus;
+        }
+
+        return answer;
+    }
 };
 
 /** What runs a transfer job: the librarian's progress window, or the command line. The job calls

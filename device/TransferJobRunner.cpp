@@ -20,44 +20,6 @@ namespace
     // The watch thread wakes at once when stopped; this only bounds one that does not.
     constexpr int watchThreadStopMs = 1000;
 
-    // The values the overwrite questions return for their buttons.
-    enum FileAnswer
-    {
-        createCopy = 0,
-        overwriteFile = 1,
-        skipFile = 2
-    };
-
-    enum SlotAnswer
-    {
-        skipSlot = 0,
-        overwriteSlot = 1
-    };
-
-    /** The answer to a job's overwrite question. A ticked "Apply To All" makes it stand for the
-        rest of the job, so the question is not asked again.
-    */
-    struct StandingAnswer
-    {
-        bool appliesToAll = false;
-        int answer = 0;
-
-        template <typename Ask>
-        int get (Ask&& ask)
-        {
-            if (! appliesToAll)
-            {
-                answer = ask();
-                appliesToAll = answer >= TransferQuestion::applyToAllBonus;
-
-                if (appliesToAll)
-                    answer -= TransferQuestion::applyToAllBonus;
-            }
-
-            return answer;
-        }
-    };
-
     juce::String statusLine (const juce::String& prefix, int slot, int retries)
     {
         return prefix + juce::String (slot) + (retries > 0 ? "-" + juce::String (retries) : juce::String());
@@ -67,8 +29,8 @@ namespace
     {
         switch (answer)
         {
-            case overwriteFile: return PresetWriteMode::Overwrite;
-            case skipFile: return PresetWriteMode::Skip;
+            case TransferQuestion::overwriteFile: return PresetWriteMode::Overwrite;
+            case TransferQuestion::skipFile: return PresetWriteMode::Skip;
             default: return PresetWriteMode::CreateCopy;
         }
     }
@@ -108,6 +70,7 @@ TransferJobOutcome TransferJobRunner::run (const TransferJob& jobToRun)
     // must not report the failure of the job before it.
     job = jobToRun;
     outcome = {};
+    exchangeEndedFromOutside = false;
     snapshotFolder = juce::File();
     statusText.clear();
     paceText.clear();
@@ -117,7 +80,7 @@ TransferJobOutcome TransferJobRunner::run (const TransferJob& jobToRun)
 
     // Cancelled is what happened only when the job was ended from outside: a failure ends it too.
     outcome.cancelled =
-        (outcome.cancelled && outcome.result < 0) || (outcome.result >= 0 && host.jobShouldEnd());
+        (exchangeEndedFromOutside && outcome.result < 0) || (outcome.result >= 0 && host.jobShouldEnd());
 
     if (log != nullptr)
     {
@@ -173,13 +136,6 @@ void TransferJobRunner::showPace (const JobPace& pace, int position, int done)
     host.showJobStatus (statusText, paceText);
 }
 
-int TransferJobRunner::ask (TransferQuestion::Kind kind, const juce::String& title,
-                            const juce::String& message, std::vector<TransferQuestion::Choice> buttons,
-                            bool offerApplyToAll)
-{
-    return host.ask ({ kind, title, message, std::move (buttons), offerApplyToAll });
-}
-
 //==============================================================================
 void TransferJobRunner::beginJob()
 {
@@ -223,7 +179,7 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
         if (host.jobShouldEnd())
         {
             manager.endExchange();
-            outcome.cancelled = true;
+            exchangeEndedFromOutside = true;
         }
 
         manager.waitForExchangeEnd (quick || manager.getProgress() > nearlyDone ? timings.quickLookMs
@@ -250,9 +206,8 @@ bool TransferJobRunner::shouldRetry (int& retries)
     return false;
 }
 
-void TransferJobRunner::saveDevicePresets()
+void TransferJobRunner::readSlotsWhole (const std::function<void()>& useWholePreset)
 {
-    const auto folder = job.presetFolder.getFullPathName();
     const auto& slots = job.selection.slots;
     const auto count = slots.size();
 
@@ -260,7 +215,6 @@ void TransferJobRunner::saveDevicePresets()
     showStatus ("Reading preset ");
 
     const JobPace pace (count);
-    StandingAnswer fileAnswer;
     auto retries = 0;
 
     for (int i = 0; i < count;)
@@ -276,27 +230,9 @@ void TransferJobRunner::saveDevicePresets()
         awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
         logAttempt ("read", slot, {}, retries, startedAt);
 
-        // Only a preset that was read whole is offered for writing: asking about a file that
-        // will not be written would only mislead.
-        if (outcome.result >= 0 && ! host.jobShouldEnd())
-        {
-            auto mode = PresetWriteMode::Overwrite;
-
-            if (presetFileExists (folder, manager.received))
-                mode = writeModeFor (fileAnswer.get (
-                    [&]
-                    {
-                        return ask (TransferQuestion::Kind::fileExists, {},
-                                    presetFileName (manager.received) + " already exists.",
-                                    { { "Overwrite", overwriteFile },
-                                      { "Skip", skipFile },
-                                      { "Create Copy", createCopy } },
-                                    count >= 2);
-                    }));
-
-            if (! host.jobShouldEnd() && ! writePresetFile (folder, manager.received, mode))
-                outcome.result = TransferResult::saveFailed;
-        }
+        // A read cut short by Cancel or a fault is no preset: only a whole one is handed on.
+        if (outcome.result >= 0)
+            useWholePreset();
 
         if (shouldRetry (retries))
             continue;
@@ -312,6 +248,38 @@ void TransferJobRunner::saveDevicePresets()
     host.pauseJob (timings.pauseAfterTransferMs);
 }
 
+void TransferJobRunner::saveDevicePresets()
+{
+    const auto folder = job.presetFolder.getFullPathName();
+    const auto offerApplyToAll = job.selection.slots.size() >= 2;
+    StandingAnswer fileAnswer;
+
+    readSlotsWhole (
+        [&]
+        {
+            // Nothing is asked about a file that will not be written: that would only mislead.
+            if (host.jobShouldEnd())
+                return;
+
+            auto mode = PresetWriteMode::Overwrite;
+
+            if (presetFileExists (folder, manager.received))
+                mode = writeModeFor (fileAnswer.get (
+                    [&] {
+                        return host.ask (TransferQuestion::fileExists (presetFileName (manager.received),
+                                                                       offerApplyToAll));
+                    }));
+
+            if (! host.jobShouldEnd() && ! writePresetFile (folder, manager.received, mode))
+                outcome.result = TransferResult::saveFailed;
+        });
+}
+
+void TransferJobRunner::readWholePresets()
+{
+    readSlotsWhole ([this] { host.wholePresetRead (manager.received); });
+}
+
 void TransferJobRunner::sendPresetFiles()
 {
     const auto folder = job.presetFolder.getFullPathName();
@@ -324,7 +292,7 @@ void TransferJobRunner::sendPresetFiles()
     const JobPace pace (count);
 
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
-    StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, overwriteSlot };
+    StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, TransferQuestion::overwriteSlot };
     auto retries = 0;
     auto slotReached = false;   // an attempt on the current slot has sent something to the device
     auto snapshotTaken = false; // the current slot's old content is safe in the snapshot folder
@@ -335,16 +303,10 @@ void TransferJobRunner::sendPresetFiles()
             return;
 
         const auto& slot = slots.getReference (k);
-        const auto answer = slotAnswer.get (
-            [&]
-            {
-                return ask (TransferQuestion::Kind::slotOverwrite, {},
-                            "Overwrite \"" + slot.name + "\" (#" + juce::String (slot.number) +
-                                ") in Tonarel?",
-                            { { "Overwrite", overwriteSlot }, { "Skip", skipSlot } }, count >= 2);
-            });
+        const auto answer =
+            slotAnswer.get ([&] { return host.ask (TransferQuestion::slotOverwrite (slot, count >= 2)); });
 
-        if (answer == skipSlot || host.jobShouldEnd())
+        if (answer == TransferQuestion::skipSlot || host.jobShouldEnd())
         {
             retries = 0;
             ++k;
@@ -376,10 +338,9 @@ void TransferJobRunner::sendPresetFiles()
 
         if (preset->version != devicePresetVersion)
         {
-            ask (TransferQuestion::Kind::warning, fileName,
-                 "Incompatible preset file format (" + juce::String (preset->version) + "," +
-                     juce::String (devicePresetVersion) + ")",
-                 { { "Ok", 0 } }, false);
+            host.ask (TransferQuestion::warning (fileName, "Incompatible preset file format (" +
+                                                               juce::String (preset->version) + "," +
+                                                               juce::String (devicePresetVersion) + ")"));
             retries = 0;
             ++k;
             continue;
@@ -388,11 +349,10 @@ void TransferJobRunner::sendPresetFiles()
         if (const auto* offTheWire = PresetManager::findParameterOffTheWire (*preset))
         {
             // The device is not at fault: this file cannot be sent at all, and the next may be.
-            ask (TransferQuestion::Kind::warning, fileName,
-                 "Cannot send this preset: parameter " + juce::String (offTheWire->index) +
-                     " with the value " + juce::String (offTheWire->value) +
-                     " lies outside what the Tonarel can receive.",
-                 { { "Ok", 0 } }, false);
+            host.ask (TransferQuestion::warning (
+                fileName, "Cannot send this preset: parameter " + juce::String (offTheWire->index) +
+                              " with the value " + juce::String (offTheWire->value) +
+                              " lies outside what the Tonarel can receive."));
             retries = 0;
             ++k;
             continue;
@@ -452,7 +412,6 @@ void TransferJobRunner::sendPresetFiles()
 
 bool TransferJobRunner::takeSnapshot (int slot)
 {
-
     for (auto retries = 0;;)
     {
         const auto startedAt = JobPace::now();
@@ -465,7 +424,7 @@ bool TransferJobRunner::takeSnapshot (int slot)
         // shouldRetry ends the job when the tries are used up.
         if (! shouldRetry (retries))
         {
-            if (outcome.result < 0 && ! outcome.cancelled)
+            if (outcome.result < 0 && ! exchangeEndedFromOutside)
                 outcome.failureNotice =
                     "Preset " + juce::String (slot) + " was not overwritten: its snapshot could not be read.";
 
@@ -493,7 +452,6 @@ bool TransferJobRunner::takeSnapshot (int slot)
 bool TransferJobRunner::verifySlot (int slot, const juce::String& fileName, const PresetData& sent,
                                     int retries)
 {
-
     const auto startedAt = JobPace::now();
     awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
 
@@ -524,7 +482,6 @@ bool TransferJobRunner::verifySlot (int slot, const juce::String& fileName, cons
 
 void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
 {
-
     beginJob();
     showStatus ("Reading Presets");
 
@@ -550,47 +507,6 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
     }
 }
 
-void TransferJobRunner::readWholePresets()
-{
-    const auto& slots = job.selection.slots;
-    const auto count = slots.size();
-
-    beginJob();
-    showStatus ("Reading preset ");
-
-    const JobPace pace (count);
-    auto retries = 0;
-
-    for (int i = 0; i < count;)
-    {
-        if (jobMustEnd())
-            return;
-
-        const auto slot = slots.getReference (i).number;
-        showStatus (statusLine ("Reading preset ", slot, retries));
-        showPace (pace, i + 1, i);
-
-        const auto startedAt = JobPace::now();
-        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
-        logAttempt ("read", slot, {}, retries, startedAt);
-
-        if (shouldRetry (retries))
-            continue;
-
-        // A read cut short by Cancel or a fault is no preset: only a whole one is handed on.
-        if (outcome.result >= 0)
-            host.wholePresetRead (manager.received);
-
-        host.presetDone (slot, outcome.result >= 0 ? manager.received.name : slots.getReference (i).name,
-                         outcome.result);
-        ++i;
-        host.showJobProgress ((double) i / count);
-    }
-
-    showStatus ("Reading preset ");
-    host.pauseJob (timings.pauseAfterTransferMs);
-}
-
 void TransferJobRunner::logAttempt (const juce::String& exchange, int slot, const juce::String& fileName,
                                     int retries, double startedAt)
 {
@@ -600,8 +516,9 @@ void TransferJobRunner::logAttempt (const juce::String& exchange, int slot, cons
     attempt.slot = slot;
     attempt.fileName = fileName;
     attempt.attempt = retries + 1;
-    attempt.outcome = outcome.cancelled && outcome.result < 0 ? juce::String ("Canceled")
-                                                              : TransferJobOutcome::wordFor (outcome.result);
+    attempt.outcome = exchangeEndedFromOutside && outcome.result < 0
+                          ? juce::String ("Canceled")
+                          : TransferJobOutcome::wordFor (outcome.result);
     attempt.seconds = JobPace::now() - startedAt;
 
     if (outcome.result < 0)

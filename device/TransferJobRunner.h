@@ -4,6 +4,8 @@
 #include "device/TransferJob.h"
 #include "device/TransferJobHost.h"
 
+#include <functional>
+
 class JobPace;
 class PresetManager;
 class TransferLog;
@@ -33,6 +35,11 @@ private:
     void readNames (const juce::Array<int>& slotNumbers);
     void readWholePresets();
 
+    /** Reads the selected slots whole, with the usual retries, and calls useWholePreset for each
+        preset read whole; it may turn the outcome into a failure of its own (a save that failed).
+    */
+    void readSlotsWhole (const std::function<void()>& useWholePreset);
+
     /** Reads a slot whole and saves it into the job's snapshot folder (made at the first
         snapshot), with the usual retries; false when the slot must not be overwritten.
     */
@@ -57,9 +64,6 @@ private:
     /** The retry rule: true when the same preset is to be tried again. */
     bool shouldRetry (int& retries);
 
-    int ask (TransferQuestion::Kind kind, const juce::String& title, const juce::String& message,
-             std::vector<TransferQuestion::Choice> buttons, bool offerApplyToAll);
-
     void showStatus (const juce::String& text);
     void showPace (const JobPace& pace, int position, int done);
 
@@ -76,4 +80,7 @@ private:
     TransferJobOutcome outcome;
     juce::File snapshotFolder;
     juce::String statusText, paceText;
+
+    // An exchange was ended because the job was told to end from outside (Cancel, Ctrl+C).
+    bool exchangeEndedFromOutside = false;
 };

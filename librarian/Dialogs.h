@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include "device/TransferJobHost.h"
+
 #include <vector>
 
 /** The one way the program asks the user something in a modal box.
@@ -31,7 +33,7 @@ public:
     };
 
     /** What a ticked "Apply To All" box adds to the value of the chosen button. */
-    static constexpr int applyToAllBonus = 10;
+    static constexpr int applyToAllBonus = TransferQuestion::applyToAllBonus;
 
     virtual ~Dialogs() = default;
 
@@ -61,6 +63,18 @@ public:
                       const juce::String& buttonText)
     {
         ask (icon, title, message, { { buttonText.isEmpty() ? juce::String ("OK") : buttonText, 0 } });
+    }
+
+    /** Asks one of a transfer job's questions: a warning box for a warning, else a question box. */
+    int ask (const TransferQuestion& question)
+    {
+        std::vector<Choice> choices;
+
+        for (const auto& button : question.buttons)
+            choices.push_back ({ button.text, button.value });
+
+        const auto icon = question.kind == TransferQuestion::Kind::warning ? Icon::warning : Icon::question;
+        return ask (icon, question.title, question.message, choices, question.offerApplyToAll);
     }
 
     /** A two-button box; true when the first button was chosen. */

@@ -188,10 +188,9 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     // Everything the worker works from is taken here, on the message thread: the folder chooser
     // may announce a new folder while the progress window's modal loop runs, and the job goes on
     // with the one it started with.
-    kind = jobKind;
     job = {};
     job.kind = jobKind;
-    job.name = jobName();
+    job.name = jobNameOf (jobKind);
     job.selection = jobSelection;
     job.listedSlots = numbers;
     job.options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
@@ -208,7 +207,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     stopTimer (progressTimerId);
     showJobProgress();
     setJobWindowsActive (false);
-    kind = TransferKind::none;
+    job.kind = TransferKind::none;
 
     // What was read or sent is no longer what a comparison found.
     for (const auto slot : slotsTouched)

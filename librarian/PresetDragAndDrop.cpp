@@ -11,18 +11,6 @@
 #include "presets/PresetFileName.h"
 #include "presets/VerifiedFileWrite.h"
 
-namespace
-{
-    // The values of the clash question's buttons: the same buttons, in the same order and with
-    // the same values, as the question a save asks, so the user meets one question.
-    enum FileAnswer
-    {
-        createCopy = 0,
-        overwriteFile = 1,
-        skipFile = 2
-    };
-}
-
 void PresetLibrarianManager::loadDroppedFiles (const juce::Array<int>& fileRows, int firstSlot)
 {
     auto& localTable = localList->getTable();
@@ -94,8 +82,9 @@ void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
     }
 
     juce::StringArray notPresets, notCopied;
-    auto answerStands = false;
-    auto answer = (int) createCopy;
+
+    // The question a save asks on a clash, so the user meets one question.
+    StandingAnswer clashAnswer;
 
     for (const auto& source : sources)
     {
@@ -115,22 +104,16 @@ void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
 
         if (target.exists())
         {
-            if (! answerStands)
-            {
-                answer = services.dialogs.ask (
-                    Dialogs::Icon::question, {}, fileName + " already exists.",
-                    { { "Overwrite", overwriteFile }, { "Skip", skipFile }, { "Create Copy", createCopy } },
-                    sources.size() >= 2);
-                answerStands = answer >= Dialogs::applyToAllBonus;
+            const auto answer = clashAnswer.get (
+                [&] {
+                    return services.dialogs.ask (
+                        TransferQuestion::fileExists (fileName, sources.size() >= 2));
+                });
 
-                if (answerStands)
-                    answer -= Dialogs::applyToAllBonus;
-            }
-
-            if (answer == skipFile)
+            if (answer == TransferQuestion::skipFile)
                 continue;
 
-            if (answer == createCopy)
+            if (answer == TransferQuestion::createCopy)
                 target = juce::File (presetCopyFileName (folderPath, fileName));
         }
 

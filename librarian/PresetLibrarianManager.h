@@ -264,11 +264,10 @@ private:
     class WorkerHost;
 
     /** The job's name in the transfer log. */
-    juce::String jobName() const;
+    static juce::String jobNameOf (TransferKind kind);
 
     /** Shows a question on the message thread and waits for the answer. */
-    int askFromWorker (Dialogs::Icon icon, const juce::String& title, const juce::String& message,
-                       std::vector<Dialogs::Choice> buttons, bool offerApplyToAll);
+    int askFromWorker (const TransferQuestion& question);
 
     //==============================================================================
     /** Wakes the worker's wait for an exchange when the job is told to end (Cancel, or the
@@ -306,7 +305,6 @@ private:
 
     double progress = 0.0;
     std::atomic<double> jobProgress { 0.0 };
-    TransferKind kind = TransferKind::none;
     int lastResult = 0;
     bool connected = false;
     juce::Array<int> numbers;

@@ -11,13 +11,6 @@ namespace
 {
     // While the worker waits for an answer, it looks this often whether the job was abandoned.
     constexpr int answerCheckMs = 50;
-
-    Dialogs::Icon iconFor (TransferQuestion::Kind kind)
-    {
-        return kind == TransferQuestion::Kind::warning ? Dialogs::Icon::warning : Dialogs::Icon::question;
-    }
-
-    static_assert (TransferQuestion::applyToAllBonus == Dialogs::applyToAllBonus);
 } // namespace
 
 /** The panel as the host of a job: everything here is called on the worker thread. */
@@ -39,16 +32,7 @@ public:
             panel.onStatusMessage (status);
     }
 
-    int ask (const TransferQuestion& question) override
-    {
-        std::vector<Dialogs::Choice> buttons;
-
-        for (const auto& choice : question.buttons)
-            buttons.push_back ({ choice.text, choice.value });
-
-        return panel.askFromWorker (iconFor (question.kind), question.title, question.message, buttons,
-                                    question.offerApplyToAll);
-    }
+    int ask (const TransferQuestion& question) override { return panel.askFromWorker (question); }
 
     void presetHeaderRead (const DevicePresetEntry& header) override
     {
@@ -75,11 +59,11 @@ void PresetLibrarianManager::run()
     jobOutcome = TransferJobRunner (*presetManager, host, &transferLog, services.timings).run (job);
     lastResult = jobOutcome.result;
 
-    if (kind == TransferKind::Send)
+    if (job.kind == TransferKind::Send)
         numbers = jobOutcome.slotsToReadBack;
 }
 
-juce::String PresetLibrarianManager::jobName() const
+juce::String PresetLibrarianManager::jobNameOf (TransferKind kind)
 {
     switch (kind)
     {
@@ -101,9 +85,7 @@ void PresetLibrarianManager::CancelWake::exitSignalSent()
         panel.presetManager->wakeExchangeWaiter();
 }
 
-int PresetLibrarianManager::askFromWorker (Dialogs::Icon icon, const juce::String& title,
-                                           const juce::String& message, std::vector<Dialogs::Choice> buttons,
-                                           bool offerApplyToAll)
+int PresetLibrarianManager::askFromWorker (const TransferQuestion& question)
 {
     // Shared with the call on the message thread, which may outlive this wait if the job is
     // abandoned while the box is up.
@@ -114,12 +96,12 @@ int PresetLibrarianManager::askFromWorker (Dialogs::Icon icon, const juce::Strin
     };
 
     auto pending = std::make_shared<PendingAnswer>();
-    pending->value = buttons.back().value; // what Escape would answer
+    pending->value = question.buttons.back().value; // what Escape would answer
 
     juce::MessageManager::callAsync (
-        [pending, &dialogs = services.dialogs, icon, title, message, buttons, offerApplyToAll]
+        [pending, &dialogs = services.dialogs, question]
         {
-            pending->value = dialogs.ask (icon, title, message, buttons, offerApplyToAll);
+            pending->value = dialogs.ask (question);
             pending->answered.signal();
         });
 

@@ -7,25 +7,6 @@
 class DragAndDrop : public LibrarianFixture
 {
 protected:
-    void openConnectedPanel()
-    {
-        plugInDevice();
-        openPanel();
-        ASSERT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
-    }
-
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
-
-    /** A preset file made from a slot of the device under a new name, listed at once. */
-    juce::String addPresetFile (const juce::String& name, int fromSlot)
-    {
-        auto preset = device->getSlot (fromSlot);
-        preset.name = name;
-        const auto fileName = writePresetFile (presetFolder(), preset);
-        panel->rescanPresetFolder();
-        return fileName;
-    }
-
     /** Where a drop onto a row of the list lands: the row's centre, in the list's coordinates,
         after the row was scrolled into view as a user's drag would have it.
     */
@@ -66,9 +47,9 @@ protected:
 TEST_F (DragAndDrop, FilesDroppedOnASlotAreLoadedFromThatSlotOnAsLoadToDoes)
 {
     openConnectedPanel();
-    const auto alpha = addPresetFile ("Drop Alpha", 1);
-    const auto beta = addPresetFile ("Drop Beta", 2);
-    const auto gamma = addPresetFile ("Drop Gamma", 3);
+    const auto alpha = addFileOfSlot (1, "Drop Alpha");
+    const auto beta = addFileOfSlot (2, "Drop Beta");
+    const auto gamma = addFileOfSlot (3, "Drop Gamma");
     auto& deviceList = panel->getDeviceList();
     auto& localList = panel->getLocalList();
     const auto rowOf = [this] (const juce::String& fileName) { return listedFileNames().indexOf (fileName); };

@@ -8,28 +8,6 @@
 class FindAndCompare : public LibrarianFixture
 {
 protected:
-    void openConnectedPanel()
-    {
-        plugInDevice();
-        openPanel();
-        ASSERT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
-    }
-
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
-
-    /** Saves a slot's preset as a file, under a new name when one is given, and lists it. */
-    juce::String addFileOfSlot (int slot, const juce::String& name = {})
-    {
-        auto preset = device->getSlot (slot);
-
-        if (name.isNotEmpty())
-            preset.name = name;
-
-        const auto fileName = writePresetFile (presetFolder(), preset);
-        panel->rescanPresetFolder();
-        return fileName;
-    }
-
     /** Types text into a list as a user does: the first key opens the field, the rest goes in. */
     template <typename List>
     void typeInto (List& list, const juce::String& text)

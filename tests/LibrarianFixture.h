@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "simulator/DeviceSimulator.h"
-#include "simulator/InProcessMidiPorts.h"
 #include "device/PresetManager.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "simulator/DeviceSimulator.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "tests/TestHelpers.h"
+
+#include <optional>
 
 /** A librarian panel as the program builds it, over in-process ports, with scripted dialogs and
     a documents folder of its own. The device is plugged in only when a test asks for it.
@@ -52,6 +54,36 @@ protected:
         EXPECT_TRUE (
             dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); }));
         return *panel;
+    }
+
+    /** Plugs the device in and opens the panel, which reads the device's 99 names. */
+    PresetLibrarianManager& openConnectedPanel()
+    {
+        plugInDevice();
+        openPanel();
+        EXPECT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
+        return *panel;
+    }
+
+    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
+
+    /** Saves a slot's preset as a file of the preset folder, under another name or version when
+        given, and lists the folder again; returns the file's name.
+    */
+    juce::String addFileOfSlot (int slot, const juce::String& name = {},
+                                std::optional<juce::int16> version = {})
+    {
+        auto preset = device->getSlot (slot);
+
+        if (name.isNotEmpty())
+            preset.name = name;
+
+        if (version.has_value())
+            preset.version = *version;
+
+        const auto fileName = writePresetFile (presetFolder(), preset);
+        panel->rescanPresetFolder();
+        return fileName;
     }
 
     /** The values of the start-up box's buttons. */

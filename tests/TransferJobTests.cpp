@@ -48,11 +48,10 @@ namespace
 class TransferJobs : public LibrarianFixture
 {
 protected:
+    /** The connected panel, with its statuses followed and a fresh transcript and log. */
     PresetLibrarianManager& openConnectedPanel()
     {
-        plugInDevice();
-        openPanel();
-        EXPECT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
+        LibrarianFixture::openConnectedPanel();
 
         panel->onStatusMessage = [this] (const juce::String& status)
         {
@@ -93,23 +92,11 @@ protected:
             table.selectRow (row, true, false);
     }
 
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
-
     juce::File fileOfSlot (int slot) const
     {
         return presetFolder().getChildFile (presetFileName (device->getSlot (slot)));
     }
 
-    /** Writes a preset file into the preset folder and lists the folder again. */
-    juce::String addPresetFile (const juce::String& name, juce::int16 version, int fromSlot)
-    {
-        auto preset = device->getSlot (fromSlot);
-        preset.name = name;
-        preset.version = version;
-        const auto fileName = writePresetFile (presetFolder(), preset);
-        panel->rescanPresetFolder();
-        return fileName;
-    }
 
     /** The slots of the REQUEST PRESET frames the program sent since the transcript was cleared. */
     juce::Array<int> requestedSlots() const
@@ -274,7 +261,7 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
 
     SCOPED_TRACE ("after the failed reads the device's version is still known: its own files go in");
     device->setFaults ({});
-    const auto fileName = addPresetFile ("After Timeout", DeviceSimulator::presetVersion, 9);
+    const auto fileName = addFileOfSlot (9, "After Timeout", DeviceSimulator::presetVersion);
     selectFileRows ({ listedFileNames().indexOf (fileName) });
     selectSlots ({ 3 });
     dialogs.answers = { 1 };
@@ -298,7 +285,7 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
 
     SCOPED_TRACE ("a job that skips all it was given reports its own outcome, not the failure before");
     presetFolder().createDirectory();
-    const auto neverSent = addPresetFile ("Never Sent", DeviceSimulator::presetVersion, 4);
+    const auto neverSent = addFileOfSlot (4, "Never Sent", DeviceSimulator::presetVersion);
     selectFileRows ({ listedFileNames().indexOf (neverSent) });
     selectSlots ({ 4 });
     dialogs.answers = { 0 };
@@ -313,7 +300,7 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
 {
     openConnectedPanel();
     for (auto [name, slot] : { std::pair { "Alpha One", 20 }, { "Beta Two", 21 }, { "Gamma Three", 22 } })
-        addPresetFile (name, DeviceSimulator::presetVersion, slot);
+        addFileOfSlot (slot, name, DeviceSimulator::presetVersion);
 
     const auto slotEightBefore = device->getSlot (8);
 
@@ -380,8 +367,8 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
 TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
 {
     openConnectedPanel();
-    const auto oldFile = addPresetFile ("Old Format", 2, 30);
-    addPresetFile ("New Format", DeviceSimulator::presetVersion, 31);
+    const auto oldFile = addFileOfSlot (30, "Old Format", 2);
+    addFileOfSlot (31, "New Format", DeviceSimulator::presetVersion);
     const auto& rows = panel->getLocalList().getRows();
     const auto oldRow = rows[0].fileName == oldFile ? 0 : 1;
     const auto newRowName = rows[1 - oldRow].name;
@@ -410,7 +397,7 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
 TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
 {
     openConnectedPanel();
-    addPresetFile ("Never Sent", DeviceSimulator::presetVersion, 12);
+    addFileOfSlot (12, "Never Sent", DeviceSimulator::presetVersion);
     const auto slotBefore = device->getSlot (5);
 
     DeviceSimulator::Faults faults;
@@ -440,7 +427,7 @@ TEST_F (TransferJobs, VerifyCatchesAParameterSpoiltOnTheWireAndTheRetrySendsItWh
 {
     openConnectedPanel();
     panel->getSettings().setVerifyAfterLoading (true);
-    const auto fileName = addPresetFile ("Spoilt Once", DeviceSimulator::presetVersion, 12);
+    const auto fileName = addFileOfSlot (12, "Spoilt Once", DeviceSimulator::presetVersion);
     const auto sent = readPresetFile (presetFolder().getFullPathName(), fileName);
     ASSERT_TRUE (sent.has_value());
 
@@ -470,7 +457,7 @@ TEST_F (TransferJobs, FileTheWireCannotCarryIsReportedAndTheNextIsSent)
     tooWide.name = "Too Wide";
     tooWide.parameters[3].index = 20000;
     const auto tooWideFile = writePresetFile (presetFolder(), tooWide);
-    addPresetFile ("Fits", DeviceSimulator::presetVersion, 61);
+    addFileOfSlot (61, "Fits", DeviceSimulator::presetVersion);
     ASSERT_EQ (panel->getLocalList().getRows()[0].fileName, tooWideFile);
 
     const auto slotTwentyBefore = device->getSlot (20);
@@ -492,7 +479,7 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
 {
     openConnectedPanel();
     for (auto slot : { 50, 51, 52, 53, 54, 55 })
-        addPresetFile ("Loaded " + juce::String (slot), DeviceSimulator::presetVersion, slot);
+        addFileOfSlot (slot, "Loaded " + juce::String (slot), DeviceSimulator::presetVersion);
 
     selectFileRows ({ 0, 1, 2, 3, 4, 5 });
     selectSlots ({ 10, 11, 12, 13, 14, 15 });
