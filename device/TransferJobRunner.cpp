@@ -441,12 +441,12 @@ bool TransferJobRunner::takeSnapshot (int slot)
 
     // One folder per job, made only once there is something to keep in it.
     if (snapshotFolder == juce::File())
-        snapshotFolder = SnapshotFolders::create (job.snapshotsFolder, juce::Time::getCurrentTime());
+        snapshotFolder =
+            SnapshotFolders::create (job.snapshotsFolder, juce::Time::getCurrentTime(), job.presetFolder);
 
     const auto saved = snapshotFolder == juce::File()
                            ? VerifiedWrite()
-                           : writePresetFile (snapshotFolder.getFullPathName(), manager.received,
-                                              PresetWriteMode::Overwrite);
+                           : SnapshotFolders::savePreset (snapshotFolder, manager.received);
     noteUnsyncedFolder (saved, "snapshot", presetFileName (manager.received));
 
     if (! saved)

@@ -1,44 +1,15 @@
-// What the librarian keeps of its transfers: the snapshot folders, the transfer log, the pace a
-// job reports and the comparison a verify makes.
+// What the librarian keeps of its transfers: the transfer log, the pace a job reports and the
+// comparison a verify makes. The snapshot folders have tests of their own.
 
 #include "device/JobPace.h"
 #include "device/PresetComparison.h"
 #include "device/TransferLog.h"
-#include "presets/SnapshotFolders.h"
 #include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <thread>
-
-TEST (SnapshotFolders, OneFolderPerJobAndOnlyTheNewestAreKept)
-{
-    const TemporaryFolder temporary;
-    const auto snapshots = temporary.root.getChildFile ("Snapshots");
-    const auto start = juce::Time (2026, 11, 8, 14, 5, 31);
-
-    const auto first = SnapshotFolders::create (snapshots, start);
-    const auto sameSecond = SnapshotFolders::create (snapshots, start);
-    EXPECT_EQ (first.getFileName(), "2026-12-08 14-05-31");
-    EXPECT_EQ (sameSecond.getFileName(), "2026-12-08 14-05-31 (2)");
-
-    // The oldest snapshot also holds a file the user put there; a folder of their own sits beside.
-    first.getChildFile ("001_Old.tnl").replaceWithText ("<preset/>");
-    first.getChildFile ("notes.txt").replaceWithText ("mine");
-    snapshots.getChildFile ("Keep me").createDirectory();
-
-    for (int minute = 1; minute <= SnapshotFolders::foldersKept; ++minute)
-        ASSERT_TRUE (
-            SnapshotFolders::create (snapshots, start + juce::RelativeTime::minutes (minute)).isDirectory());
-
-    EXPECT_FALSE (sameSecond.exists()) << "beyond the newest 50, the oldest go";
-    EXPECT_TRUE (first.getChildFile ("notes.txt").existsAsFile()) << "nothing but preset files is removed";
-    EXPECT_FALSE (first.getChildFile ("001_Old.tnl").exists());
-    EXPECT_TRUE (snapshots.getChildFile ("Keep me").isDirectory());
-    EXPECT_EQ (snapshots.getNumberOfChildFiles (juce::File::findDirectories),
-               SnapshotFolders::foldersKept + 2);
-}
 
 TEST (TransferLog, LinesKeepTheirFieldsAndTheFileRollsOverKeepingOneOlder)
 {
