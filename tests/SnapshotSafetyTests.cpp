@@ -147,3 +147,37 @@ TEST_F (SnapshotSafety, LinkNamedLikeASnapshotAndFutureDatedFoldersLeaveEveryFil
     EXPECT_EQ (contentsOf (watched), before);
     EXPECT_TRUE (link.isSymbolicLink());
 }
+
+TEST_F (SnapshotSafety, LoadAllFromTheOldestSnapshotFolderInTheLibrarianSendsEveryFile)
+{
+    openConnectedPanel();
+    const juce::Time longAgo (2026, 0, 5, 10, 0, 0);
+    const auto oldest = SnapshotFolders::create (snapshotsFolder(), longAgo);
+    std::vector<PresetData> kept;
+
+    for (int slot = 1; slot <= kPresetSlotCount; ++slot)
+    {
+        kept.push_back (device->getSlot (slot));
+        ASSERT_TRUE (SnapshotFolders::savePreset (oldest, kept.back()));
+    }
+
+    for (int minute = 1; minute < SnapshotFolders::foldersKept; ++minute)
+        ASSERT_TRUE (
+            SnapshotFolders::create (snapshotsFolder(), longAgo + juce::RelativeTime::minutes (minute))
+                .isDirectory());
+
+    const auto oldestFiles = filesIn (oldest);
+    changeEverySlot ("Changed");
+    panel->getFolderChooser().setCurrentFile (oldest, true, juce::sendNotificationSync);
+    ASSERT_EQ (panel->getLocalList().getNumRows(), kPresetSlotCount);
+
+    dialogs.answers = { 1 };
+    panel->buttonClicked (&panel->getLoadAllButton());
+
+    for (int slot = 1; slot <= kPresetSlotCount; ++slot)
+        EXPECT_EQ (device->getSlot (slot).parameters, kept[(size_t) slot - 1].parameters) << "slot " << slot;
+
+    EXPECT_EQ (filesIn (oldest), oldestFiles) << "the folder read from is left as it was";
+    EXPECT_EQ (snapshotsFolder().getNumberOfChildFiles (juce::File::findDirectories),
+               SnapshotFolders::foldersKept);
+}
