@@ -76,6 +76,7 @@ namespace
                                   juce::MemoryBlock (text.data(), text.size()));
     }
 
+    /** A snapshot folder the program made, with the record it keeps in it. */
     struct RecordedFolder
     {
         juce::File folder;
