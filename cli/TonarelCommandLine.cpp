@@ -159,6 +159,10 @@ int TonarelCommandLine::backup (Session& session, const CommandLineOptions& opti
         return partialFailure;
     }
 
+    if (const auto removed = removeLeftoverTemporaryFiles (options.folder); removed > 0)
+        err << "tonarel: removed " << removed << " partial file(s) that saves cut short left there"
+            << std::endl;
+
     auto job = Session::makeJob (TransferKind::ReadAndSave, "Backup", options.slots);
     job.presetFolder = options.folder;
 

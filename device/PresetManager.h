@@ -146,7 +146,10 @@ public:
     bool presetFileExists (juce::String& fileName) const;
 
     /** Writes received as a preset file; false when nothing could be written. */
-    bool writePresetFile (PresetWriteMode mode) { return ::writePresetFile (presetFolder, received, mode); }
+    bool writePresetFile (PresetWriteMode mode)
+    {
+        return static_cast<bool> (::writePresetFile (presetFolder, received, mode));
+    }
 
     /** Reads a preset file of presetFolder into outgoing; a file that cannot be read changes
         nothing. The number comes from the file name; desc is the slot the file says the preset
@@ -159,8 +162,14 @@ public:
     {
         return presetCopyFileName (presetFolder, fileName);
     }
-    void copyPresetFile (const juce::String& fileName) { ::copyPresetFile (presetFolder, fileName); }
-    void deletePresetFile (const juce::String& fileName) { ::deletePresetFile (presetFolder, fileName); }
+    juce::Result copyPresetFile (const juce::String& fileName)
+    {
+        return ::copyPresetFile (presetFolder, fileName);
+    }
+    juce::Result deletePresetFile (const juce::String& fileName)
+    {
+        return ::deletePresetFile (presetFolder, fileName);
+    }
 
     //==============================================================================
     /** The preset being read from the device. */

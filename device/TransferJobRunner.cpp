@@ -270,8 +270,15 @@ void TransferJobRunner::saveDevicePresets()
                                                                        offerApplyToAll));
                     }));
 
-            if (! host.jobShouldEnd() && ! writePresetFile (folder, manager.received, mode))
+            if (host.jobShouldEnd())
+                return;
+
+            const auto saved = writePresetFile (folder, manager.received, mode);
+
+            if (! saved)
                 outcome.result = TransferResult::saveFailed;
+
+            noteUnsyncedFolder (saved, "save", presetFileName (manager.received));
         });
 }
 
@@ -434,10 +441,15 @@ bool TransferJobRunner::takeSnapshot (int slot)
 
     // One folder per job, made only once there is something to keep in it.
     if (snapshotFolder == juce::File())
-        snapshotFolder = SnapshotFolders::create (job.snapshotsFolder, juce::Time::getCurrentTime());
+        snapshotFolder =
+            SnapshotFolders::create (job.snapshotsFolder, juce::Time::getCurrentTime(), job.presetFolder);
 
-    if (snapshotFolder == juce::File() ||
-        ! writePresetFile (snapshotFolder.getFullPathName(), manager.received, PresetWriteMode::Overwrite))
+    const auto saved = snapshotFolder == juce::File()
+                           ? VerifiedWrite()
+                           : SnapshotFolders::savePreset (snapshotFolder, manager.received);
+    noteUnsyncedFolder (saved, "snapshot", presetFileName (manager.received));
+
+    if (! saved)
     {
         outcome.result = TransferResult::saveFailed;
         outcome.failureNotice = "Preset " + juce::String (slot) +
@@ -505,6 +517,15 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
         host.presetHeaderRead ({ manager.received.number, manager.received.name, manager.received.version });
         host.showJobProgress ((double) (i + 1) / slotNumbers.size());
     }
+}
+
+void TransferJobRunner::noteUnsyncedFolder (const VerifiedWrite& saved, const juce::String& exchange,
+                                            const juce::String& fileName)
+{
+    // Not a failed save: the file is there, whole, and saving it again would only make a copy.
+    if (log != nullptr && saved && ! saved.folderSynced)
+        log->logNote (job.name, exchange, manager.received.number, fileName,
+                      "saved, but its folder could not be synced to the disk");
 }
 
 void TransferJobRunner::logAttempt (const juce::String& exchange, int slot, const juce::String& fileName,

@@ -10,6 +10,7 @@ class JobPace;
 class PresetManager;
 class TransferLog;
 struct PresetData;
+struct VerifiedWrite;
 
 /** Carries out one transfer job preset by preset through the preset manager, one exchange at a
     time: the reads and saves of "Save >", the sends of "< Load To" with their snapshots and
@@ -66,6 +67,10 @@ private:
 
     void showStatus (const juce::String& text);
     void showPace (const JobPace& pace, int position, int done);
+
+    /** Notes in the log a file saved whose folder could not be flushed to the disk. */
+    void noteUnsyncedFolder (const VerifiedWrite& saved, const juce::String& exchange,
+                             const juce::String& fileName);
 
     /** Logs the exchange that just ended, with its outcome. */
     void logAttempt (const juce::String& exchange, int slot, const juce::String& fileName, int retries,

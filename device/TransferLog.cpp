@@ -1,5 +1,7 @@
 #include "device/TransferLog.h"
 
+#include "device/LogFileAppend.h"
+
 namespace
 {
     juce::String fieldOrDash (const juce::String& text)
@@ -38,6 +40,13 @@ void TransferLog::logJob (const juce::String& job, int presets, const juce::Stri
               juce::String(), outcome, secondsText (seconds), juce::String() });
 }
 
+void TransferLog::logNote (const juce::String& job, const juce::String& exchange, int slot,
+                           const juce::String& fileName, const juce::String& note)
+{
+    append ({ job, exchange, slot > 0 ? juce::String (slot) : juce::String(), fileName, juce::String(), note,
+              juce::String(), juce::String() });
+}
+
 void TransferLog::append (juce::StringArray fields)
 {
     for (auto& field : fields)
@@ -52,16 +61,7 @@ void TransferLog::append (juce::StringArray fields)
                           juce::String (now.getMilliseconds()).paddedLeft ('0', 3));
 
     const auto line = fields.joinIntoString ("\t") + "\n";
-    const auto lineBytes = (juce::int64) line.getNumBytesAsUTF8();
 
-    if (file.existsAsFile() && file.getSize() + lineBytes > rollOverBytes)
-        file.moveFileTo (olderFileOf (file));
-
-    juce::FileOutputStream stream (file);
-
-    if (stream.openedOk())
-    {
-        stream.writeText (line, false, false, nullptr);
-        stream.flush();
-    }
+    // Other processes may append to the same file at the same moment; see appendLogLine.
+    appendLogLine (file, line, rollOverBytes, olderFileOf (file));
 }

@@ -11,7 +11,8 @@
     ".1" added), replacing the one before.
 
     Writing never fails a transfer: a log that cannot be written is left behind without a word.
-    Used by one thread at a time.
+    Several processes may write one file at once (the librarian, the demo, command lines): each
+    line arrives whole and none is lost. Each object is used by one thread at a time.
 */
 class TransferLog
 {
@@ -37,6 +38,12 @@ public:
 
     /** The end of a job: how many presets it covered and how it ended. */
     void logJob (const juce::String& job, int presets, const juce::String& outcome, double seconds);
+
+    /** Something the user may want to know about an exchange that did not fail it, such as a
+        saved file whose folder could not be flushed to the disk.
+    */
+    void logNote (const juce::String& job, const juce::String& exchange, int slot,
+                  const juce::String& fileName, const juce::String& note);
 
     const juce::File& getFile() const noexcept { return file; }
 

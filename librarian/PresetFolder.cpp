@@ -3,8 +3,8 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
-#include "librarian/Dialogs.h"
 #include "device/PresetManager.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLocal.h"
 #include "presets/PresetFile.h"
 #include "presets/VerifiedFileWrite.h"
@@ -50,6 +50,11 @@ void PresetLibrarianManager::rescanPresetFolder()
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 {
-    copyPresetFile (presetManager->presetFolder, fileName);
+    const auto copied = copyPresetFile (presetManager->presetFolder, fileName);
     rescanPresetFolder();
+
+    if (copied.failed())
+        services.dialogs.showMessage (Dialogs::Icon::warning, "Copy",
+                                      fileName + " could not be copied: " + copied.getErrorMessage() + ".",
+                                      {});
 }

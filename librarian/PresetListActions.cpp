@@ -3,8 +3,8 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
-#include "librarian/Dialogs.h"
 #include "device/PresetManager.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
 #include "presets/PresetFile.h"
@@ -14,9 +14,10 @@ void PresetLibrarianManager::showPresetInfo (const juce::String& fileName)
     juce::String desc;
     const auto preset = readPresetFile (presetManager->presetFolder, fileName, &desc);
 
-    const auto message = preset.has_value() ? fileName + "\n\nName: " + preset->name + "\nVersion: " +
-                                                  juce::String (preset->version) + "\nID: " + desc
-                                            : juce::String ("Unable to read preset...");
+    const auto message = preset.has_value()
+                             ? fileName + "\n\nName: " + preset->name +
+                                   "\nVersion: " + juce::String (preset->version) + "\nID: " + desc
+                             : juce::String ("Unable to read preset...");
 
     services.dialogs.showMessage (Dialogs::Icon::info, "Preset Information", message, "Ok");
 }
@@ -26,28 +27,36 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
     const auto selected = localList->getTable().getSelectedRows();
     const auto numSelected = selected.size();
 
-    if (numSelected == 1)
-    {
-        if (services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to delete " + fileName + "? "))
-            deletePresetFile (presetManager->presetFolder, fileName);
-    }
-    else if (numSelected > 1)
-    {
-        // The names are taken before the question, so exactly the files counted in it go.
-        juce::StringArray fileNames;
+    // The names are taken before the question, so exactly the files counted in it go.
+    juce::StringArray fileNames;
 
+    if (numSelected == 1)
+        fileNames.add (fileName);
+
+    if (numSelected > 1)
         for (int i = 0; i < numSelected; ++i)
             if (const auto* file = localList->getShownEntry (selected[i]))
                 fileNames.add (file->fileName);
 
-        const auto question = "OK to delete " + juce::String (fileNames.size()) + " preset files? ";
+    const auto question = numSelected == 1
+                              ? "OK to delete " + fileName + "? "
+                              : "OK to delete " + juce::String (fileNames.size()) + " preset files? ";
+    juce::StringArray failures;
 
-        if (services.dialogs.confirm (Dialogs::Icon::question, {}, question))
-            for (const auto& name : fileNames)
-                deletePresetFile (presetManager->presetFolder, name);
-    }
+    if (! fileNames.isEmpty() && services.dialogs.confirm (Dialogs::Icon::question, {}, question))
+        for (const auto& name : fileNames)
+            if (const auto deleted = deletePresetFile (presetManager->presetFolder, name); deleted.failed())
+                failures.add (name + ": " + deleted.getErrorMessage());
 
     rescanPresetFolder();
+
+    if (! failures.isEmpty())
+        services.dialogs.showMessage (
+            Dialogs::Icon::warning, "Delete",
+            (failures.size() == 1 ? juce::String ("This file could not be deleted:\n")
+                                  : juce::String (failures.size()) + " files could not be deleted:\n") +
+                failures.joinIntoString ("\n"),
+            {});
 }
 
 void PresetLibrarianManager::readSelectedDeviceNames()

@@ -98,8 +98,7 @@ juce::int16 presetNumberFromFileName (const juce::String& fileName)
         ++clones;
     }
 
-    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) +
-                           clones * (juce::uint32) kCloneNumberStep);
+    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) + clones * (juce::uint32) kCloneNumberStep);
 }
 
 namespace
@@ -462,18 +461,22 @@ bool presetFileExists (const juce::String& folder, const PresetData& preset)
     return isUsableFolder (folder) && fileInFolder (folder, presetFileName (preset)).existsAsFile();
 }
 
-bool writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode)
+VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode)
 {
     if (mode == PresetWriteMode::Skip)
-        return true;
+        return { true, true, {} };
 
     // An unnamed slot is still a preset worth keeping: its file is "NNN_.tnl".
-    if (preset.number < kFirstPresetNumber || preset.number > kLastPresetNumber || ! isUsableFolder (folder))
-        return false;
+    if (preset.number < kFirstPresetNumber || preset.number > kLastPresetNumber)
+        return { false, false, "the slot number is outside 1 to 99" };
+
+    if (! isUsableFolder (folder))
+        return { false, false, "the folder is not a full path" };
 
     const auto fileName = presetFileName (preset);
-    const auto target = mode == PresetWriteMode::CreateCopy ? juce::File (presetCopyFileName (folder, fileName))
-                                                            : fileInFolder (folder, fileName);
+    const auto target = mode == PresetWriteMode::CreateCopy
+                            ? juce::File (presetCopyFileName (folder, fileName))
+                            : fileInFolder (folder, fileName);
 
     return writeFileVerified (target, presetDocument (preset));
 }
@@ -533,35 +536,47 @@ juce::String presetCopyFileName (const juce::String& folder, const juce::String&
 
     for (juce::int64 copyNumber = 1;; ++copyNumber)
     {
-        const auto candidate =
-            fileInFolder (folder, makePlainFileName ("copy" + juce::String (copyNumber) + "_" + base +
-                                                     kPresetFileExtension));
+        const auto candidate = fileInFolder (folder, makePlainFileName ("copy" + juce::String (copyNumber) +
+                                                                        "_" + base + kPresetFileExtension));
 
         if (! candidate.existsAsFile())
             return candidate.getFullPathName();
     }
 }
 
-void copyPresetFile (const juce::String& folder, const juce::String& fileName)
+juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName)
 {
     if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
-        return;
+        return juce::Result::fail ("it is not a file of the preset folder");
 
     const auto source = fileInFolder (folder, fileName);
+    juce::MemoryBlock content;
 
-    if (source.existsAsFile())
-        source.copyFileTo (juce::File (presetCopyFileName (folder, fileName)));
+    if (! isRegularFile (source) || source.getSize() > (juce::int64) kMaxPresetFileBytes)
+        return juce::Result::fail ("it is no longer a preset file");
+
+    if (! source.loadFileAsData (content))
+        return juce::Result::fail ("it cannot be read");
+
+    // As durable as a save: a copy cut short must not leave a spoilt preset under the copy's name.
+    const auto copied = writeFileVerified (juce::File (presetCopyFileName (folder, fileName)), content);
+    return copied ? juce::Result::ok() : juce::Result::fail (copied.failure);
 }
 
-void deletePresetFile (const juce::String& folder, const juce::String& fileName)
+juce::Result deletePresetFile (const juce::String& folder, const juce::String& fileName)
 {
     if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
-        return;
+        return juce::Result::fail ("it is not a file of the preset folder");
 
-    const auto file = fileInFolder (folder, fileName);
+    const std::filesystem::path path (fileInFolder (folder, fileName).getFullPathName().toStdString());
+    std::error_code error;
 
-    if (file.existsAsFile())
-        file.deleteFile();
+    if (std::filesystem::is_directory (std::filesystem::symlink_status (path, error)))
+        return juce::Result::fail ("it is a folder");
+
+    // A file already gone is what was asked for; a link goes, never what it points to.
+    std::filesystem::remove (path, error);
+    return error ? juce::Result::fail (error.message()) : juce::Result::ok();
 }
 
 juce::StringArray listPresetFileNames (const juce::File& folder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "presets/PresetData.h"
+#include "presets/VerifiedFileWrite.h"
 
 #include <optional>
 
@@ -21,10 +22,10 @@
 bool presetFileExists (const juce::String& folder, const PresetData& preset);
 
 /** Saves the preset under presetFileName (preset), or under the first free copy name. Skip
-    writes nothing and succeeds. False when nothing could be written: a slot outside 1 to 99, an
+    writes nothing and succeeds. Fails when nothing could be written: a slot outside 1 to 99, an
     unusable folder, or a failed write (which leaves any earlier file as it was).
 */
-bool writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode);
+VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode);
 
 /** Reads a preset file; the preset is in no slot (number 0) until it is sent to one. When desc
     is given it receives the slot the file says the preset was read from. Nothing for a file that
@@ -53,5 +54,12 @@ juce::int16 presetNumberFromFileName (const juce::String& fileName);
 */
 juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName);
 
-void copyPresetFile (const juce::String& folder, const juce::String& fileName);
-void deletePresetFile (const juce::String& folder, const juce::String& fileName);
+/** Copies a preset file of folder under its first free copy name, as durably as a save; the
+    failure says why not.
+*/
+juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName);
+
+/** Removes a preset file of folder (a link, not what it points to); the failure says why not. A
+    file that is not there any more is no failure.
+*/
+juce::Result deletePresetFile (const juce::String& folder, const juce::String& fileName);

@@ -1,25 +1,48 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "presets/PresetData.h"
+#include "presets/VerifiedFileWrite.h"
 
 /** The snapshots the librarian keeps of slots before it overwrites them: one folder per job,
     named by the moment it was made ("2026-12-08 14-05-31"), inside one snapshots folder. Each is
     an ordinary preset folder, so a slot is restored from it like from any saved set.
+
+    Each folder the program makes holds a hidden record of when it was made and of each preset
+    file saved into it. Only what is recorded is ever removed: a folder without a record (made by
+    hand, copied in, or made by a version that kept none) belongs to the user and is left alone,
+    and so is a file that is no longer what was written.
 */
 namespace SnapshotFolders
 {
-    /** How many snapshot folders are kept; older ones go when a new one is made. */
+    /** How many snapshot folders of the program's own are kept; older ones go when a new one is
+        made.
+    */
     inline constexpr int foldersKept = 50;
 
-    /** Makes a new, empty snapshot folder for a job that starts at when; a name already taken
-        (two jobs in one second) gets " (2)", " (3)" and so on. Then removes the oldest folders
-        beyond foldersKept. Returns the new folder, or none when it could not be made.
-    */
-    juce::File create (const juce::File& snapshotsFolder, juce::Time when);
+    /** The hidden file in which a snapshot folder records itself. */
+    inline constexpr const char* recordFileName = ".tonarel-snapshot";
 
-    /** Removes the oldest snapshot folders beyond keep. Only folders named as this code names
-        them are counted, and only the preset files in them are deleted: a folder the user has put
-        anything else into keeps that and stays.
+    /** Makes a new snapshot folder, with its record, for a job that starts at when; a name
+        already taken (two jobs in one second) gets " (2)", " (3)" and so on. Then removes the
+        oldest of the program's folders beyond foldersKept, never the new one and never
+        folderInUse, the preset folder the job reads from, which may be an older snapshot.
+        Returns the new folder, or none when it could not be made.
     */
-    void prune (const juce::File& snapshotsFolder, int keep = foldersKept);
+    juce::File create (const juce::File& snapshotsFolder, juce::Time when,
+                       const juce::File& folderInUse = {});
+
+    /** Saves the preset into a folder that create made, under its usual file name, and adds the
+        file to the folder's record.
+    */
+    VerifiedWrite savePreset (const juce::File& snapshotFolder, const PresetData& preset);
+
+    /** Removes the oldest recorded snapshot folders beyond keep, passing over the folders in
+        spared (and any folder holding one of them). The order is the time each records, except
+        that folders recorded after now come first: they were made before now all the same, while
+        the clock was ahead or on another computer. Of each folder it removes the recorded files
+        that still hold what was written, then the record, then the folder if nothing else is
+        left in it. Links are never followed, nor removed.
+    */
+    void prune (const juce::File& snapshotsFolder, juce::Time now, const juce::Array<juce::File>& spared,
+                int keep = foldersKept);
 }

@@ -25,7 +25,7 @@ protected:
     int numberOfFiles() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories); }
     bool write (const PresetData& preset, PresetWriteMode mode = PresetWriteMode::Overwrite)
     {
-        return writePresetFile (path, preset, mode);
+        return static_cast<bool> (writePresetFile (path, preset, mode));
     }
 
     /** Reads a file (first written with the text, if one is given) into read, desc and number. */

@@ -1,41 +1,15 @@
-// What the librarian keeps of its transfers: the snapshot folders, the transfer log, the pace a
-// job reports and the comparison a verify makes.
+// What the librarian keeps of its transfers: the transfer log, the pace a job reports and the
+// comparison a verify makes. The snapshot folders have tests of their own.
 
 #include "device/JobPace.h"
 #include "device/PresetComparison.h"
 #include "device/TransferLog.h"
-#include "presets/SnapshotFolders.h"
 #include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
-TEST (SnapshotFolders, OneFolderPerJobAndOnlyTheNewestAreKept)
-{
-    const TemporaryFolder temporary;
-    const auto snapshots = temporary.root.getChildFile ("Snapshots");
-    const auto start = juce::Time (2026, 11, 8, 14, 5, 31);
-
-    const auto first = SnapshotFolders::create (snapshots, start);
-    const auto sameSecond = SnapshotFolders::create (snapshots, start);
-    EXPECT_EQ (first.getFileName(), "2026-12-08 14-05-31");
-    EXPECT_EQ (sameSecond.getFileName(), "2026-12-08 14-05-31 (2)");
-
-    // The oldest snapshot also holds a file the user put there; a folder of their own sits beside.
-    first.getChildFile ("001_Old.tnl").replaceWithText ("<preset/>");
-    first.getChildFile ("notes.txt").replaceWithText ("mine");
-    snapshots.getChildFile ("Keep me").createDirectory();
-
-    for (int minute = 1; minute <= SnapshotFolders::foldersKept; ++minute)
-        ASSERT_TRUE (
-            SnapshotFolders::create (snapshots, start + juce::RelativeTime::minutes (minute)).isDirectory());
-
-    EXPECT_FALSE (sameSecond.exists()) << "beyond the newest 50, the oldest go";
-    EXPECT_TRUE (first.getChildFile ("notes.txt").existsAsFile()) << "nothing but preset files is removed";
-    EXPECT_FALSE (first.getChildFile ("001_Old.tnl").exists());
-    EXPECT_TRUE (snapshots.getChildFile ("Keep me").isDirectory());
-    EXPECT_EQ (snapshots.getNumberOfChildFiles (juce::File::findDirectories),
-               SnapshotFolders::foldersKept + 2);
-}
+#include <set>
+#include <thread>
 
 TEST (TransferLog, LinesKeepTheirFieldsAndTheFileRollsOverKeepingOneOlder)
 {
@@ -111,4 +85,63 @@ TEST (PresetComparison, FindsEachParameterThatDiffersWhateverTheOrder)
     EXPECT_EQ (differences.parameters[2].expected, std::nullopt) << "parameter 3 is not in the file";
     EXPECT_EQ (differences.summary(),
                "the version differs, 3 parameters differ (parameter 1: 11 sent, 99 read back)");
+}
+
+TEST (TransferLog, LinesOfConcurrentWritersAreNeitherLostNorInterleaved)
+{
+    // Each writer has a log of its own on the one file, as the librarian and command lines do.
+    constexpr int writers = 4, linesEach = 250;
+
+    const auto appendConcurrently = [] (const juce::File& file, juce::int64 rollOverBytes)
+    {
+        std::vector<std::thread> threads;
+
+        for (int writer = 0; writer < writers; ++writer)
+            threads.emplace_back (
+                [=]
+                {
+                    TransferLog log (file, rollOverBytes);
+
+                    for (int line = 0; line < linesEach; ++line)
+                        log.logJob ("writer " + juce::String (writer), line, "done", 0.25);
+                });
+
+        for (auto& thread : threads)
+            thread.join();
+    };
+
+    const auto expectEveryLineWhole = [] (const juce::StringArray& lines)
+    {
+        std::set<std::pair<juce::String, juce::String>> seen;
+
+        for (const auto& line : lines)
+        {
+            const auto fields = juce::StringArray::fromTokens (line, "\t", {});
+            ASSERT_EQ (fields.size(), 8) << "a line spoilt by another: " << line;
+            EXPECT_TRUE (seen.insert ({ fields[1], fields[4] }).second) << line;
+        }
+
+        EXPECT_EQ (seen.size(), (size_t) (writers * linesEach));
+    };
+
+    const TemporaryFolder temporary;
+    const auto file = temporary.root.getChildFile ("tonarel.log");
+
+    {
+        SCOPED_TRACE ("no roll-over");
+        appendConcurrently (file, TransferLog::defaultRollOverBytes);
+        expectEveryLineWhole (juce::StringArray::fromLines (file.loadFileAsString().trimEnd()));
+    }
+
+    {
+        SCOPED_TRACE ("rolling over once on the way: the older file keeps what it had");
+        file.deleteFile();
+        const auto lineBytes = (juce::int64) 60;
+        appendConcurrently (file, lineBytes * writers * linesEach * 2 / 3);
+
+        auto lines =
+            juce::StringArray::fromLines (TransferLog::olderFileOf (file).loadFileAsString().trimEnd());
+        lines.addArray (juce::StringArray::fromLines (file.loadFileAsString().trimEnd()));
+        expectEveryLineWhole (lines);
+    }
 }
