@@ -378,6 +378,25 @@ std::optional<PresetData> TransferJobRunner::presetToSend (int slot, const juce:
     return preset;
 }
 
+std::optional<PresetData> TransferJobRunner::presetForSlot (const DevicePresetEntry& slot,
+                                                            const juce::String& fileName,
+                                                            bool offerApplyToAll, StandingAnswer& slotAnswer)
+{
+    // A file that cannot go to the device is refused before its slot is asked about.
+    auto preset = presetToSend (slot.number, fileName);
+
+    if (! preset.has_value())
+        return std::nullopt;
+
+    const auto answer =
+        slotAnswer.get ([&] { return ask (TransferQuestion::slotOverwrite (slot, offerApplyToAll)); });
+
+    if (answer == TransferQuestion::skipSlot || host.jobShouldEnd())
+        return std::nullopt;
+
+    return preset;
+}
+
 void TransferJobRunner::sendPresetFiles()
 {
     const auto& slots = job.selection.slots;
@@ -408,16 +427,9 @@ void TransferJobRunner::sendPresetFiles()
 
         if (retries == 0)
         {
-            // A file that cannot go to the device is refused before its slot is asked about.
-            preset = presetToSend (slot.number, fileName);
+            preset = presetForSlot (slot, fileName, count >= 2, slotAnswer);
 
-            const auto answer =
-                preset.has_value()
-                    ? slotAnswer.get ([&]
-                                      { return ask (TransferQuestion::slotOverwrite (slot, count >= 2)); })
-                    : TransferQuestion::skipSlot;
-
-            if (answer == TransferQuestion::skipSlot || host.jobShouldEnd())
+            if (! preset.has_value())
             {
                 ++k;
                 continue;

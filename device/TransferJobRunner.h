@@ -53,6 +53,12 @@ private:
     */
     std::optional<PresetData> presetToSend (int slot, const juce::String& fileName);
 
+    /** The file of a send's slot, once it is read, checked and its slot is to be overwritten;
+        nothing when the slot is passed over.
+    */
+    std::optional<PresetData> presetForSlot (const DevicePresetEntry& slot, const juce::String& fileName,
+                                             bool offerApplyToAll, StandingAnswer& slotAnswer);
+
     /** The outcome of a preset read whole that could not be saved, with the file and why. */
     void saveFailed (const juce::String& fileName);
 

@@ -851,8 +851,12 @@ protected:
     static void expectTheRestCancelled (const InterruptingHost& host)
     {
         for (const auto& [slot, result] : host.done)
+        {
             if (result < 0)
+            {
                 EXPECT_EQ (TransferJobOutcome::wordFor (result), "Canceled") << "slot " << slot;
+            }
+        }
     }
 
     /** Files of other presets than the slots hold, one for each slot, so that a slot written can
@@ -910,7 +914,9 @@ TEST_F (JobRunner, BackupStoppedAnywhereReportsDoneExactlyThePresetsWholeOnDisk)
                 EXPECT_EQ (host.reportedDone (slot), onDisk.has_value()) << "slot " << slot;
 
                 if (onDisk.has_value())
+                {
                     EXPECT_TRUE (sameContent (*onDisk, device.getSlot (slot))) << "slot " << slot;
+                }
             }
 
             EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles),
