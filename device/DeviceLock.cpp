@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 juce::File DeviceLock::lockFileFor (const juce::String& lockName)
@@ -14,14 +13,18 @@ juce::File DeviceLock::lockFileFor (const juce::String& lockName)
 
 juce::String DeviceLock::whyUnusable (const juce::File& lockFile)
 {
-    // JUCE makes the file, then opens it for reading and writing; either may fail.
-    lockFile.create();
-    const auto descriptor = ::open (lockFile.getFullPathName().toRawUTF8(), O_RDWR);
+    // Asked without opening the file: a process that holds the lock would let go of it when it
+    // closed any descriptor of the file (POSIX record locks belong to the process), and the
+    // librarian asks while it holds the lock.
+    if (lockFile.isDirectory())
+        return "it is a folder";
 
-    if (descriptor < 0)
+    const auto path = lockFile.exists() ? lockFile : lockFile.getParentDirectory();
+    const auto wanted = lockFile.exists() ? R_OK | W_OK : W_OK | X_OK;
+
+    if (::access (path.getFullPathName().toRawUTF8(), wanted) != 0)
         return std::strerror (errno);
 
-    ::close (descriptor);
     return {};
 }
 

@@ -15,8 +15,8 @@ namespace DeviceLock
     /** The file JUCE locks for a lock of this name: in /var/tmp, or in /tmp without it. */
     juce::File lockFileFor (const juce::String& lockName);
 
-    /** Empty when the lock file can be opened to be locked (it is made when missing), else the
-        system's reason why not.
+    /** Empty when the lock file can be opened to be locked, or made where it is missing; else the
+        system's reason why not. It does not open the file, so a lock this process holds stays.
     */
     juce::String whyUnusable (const juce::File& lockFile);
 

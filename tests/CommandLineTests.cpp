@@ -444,13 +444,55 @@ TEST_F (CommandLineProgram, HangUpEndsABackupAsCtrlCDoesAndEveryPresetReportedDo
     }
 }
 
+namespace
+{
+    /** Whether another process finds the lock file locked: a child tries to take it. */
+    bool lockedForOtherProcesses (const juce::File& lockFile)
+    {
+        const auto path = lockFile.getFullPathName().toStdString();
+        const auto child = fork();
+
+        if (child == 0)
+        {
+            // Only async-signal-safe calls in the child of a threaded process.
+            const auto descriptor = open (path.c_str(), O_RDWR);
+            struct flock wanted = {};
+            wanted.l_type = F_WRLCK;
+            wanted.l_whence = SEEK_SET;
+            _exit (descriptor >= 0 && fcntl (descriptor, F_SETLK, &wanted) == 0 ? 0 : 1);
+        }
+
+        int status = 0;
+        waitpid (child, &status, 0);
+        return WIFEXITED (status) && WEXITSTATUS (status) == 1;
+    }
+} // namespace
+
+TEST (DeviceLockFile, LookingAtTheLockFileLeavesTheLockHeld)
+{
+    // A lock of the program's kind, under a name of this test's own.
+    const auto name = "tonarel-test-lock-" + juce::Uuid().toString();
+    const auto lockFile = DeviceLock::lockFileFor (name);
+    {
+        juce::InterProcessLock lock (name);
+        ASSERT_TRUE (lock.enter (0));
+        ASSERT_TRUE (lockedForOtherProcesses (lockFile));
+
+        // Closing any descriptor of a file lets go of the process's locks on it.
+        EXPECT_EQ (DeviceLock::whyUnusable (lockFile), "");
+        EXPECT_TRUE (lockedForOtherProcesses (lockFile)) << "the look let go of the lock";
+    }
+    lockFile.deleteFile();
+}
+
 TEST (DeviceLockFile, OneThatCannotBeOpenedIsNotTakenForAFreeLock)
 {
     TemporaryFolder temporary;
+    EXPECT_EQ (DeviceLock::whyUnusable (temporary.root.getChildFile ("juceAppLock_Missing")), "")
+        << "a missing one is made by the lock";
     const auto usable = temporary.root.getChildFile ("juceAppLock_Usable");
+    ASSERT_TRUE (usable.create());
     EXPECT_EQ (DeviceLock::whyUnusable (usable), "");
-    EXPECT_TRUE (usable.existsAsFile()) << "made when missing, as the lock makes it";
-
     // Another user's lock file cannot be opened; the test runs as any user, even the superuser,
     // so a folder in the lock file's place stands in for it.
     const auto unopenable = temporary.root.getChildFile ("juceAppLock_Unopenable");
