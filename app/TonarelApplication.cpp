@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/TonarelWindow.h"
+#include "device/DeviceLock.h"
 
 #include <iostream>
 
@@ -19,7 +20,20 @@ void TonarelApplication::initialise (const juce::String&)
     messageLoopWake = std::make_unique<MessageLoopWake>();
 
     if (! moreThanOneInstanceAllowed())
+    {
+        // JUCE let this start through its lock even when it could not open the lock file (another
+        // user's): that lock may well be held, so the librarian does not start.
+        const auto lockFile = DeviceLock::lockFileFor (JuceMidiPorts::deviceLockName);
+
+        if (const auto why = DeviceLock::whyUnusable (lockFile); why.isNotEmpty())
+        {
+            refuseToStart (DeviceLock::describeUnusable (lockFile, why));
+            quit();
+            return;
+        }
+
         showRequests = std::make_unique<ShowRequests> (getApplicationName());
+    }
 
     mainWindow = std::make_unique<TonarelWindow> (services);
     mainWindow->centreWithSize (TonarelWindow::minimumWidth, TonarelWindow::minimumHeight);
@@ -30,16 +44,29 @@ void TonarelApplication::shutdown()
 {
     // JUCE ends a second start before initialise, and on Linux without telling the running
     // instance; this is the one place such a start still passes through.
-    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed() && ! ShowRequests::send (getApplicationName()))
+    if (mainWindow == nullptr && ! startRefused && ! moreThanOneInstanceAllowed() &&
+        ! ShowRequests::send (getApplicationName()))
     {
         // The lock is held, but by no librarian that listens: the command line is at work.
-        std::cerr << "TonarelUtil: the tonarel command line is using the Tonarel; start the librarian again "
-                     "once it has finished\n";
+        refuseToStart ("the tonarel command line is using the Tonarel; start the librarian again once it has "
+                       "finished");
     }
 
     mainWindow.reset();
     showRequests.reset();
     messageLoopWake.reset();
+}
+
+void TonarelApplication::refuseToStart (const juce::String& reason)
+{
+    startRefused = true;
+    setApplicationReturnValue (1);
+    std::cerr << "TonarelUtil: " << reason << "\n";
+
+    // Started from the desktop's menu there is no terminal to read the line on.
+    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty())
+        dialogs.showMessage (Dialogs::Icon::warning, getApplicationName(),
+                             reason.substring (0, 1).toUpperCase() + reason.substring (1) + ".", "Ok");
 }
 
 const juce::String TonarelApplication::getApplicationName()

@@ -60,6 +60,12 @@ private:
     };
 
     void quitFromDetection (bool force);
+
+    /** Ends a start that must not go on, saying why on standard error and, with a display, in a
+        box; the program exits with status 1.
+    */
+    void refuseToStart (const juce::String& reason);
+    bool startRefused = false;
     std::unique_ptr<TonarelWindow> mainWindow;
     std::unique_ptr<ShowRequests> showRequests; // only while no other instance may run
     std::unique_ptr<MessageLoopWake> messageLoopWake;

@@ -137,6 +137,11 @@ CommandLineOptions CommandLineOptions::parse (const juce::StringArray& arguments
     if (! options.snapshot && options.command != Command::restore)
         return fail ("--no-snapshot goes with restore only");
 
+    // An empty name would be taken as the working folder itself: a script whose variable came
+    // out empty must not back up into, or restore from, wherever it happened to run.
+    if (needsFolder && positional[1].trim().isEmpty())
+        return fail (command + " needs a folder name, not an empty one");
+
     if (needsFolder)
         options.folder = workingFolder.getChildFile (positional[1]);
 
@@ -169,6 +174,8 @@ juce::String CommandLineOptions::usage()
            "  --demo        works with the built-in simulated device, no hardware needed\n"
            "\n"
            "Progress goes to standard error, results to standard output. Exit status: 0 when\n"
-           "every preset succeeded, 1 when some did not, 2 for bad arguments, 3 when no\n"
-           "Tonarel is found, 4 when the librarian is using the device.\n";
+           "every preset succeeded, 1 when some did not (or the job was interrupted, or the\n"
+           "backup's folder could not be made), 2 for bad arguments (also a restore folder\n"
+           "that does not exist), 3 when no Tonarel is found, 4 when another program is\n"
+           "using the device.\n";
 }

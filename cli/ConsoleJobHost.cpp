@@ -11,6 +11,25 @@ namespace
     {
         return juce::String (slot).paddedLeft ('0', 2);
     }
+
+    // Moves to the start of the line and clears it: what the bar is redrawn over, or wiped with.
+    constexpr const char* clearLine = "\r\x1b[K";
+}
+
+juce::String ConsoleJobHost::quotedIfNeeded (const juce::String& name)
+{
+    // A name is one field of a tab-separated line: a tab, a line break or a quote in it would
+    // split the line or make it ambiguous, so such a name is quoted with C-style escapes.
+    if (! name.containsAnyOf ("\t\n\r\"\\"))
+        return name;
+
+    return "\"" +
+           name.replace ("\\", "\\\\")
+               .replace ("\"", "\\\"")
+               .replace ("\t", "\\t")
+               .replace ("\n", "\\n")
+               .replace ("\r", "\\r") +
+           "\"";
 }
 
 ConsoleJobHost::ConsoleJobHost (std::ostream& o, std::ostream& e, bool terminal,
@@ -69,8 +88,10 @@ void ConsoleJobHost::drawBar()
 
 void ConsoleJobHost::finishProgress()
 {
+    // Standard output and error are mostly the same terminal: a line printed after the bar must
+    // not start in its middle, and a finished job leaves no bar behind.
     if (barShown)
-        err << "\n" << std::flush;
+        err << clearLine << std::flush;
 
     barShown = false;
 }
@@ -105,18 +126,26 @@ void ConsoleJobHost::presetHeaderRead (const DevicePresetEntry& header)
 void ConsoleJobHost::presetDone (int slot, const juce::String& nameOrFile, int result)
 {
     const auto word = TransferJobOutcome::wordFor (result);
+    const auto name = quotedIfNeeded (nameOrFile);
 
     if (result >= 0)
         ++succeeded;
     else
     {
         ++failed;
-        failure = "slot " + juce::String (slot) + " (" + nameOrFile + "): " + word;
+
+        // The slot a job stopped at; a file that could not be read stops nothing.
+        if (result != TransferResult::fileUnreadable)
+            failure = "slot " + juce::String (slot) + " (" + name + "): " + word;
     }
 
     if (! errIsTerminal)
         err << verb << " slot " << slot << ": " << word << std::endl;
 
-    if (printResults)
-        out << twoDigits (slot) << "\t" << nameOrFile << "\t" << word << std::endl;
+    if (! printResults)
+        return;
+
+    // The bar is drawn again at the next status; the result line stands alone meanwhile.
+    finishProgress();
+    out << twoDigits (slot) << "\t" << name << "\t" << word << std::endl;
 }

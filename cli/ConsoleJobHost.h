@@ -25,8 +25,13 @@ public:
 
     void endJob() override { ended = true; }
 
-    /** Ends the progress bar's line, if one is drawn. */
+    /** Clears the progress bar's line, if one is drawn. */
     void finishProgress();
+
+    /** A name as one field of a result line: quoted, with C-style escapes, when it holds a tab,
+        a line break, a quote or a backslash.
+    */
+    static juce::String quotedIfNeeded (const juce::String& name);
 
     bool jobShouldEnd() override { return ended || interrupted.load(); }
     void pauseJob (int ms) override;

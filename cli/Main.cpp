@@ -1,6 +1,7 @@
 // tonarel: the librarian's transfers from a shell, for scripts and machines without a desktop.
 
 #include "cli/TonarelCommandLine.h"
+#include "device/DeviceLock.h"
 #include "device/JuceMidiPorts.h"
 #include "simulator/DemoPresets.h"
 #include "simulator/DeviceSimulator.h"
@@ -27,8 +28,10 @@ namespace
                                         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
                                         timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0);
         interruptFlag = &commandLine.interrupted;
+        // A closed terminal ends a job as Ctrl+C does: at its next look, with what it did reported.
         std::signal (SIGINT, interruptJob);
         std::signal (SIGTERM, interruptJob);
+        std::signal (SIGHUP, interruptJob);
 
         const auto status = commandLine.run (options);
         interruptFlag = nullptr;
@@ -75,6 +78,14 @@ int main (int argc, char* argv[])
     }
 
     // The same lock the librarian takes as it starts: only one program talks to the device.
+    const auto lockFile = DeviceLock::lockFileFor (JuceMidiPorts::deviceLockName);
+
+    if (const auto why = DeviceLock::whyUnusable (lockFile); why.isNotEmpty())
+    {
+        std::cerr << "tonarel: " << DeviceLock::describeUnusable (lockFile, why) << "\n";
+        return TonarelCommandLine::deviceBusy;
+    }
+
     juce::InterProcessLock deviceLock (JuceMidiPorts::deviceLockName);
 
     if (! deviceLock.enter (0))

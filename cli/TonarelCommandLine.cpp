@@ -67,8 +67,8 @@ namespace
             const auto slot = (int) presetNumberFromFileName (fileName);
 
             if (slot < kFirstPresetNumber || slot > kLastPresetNumber)
-                err << "tonarel: " << fileName << " is left out: its name begins with no slot number"
-                    << std::endl;
+                err << "tonarel: " << ConsoleJobHost::quotedIfNeeded (fileName)
+                    << " is left out: its name begins with no slot number" << std::endl;
             else if (chosenSlots.contains (slot))
                 filesOfSlot[slot].add (fileName);
         }
@@ -153,9 +153,12 @@ int TonarelCommandLine::list (Session& session, const CommandLineOptions& option
 
 int TonarelCommandLine::backup (Session& session, const CommandLineOptions& options)
 {
-    if (! options.folder.createDirectory())
+    if (const auto made = options.folder.createDirectory(); made.failed() || ! options.folder.isDirectory())
     {
-        err << "tonarel: cannot make the folder " << options.folder.getFullPathName() << std::endl;
+        const auto why = options.folder.existsAsFile() ? juce::String ("a file of that name is in the way")
+                                                       : made.getErrorMessage();
+        err << "tonarel: cannot make the folder " << options.folder.getFullPathName() << ": " << why
+            << "; no preset was saved" << std::endl;
         return partialFailure;
     }
 
@@ -173,6 +176,9 @@ int TonarelCommandLine::backup (Session& session, const CommandLineOptions& opti
         err << "tonarel: the backup stopped at "
             << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; " << host.getSucceeded()
             << " of " << options.slots.size() << " presets saved" << std::endl;
+
+    if (! outcome.failureNotice.isEmpty())
+        err << "tonarel: " << outcome.failureNotice << std::endl;
 
     return statusOf (outcome, host.getFailed());
 }
@@ -225,6 +231,9 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
 
     if (! outcome.failureNotice.isEmpty())
         err << "tonarel: " << outcome.failureNotice << std::endl;
+
+    for (const auto& unreadable : outcome.unreadableFiles)
+        err << "tonarel: " << unreadable << std::endl;
 
     const auto failed = host.getFailed() + plan.problems.size();
 

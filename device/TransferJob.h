@@ -17,8 +17,8 @@ enum class TransferKind
 };
 
 /** Outcomes of a job: the ExchangeOutcome of its last exchange, saveFailed when a preset read
-    whole (or a snapshot) could not be saved, or verifyFailed. Any value of 0 or above is a
-    success; cancelling is told apart by the job's host, not by a code.
+    whole (or a snapshot) could not be saved, verifyFailed, or cancelled. Any value of 0 or above
+    is a success.
 */
 namespace TransferResult
 {
@@ -26,6 +26,14 @@ namespace TransferResult
 
     /** A preset read back after it was sent differs from the file; retried as a failed send. */
     constexpr int verifyFailed = -11;
+
+    /** The job was ended from outside before this preset was done: the exchange was cut short,
+        or a preset read whole was not saved, or a slot was not written.
+    */
+    constexpr int cancelled = -12;
+
+    /** A file of a send could not be read as a preset file; the send goes on to the next. */
+    constexpr int fileUnreadable = -13;
 }
 
 /** What the user has chosen for the loads, taken from the settings as a job starts. */
@@ -77,6 +85,9 @@ struct TransferJob
 /** How a job ended, beyond the outcome code. */
 struct TransferJobOutcome
 {
+    /** The kind of job that ended. */
+    TransferKind kind = TransferKind::none;
+
     int result = 0;
 
     /** The job was ended from outside while it was still at work (Cancel, or Ctrl+C). */
@@ -90,6 +101,20 @@ struct TransferJobOutcome
 
     /** Names the preset a failure concerns, for the notice under the outcome word. */
     juce::String failureNotice;
+
+    /** The files of a send that could not be read, each "<file> could not be read as a preset
+        file: <why>."; the send went on without them.
+    */
+    juce::StringArray unreadableFiles;
+
+    /** The slot whose exchange failed or was cut short, 0 when none did. */
+    int failedSlot = 0;
+
+    /** Presets done: read whole (and saved), or sent and acknowledged. */
+    int presetsDone = 0;
+
+    /** The snapshot folder a send made, if it made one. */
+    juce::File snapshotFolder;
 
     /** The word the outcome shows: "done", an outcome word, or "Canceled". */
     juce::String word() const;

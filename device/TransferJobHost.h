@@ -130,7 +130,10 @@ public:
     virtual void presetHeaderRead (const DevicePresetEntry&) {}
 
     /** A preset the job has finished with, after its retries: its slot, its name (a save) or
-        its file (a send), and its outcome. A preset skipped by an answer is not reported.
+        its file (a send), and its outcome. Done (0 or above) only when its file is on disk or
+        its slot written and acknowledged; TransferResult::cancelled when the job was ended
+        before it was, fileUnreadable for a send's file that could not be read. A preset skipped
+        by an answer, or refused as a file the device cannot take, is not reported.
     */
     virtual void presetDone (int /*slot*/, const juce::String& /*nameOrFile*/, int /*result*/) {}
 

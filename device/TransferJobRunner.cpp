@@ -4,6 +4,7 @@
 
 #include "device/JobPace.h"
 #include "device/PresetComparison.h"
+#include "device/PresetFileProblems.h"
 #include "device/PresetManager.h"
 #include "device/TransferLog.h"
 #include "presets/PresetFile.h"
@@ -48,6 +49,8 @@ juce::String TransferJobOutcome::wordFor (int result)
         case ExchangeOutcome::timeout: return "Timeout";
         case TransferResult::saveFailed: return "Save failed";
         case TransferResult::verifyFailed: return "Verify failed";
+        case TransferResult::cancelled: return "Canceled";
+        case TransferResult::fileUnreadable: return "Unreadable file";
         default: return {};
     }
 }
@@ -70,17 +73,21 @@ TransferJobOutcome TransferJobRunner::run (const TransferJob& jobToRun)
     // must not report the failure of the job before it.
     job = jobToRun;
     outcome = {};
+    outcome.kind = job.kind;
     exchangeEndedFromOutside = false;
     snapshotFolder = juce::File();
     statusText.clear();
     paceText.clear();
+    secondsAsking = 0.0;
 
     const auto startedAt = JobPace::now();
     runJob();
 
     // Cancelled is what happened only when the job was ended from outside: a failure ends it too.
-    outcome.cancelled =
-        (exchangeEndedFromOutside && outcome.result < 0) || (outcome.result >= 0 && host.jobShouldEnd());
+    outcome.cancelled = outcome.result == TransferResult::cancelled ||
+                        (exchangeEndedFromOutside && outcome.result < 0) ||
+                        (outcome.result >= 0 && host.jobShouldEnd());
+    outcome.snapshotFolder = snapshotFolder;
 
     if (log != nullptr)
     {
@@ -132,8 +139,32 @@ void TransferJobRunner::showStatus (const juce::String& text)
 
 void TransferJobRunner::showPace (const JobPace& pace, int position, int done)
 {
-    paceText = pace.describe (position, done);
+    paceText = pace.describe (position, done, paceClock());
     host.showJobStatus (statusText, paceText);
+}
+
+double TransferJobRunner::paceClock() const
+{
+    // The time the user took to answer is not the device's pace.
+    return clock() - secondsAsking;
+}
+
+int TransferJobRunner::ask (const TransferQuestion& question)
+{
+    const auto askedAt = clock();
+    const auto answer = host.ask (question);
+    secondsAsking += clock() - askedAt;
+    return answer;
+}
+
+void TransferJobRunner::reportDone (int slot, const juce::String& nameOrFile, int result)
+{
+    if (result >= 0)
+        ++outcome.presetsDone;
+    else if (outcome.failedSlot == 0)
+        outcome.failedSlot = slot;
+
+    host.presetDone (slot, nameOrFile, result);
 }
 
 //==============================================================================
@@ -171,7 +202,17 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
         outcome.result = sending ? manager.takeSendResult() : manager.takeReceiveResult();
 
         if (outcome.result != ExchangeOutcome::running)
+        {
+            // An exchange cut short from outside is no failure of the device: the job was ended.
+            if (exchangeEndedFromOutside && outcome.result < 0)
+                outcome.result = TransferResult::cancelled;
+
+            // A whole read tells the device's preset format; a failed one leaves an emptied record.
+            if (! sending && outcome.result >= 0 && manager.received.version > 0)
+                lastDeviceVersion = manager.received.version;
+
             return;
+        }
 
         // Cancel is not left to wait for the device: the librarian's progress window allows the
         // worker only so long to stop, and a half-read preset must never be taken for a whole
@@ -214,7 +255,7 @@ void TransferJobRunner::readSlotsWhole (const std::function<void()>& useWholePre
     beginJob();
     showStatus ("Reading preset ");
 
-    const JobPace pace (count);
+    const JobPace pace (count, paceClock());
     auto retries = 0;
 
     for (int i = 0; i < count;)
@@ -231,14 +272,15 @@ void TransferJobRunner::readSlotsWhole (const std::function<void()>& useWholePre
         logAttempt ("read", slot, {}, retries, startedAt);
 
         // A read cut short by Cancel or a fault is no preset: only a whole one is handed on.
-        if (outcome.result >= 0)
+        const auto readWhole = outcome.result >= 0;
+
+        if (readWhole)
             useWholePreset();
 
         if (shouldRetry (retries))
             continue;
 
-        host.presetDone (slot, outcome.result >= 0 ? manager.received.name : slots.getReference (i).name,
-                         outcome.result);
+        reportDone (slot, readWhole ? manager.received.name : slots.getReference (i).name, outcome.result);
         ++i;
         host.showJobProgress ((double) i / count);
     }
@@ -258,25 +300,32 @@ void TransferJobRunner::saveDevicePresets()
         [&]
         {
             // Nothing is asked about a file that will not be written: that would only mislead.
+            // A preset read whole but not saved is not done: the job was ended before it was.
             if (host.jobShouldEnd())
+            {
+                outcome.result = TransferResult::cancelled;
                 return;
+            }
 
             auto mode = PresetWriteMode::Overwrite;
 
             if (presetFileExists (folder, manager.received))
                 mode = writeModeFor (fileAnswer.get (
                     [&] {
-                        return host.ask (TransferQuestion::fileExists (presetFileName (manager.received),
-                                                                       offerApplyToAll));
+                        return ask (TransferQuestion::fileExists (presetFileName (manager.received),
+                                                                  offerApplyToAll));
                     }));
 
             if (host.jobShouldEnd())
+            {
+                outcome.result = TransferResult::cancelled;
                 return;
+            }
 
             const auto saved = writePresetFile (folder, manager.received, mode);
 
             if (! saved)
-                outcome.result = TransferResult::saveFailed;
+                saveFailed (presetFileName (manager.received));
 
             noteUnsyncedFolder (saved, "save", presetFileName (manager.received));
         });
@@ -287,22 +336,91 @@ void TransferJobRunner::readWholePresets()
     readSlotsWhole ([this] { host.wholePresetRead (manager.received); });
 }
 
+void TransferJobRunner::saveFailed (const juce::String& fileName)
+{
+    outcome.result = TransferResult::saveFailed;
+    outcome.failureNotice = fileName + " could not be saved in " + job.presetFolder.getFullPathName() + ": " +
+                            PresetFileProblems::whyNotSaved (job.presetFolder, fileName) + ".";
+}
+
+std::optional<PresetData> TransferJobRunner::presetToSend (int slot, const juce::String& fileName)
+{
+    const auto preset = readPresetFile (job.presetFolder.getFullPathName(), fileName);
+
+    if (! preset.has_value())
+    {
+        // Spoilt, emptied or gone since the folder was scanned: this file fails, nothing was
+        // sent, and the next file may well be sent.
+        outcome.unreadableFiles.add (
+            fileName + " could not be read as a preset file: " +
+            PresetFileProblems::whyUnreadable (job.presetFolder.getChildFile (fileName)) + ".");
+        reportDone (slot, fileName, TransferResult::fileUnreadable);
+        return std::nullopt;
+    }
+
+    // The device's version as the names read from it tell it, or else as the last whole read
+    // did. The record of the last read is emptied whenever a read fails or is cancelled, and its
+    // version of 0 would make every file "incompatible".
+    const auto devicePresetVersion = job.deviceVersion > 0 ? job.deviceVersion : lastDeviceVersion;
+
+    host.presetFileVersionRead (preset->version);
+
+    if (preset->version != devicePresetVersion)
+    {
+        ask (TransferQuestion::warning (fileName, "Incompatible preset file format (" +
+                                                      juce::String (preset->version) + "," +
+                                                      juce::String (devicePresetVersion) + ")"));
+        return std::nullopt;
+    }
+
+    if (const auto* offTheWire = PresetManager::findParameterOffTheWire (*preset))
+    {
+        // The device is not at fault: this file cannot be sent at all, and the next may be.
+        ask (TransferQuestion::warning (fileName, "Cannot send this preset: parameter " +
+                                                      juce::String (offTheWire->index) + " with the value " +
+                                                      juce::String (offTheWire->value) +
+                                                      " lies outside what the Tonarel can receive."));
+        return std::nullopt;
+    }
+
+    return preset;
+}
+
+std::optional<PresetData> TransferJobRunner::presetForSlot (const DevicePresetEntry& slot,
+                                                            const juce::String& fileName,
+                                                            bool offerApplyToAll, StandingAnswer& slotAnswer)
+{
+    // A file that cannot go to the device is refused before its slot is asked about.
+    auto preset = presetToSend (slot.number, fileName);
+
+    if (! preset.has_value())
+        return std::nullopt;
+
+    const auto answer =
+        slotAnswer.get ([&] { return ask (TransferQuestion::slotOverwrite (slot, offerApplyToAll)); });
+
+    if (answer == TransferQuestion::skipSlot || host.jobShouldEnd())
+        return std::nullopt;
+
+    return preset;
+}
+
 void TransferJobRunner::sendPresetFiles()
 {
-    const auto folder = job.presetFolder.getFullPathName();
     const auto& slots = job.selection.slots;
     const auto count = juce::jmin (slots.size(), job.selection.fileNames.size());
 
     beginJob();
     showStatus ("Sending preset ");
 
-    const JobPace pace (count);
+    const JobPace pace (count, paceClock());
 
     // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
     StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, TransferQuestion::overwriteSlot };
     auto retries = 0;
-    auto slotReached = false;   // an attempt on the current slot has sent something to the device
-    auto snapshotTaken = false; // the current slot's old content is safe in the snapshot folder
+    auto slotReached = false;         // an attempt on the current slot has sent something to the device
+    auto snapshotTaken = false;       // the current slot's old content is safe in the snapshot folder
+    std::optional<PresetData> preset; // the current slot's file, read once for all its attempts
 
     for (int k = 0; k < count;)
     {
@@ -310,59 +428,20 @@ void TransferJobRunner::sendPresetFiles()
             return;
 
         const auto& slot = slots.getReference (k);
-        const auto answer =
-            slotAnswer.get ([&] { return host.ask (TransferQuestion::slotOverwrite (slot, count >= 2)); });
-
-        if (answer == TransferQuestion::skipSlot || host.jobShouldEnd())
-        {
-            retries = 0;
-            ++k;
-            continue;
-        }
+        const auto& fileName = job.selection.fileNames[k];
 
         showStatus (statusLine ("Sending preset ", slot.number, retries));
         showPace (pace, k + 1, k);
 
-        const auto& fileName = job.selection.fileNames[k];
-        const auto preset = readPresetFile (folder, fileName);
-
-        if (! preset.has_value())
+        if (retries == 0)
         {
-            // The file went away or was spoilt since the folder was scanned; nothing was sent,
-            // and that is not a success.
-            outcome.result = ExchangeOutcome::deviceError;
-            outcome.failureNotice = fileName + " could not be read as a preset file.";
-            host.presetDone (slot.number, fileName, outcome.result);
-            break;
-        }
+            preset = presetForSlot (slot, fileName, count >= 2, slotAnswer);
 
-        // The device's version as the names read from it tell it. The record of the last read
-        // is emptied whenever a read fails or is cancelled, and its version of 0 would make
-        // every file "incompatible" until the names were read again.
-        const auto devicePresetVersion = job.deviceVersion > 0 ? job.deviceVersion : manager.received.version;
-
-        host.presetFileVersionRead (preset->version);
-
-        if (preset->version != devicePresetVersion)
-        {
-            host.ask (TransferQuestion::warning (fileName, "Incompatible preset file format (" +
-                                                               juce::String (preset->version) + "," +
-                                                               juce::String (devicePresetVersion) + ")"));
-            retries = 0;
-            ++k;
-            continue;
-        }
-
-        if (const auto* offTheWire = PresetManager::findParameterOffTheWire (*preset))
-        {
-            // The device is not at fault: this file cannot be sent at all, and the next may be.
-            host.ask (TransferQuestion::warning (
-                fileName, "Cannot send this preset: parameter " + juce::String (offTheWire->index) +
-                              " with the value " + juce::String (offTheWire->value) +
-                              " lies outside what the Tonarel can receive."));
-            retries = 0;
-            ++k;
-            continue;
+            if (! preset.has_value())
+            {
+                ++k;
+                continue;
+            }
         }
 
         // The slot's old content is kept before anything is written over it, once per slot: a
@@ -372,7 +451,7 @@ void TransferJobRunner::sendPresetFiles()
             if (! takeSnapshot (slot.number))
             {
                 // The slot was not touched; the job ends as after any failed exchange.
-                host.presetDone (slot.number, fileName, outcome.result);
+                reportDone (slot.number, fileName, outcome.result);
                 host.endJob();
                 break;
             }
@@ -397,7 +476,7 @@ void TransferJobRunner::sendPresetFiles()
         if (shouldRetry (retries))
             continue;
 
-        host.presetDone (slot.number, fileName, outcome.result);
+        reportDone (slot.number, fileName, outcome.result);
 
         // Its name is read back afterwards: a slot that was being written when the job was
         // cancelled or failed may hold the new preset, or part of it. A verified slot was just
@@ -428,10 +507,14 @@ bool TransferJobRunner::takeSnapshot (int slot)
         if (outcome.result >= 0 && ! host.jobShouldEnd())
             break;
 
+        // A whole snapshot that the job was ended after is no reason to write the slot.
+        if (outcome.result >= 0)
+            outcome.result = TransferResult::cancelled;
+
         // shouldRetry ends the job when the tries are used up.
         if (! shouldRetry (retries))
         {
-            if (outcome.result < 0 && ! exchangeEndedFromOutside)
+            if (outcome.result != TransferResult::cancelled)
                 outcome.failureNotice =
                     "Preset " + juce::String (slot) + " was not overwritten: its snapshot could not be read.";
 
@@ -454,7 +537,8 @@ bool TransferJobRunner::takeSnapshot (int slot)
         outcome.result = TransferResult::saveFailed;
         outcome.failureNotice = "Preset " + juce::String (slot) +
                                 " was not overwritten: its snapshot could not be saved in " +
-                                job.snapshotsFolder.getFullPathName() + ".";
+                                job.snapshotsFolder.getFullPathName() +
+                                (saved.failure.isEmpty() ? juce::String() : ": " + saved.failure) + ".";
         return false;
     }
 
@@ -497,7 +581,7 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
     beginJob();
     showStatus ("Reading Presets");
 
-    const JobPace pace (slotNumbers.size());
+    const JobPace pace (slotNumbers.size(), paceClock());
 
     for (int i = 0; i < slotNumbers.size(); ++i)
     {
@@ -511,7 +595,10 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
         logAttempt ("read name", slotNumbers[i], {}, 0, startedAt);
 
         if (outcome.result < 0)
+        {
+            outcome.failedSlot = slotNumbers[i];
             host.endJob();
+        }
 
         // A failed read leaves a cleared header (number 0), which the merge passes over.
         host.presetHeaderRead ({ manager.received.number, manager.received.name, manager.received.version });
@@ -537,9 +624,7 @@ void TransferJobRunner::logAttempt (const juce::String& exchange, int slot, cons
     attempt.slot = slot;
     attempt.fileName = fileName;
     attempt.attempt = retries + 1;
-    attempt.outcome = exchangeEndedFromOutside && outcome.result < 0
-                          ? juce::String ("Canceled")
-                          : TransferJobOutcome::wordFor (outcome.result);
+    attempt.outcome = TransferJobOutcome::wordFor (outcome.result);
     attempt.seconds = JobPace::now() - startedAt;
 
     if (outcome.result < 0)

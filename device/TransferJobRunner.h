@@ -4,12 +4,14 @@
 #include "device/TransferJob.h"
 #include "device/TransferJobHost.h"
 
-#include <functional>
+#include "device/JobPace.h"
+#include "presets/PresetData.h"
 
-class JobPace;
+#include <functional>
+#include <optional>
+
 class PresetManager;
 class TransferLog;
-struct PresetData;
 struct VerifiedWrite;
 
 /** Carries out one transfer job preset by preset through the preset manager, one exchange at a
@@ -27,7 +29,13 @@ public:
     TransferJobRunner (PresetManager& presetManager, TransferJobHost& host, TransferLog* log,
                        const LibrarianTimings& timings);
 
+    /** Runs a job to its end and tells how it ended. A runner may run several jobs in turn; the
+        device's preset format it last read whole carries over to the next.
+    */
     TransferJobOutcome run (const TransferJob& job);
+
+    /** The clock the pace ("about 20 s left") is kept by, in seconds; for tests. */
+    void setClock (std::function<double()> newClock) { clock = std::move (newClock); }
 
 private:
     void runJob();
@@ -40,6 +48,29 @@ private:
         preset read whole; it may turn the outcome into a failure of its own (a save that failed).
     */
     void readSlotsWhole (const std::function<void()>& useWholePreset);
+
+    /** Reads a send's file and checks that the device can take it, telling the user when it
+        cannot; nothing when the file is not to be sent.
+    */
+    std::optional<PresetData> presetToSend (int slot, const juce::String& fileName);
+
+    /** The file of a send's slot, once it is read, checked and its slot is to be overwritten;
+        nothing when the slot is passed over.
+    */
+    std::optional<PresetData> presetForSlot (const DevicePresetEntry& slot, const juce::String& fileName,
+                                             bool offerApplyToAll, StandingAnswer& slotAnswer);
+
+    /** The outcome of a preset read whole that could not be saved, with the file and why. */
+    void saveFailed (const juce::String& fileName);
+
+    /** Reports a preset finished with, and counts it. */
+    void reportDone (int slot, const juce::String& nameOrFile, int result);
+
+    /** Asks the host, keeping the time the question was open out of the pace. */
+    int ask (const TransferQuestion& question);
+
+    /** The pace's clock without the time questions were open. */
+    double paceClock() const;
 
     /** Reads a slot whole and saves it into the job's snapshot folder (made at the first
         snapshot), with the usual retries; false when the slot must not be overwritten.
@@ -88,4 +119,10 @@ private:
 
     // An exchange was ended because the job was told to end from outside (Cancel, Ctrl+C).
     bool exchangeEndedFromOutside = false;
+
+    // The device's preset format as the last whole read gave it, 0 before one.
+    juce::int16 lastDeviceVersion = 0;
+
+    std::function<double()> clock = [] { return JobPace::now(); };
+    double secondsAsking = 0.0;
 };

@@ -133,15 +133,51 @@ void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
         table.selectRangeOfRows (0, rows - 1, true);
 }
 
+namespace
+{
+    /** What a load that did not end well has written, and where it kept what was there. */
+    juce::String describeSlotsWritten (const TransferJobOutcome& outcome)
+    {
+        const auto written = outcome.presetsDone;
+
+        if (written == 0)
+            return "No slot was written.";
+
+        auto text = written == 1 ? juce::String ("1 slot was written")
+                                 : juce::String (written) + " slots were written";
+
+        if (outcome.snapshotFolder != juce::File())
+            text << (written == 1 ? "; its earlier preset is in " : "; their earlier presets are in ")
+                 << outcome.snapshotFolder.getFullPathName();
+
+        return text + ".";
+    }
+} // namespace
+
 juce::String PresetLibrarianManager::reportOutcome (bool completed)
 {
     const auto word = completed ? TransferJobOutcome::wordFor (lastResult) : juce::String ("Canceled");
-    const auto& notice = jobOutcome.failureNotice;
 
-    // A failure that concerns one preset in particular names it below the word.
+    // A failure that concerns one preset in particular names it below the word; files a load
+    // could not read are named whatever became of the rest; a load that did not end well says
+    // what it wrote, and where the slots' earlier presets were kept.
+    juce::StringArray notices;
+
+    if (completed && word != "done")
+        notices.add (jobOutcome.failureNotice);
+
+    notices.addArray (jobOutcome.unreadableFiles);
+
+    if (word != "done" && jobOutcome.kind == TransferKind::Send)
+        notices.add (describeSlotsWritten (jobOutcome));
+
+    notices.removeEmptyStrings();
+
     if (word != "done")
-        services.dialogs.showMessage (Dialogs::Icon::warning, {},
-                                      notice.isEmpty() || ! completed ? word : word + "\n\n" + notice, "Ok");
+        notices.insert (0, word);
+
+    if (! notices.isEmpty())
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notices.joinIntoString ("\n\n"), "Ok");
 
     return word;
 }

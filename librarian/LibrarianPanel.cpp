@@ -238,7 +238,11 @@ void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::St
                                               juce::int16 version)
 {
     devicePresets.add ({ number, name, version });
-    deviceVersion = version;
+
+    // A failed or cancelled read hands on an emptied header: its version of 0 is no version of
+    // the device, and taken for one it would refuse every file of the next load.
+    if (number > 0 && version > 0)
+        deviceVersion = version;
 }
 
 bool PresetLibrarianManager::keyPressed (const juce::KeyPress& key, juce::Component*)

@@ -71,10 +71,9 @@ void PresetLibrarianManager::readSelectedDeviceNames()
 
     if (lastResult < 0)
     {
-        const auto* firstSelected = deviceList->getShownEntry (deviceList->getTable().getSelectedRow (0));
-        const auto firstSelectedSlot = firstSelected != nullptr ? firstSelected->number : 0;
+        // The slot the read stopped at, which need not be the first one selected.
         services.dialogs.showMessage (Dialogs::Icon::warning, "Preset Information",
-                                      "Unable to read #" + juce::String (firstSelectedSlot), "Ok");
+                                      "Unable to read #" + juce::String (jobOutcome.failedSlot), "Ok");
         return;
     }
 

@@ -2,11 +2,19 @@
 // ends when something goes wrong.
 
 #include "cli/TonarelCommandLine.h"
+#include "device/DeviceLock.h"
 #include "device/JuceMidiPorts.h"
 #include "tests/LibrarianFixture.h"
 
+#include "presets/PresetFile.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 class CommandLine : public LibrarianFixture
 {
@@ -14,14 +22,21 @@ protected:
     /** Runs a command as `tonarel` would with these arguments, over the fixture's device. */
     int run (const juce::StringArray& arguments)
     {
+        out.str ({});
+        err.str ({});
+        return runWith (arguments, out, err, false);
+    }
+
+    /** Runs a command with its output going where given, as on a terminal or not. */
+    int runWith (const juce::StringArray& arguments, std::ostream& output, std::ostream& errors,
+                 bool terminal)
+    {
         juce::String error;
         const auto options = CommandLineOptions::parse (arguments, documents.root, error);
         EXPECT_TRUE (error.isEmpty()) << error;
 
-        out.str ({});
-        err.str ({});
-        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), out, err,
-                                        false);
+        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), output, errors,
+                                        terminal);
         return commandLine.run (options);
     }
 
@@ -37,6 +52,11 @@ protected:
     }
 
     juce::File folder (const juce::String& name) const { return documents.root.getChildFile (name); }
+
+    static bool samePreset (const PresetData& a, const PresetData& b)
+    {
+        return a.name == b.name && a.version == b.version && a.parameters == b.parameters;
+    }
 
     std::ostringstream out, err;
 };
@@ -111,6 +131,131 @@ TEST_F (CommandLine, UnpluggingMidJobIsAPartialFailureThatNamesTheSlot)
     EXPECT_EQ (run ({ "list" }), TonarelCommandLine::noDevice);
 }
 
+namespace
+{
+    /** The lines a terminal shows after it was sent text: a carriage return goes back to the start
+        of the line, ESC [ K clears the rest of it, and other text writes over what is there.
+    */
+    juce::StringArray screenOf (const std::string& text)
+    {
+        juce::StringArray lines;
+        std::string line;
+        size_t column = 0;
+
+        for (size_t i = 0; i < text.size(); ++i)
+        {
+            if (text[i] == '\n')
+            {
+                lines.add (line);
+                line.clear();
+                column = 0;
+            }
+            else if (text[i] == '\r')
+                column = 0;
+            else if (text.compare (i, 3, "\x1b[K") == 0)
+            {
+                line.resize (column);
+                i += 2;
+            }
+            else
+            {
+                if (column < line.size())
+                    line[column] = text[i];
+                else
+                    line += text[i];
+
+                ++column;
+            }
+        }
+
+        if (! line.empty())
+            lines.add (line);
+
+        return lines;
+    }
+} // namespace
+
+TEST_F (CommandLine, OnATerminalResultLinesStandAloneAndNoBarIsLeft)
+{
+    plugInDevice();
+    std::ostringstream terminal; // standard output and error on one terminal
+    ASSERT_EQ (runWith ({ "backup", "OnScreen", "--slots", "1-3" }, terminal, terminal, true),
+               TonarelCommandLine::success);
+
+    const auto screen = screenOf (terminal.str());
+    ASSERT_EQ (screen.size(), 3) << screen.joinIntoString ("|");
+
+    for (int slot = 1; slot <= 3; ++slot)
+        EXPECT_EQ (screen[slot - 1],
+                   "0" + juce::String (slot) + "\t" + device->getSlot (slot).name + "\tdone");
+}
+
+TEST_F (CommandLine, UnreadableFileFailsAloneAndTheRestoreSendsTheOthers)
+{
+    plugInDevice();
+    ASSERT_EQ (run ({ "backup", "Set", "--slots", "10,20,30" }), TonarelCommandLine::success) << err.str();
+    const auto set = folder ("Set");
+    const auto broken = set.getChildFile (presetFileName (device->getSlot (10)));
+    ASSERT_TRUE (broken.replaceWithText ("<TonarelPreset"));
+    const auto before = device->getSlot (10);
+
+    for (auto slot : { 20, 30 })
+    {
+        auto changed = device->getSlot (slot);
+        changed.name = "Changed";
+        device->setSlot (slot, changed);
+    }
+
+    EXPECT_EQ (run ({ "restore", set.getFullPathName(), "--no-snapshot" }),
+               TonarelCommandLine::partialFailure);
+    EXPECT_NE (device->getSlot (20).name, "Changed") << err.str();
+    EXPECT_NE (device->getSlot (30).name, "Changed") << err.str();
+    EXPECT_TRUE (samePreset (device->getSlot (10), before));
+    EXPECT_TRUE (err.str().find (broken.getFileName().toStdString() +
+                                 " could not be read as a preset file: ") != std::string::npos)
+        << err.str();
+    EXPECT_TRUE (out.str().find ("Error") == std::string::npos) << "no device fault: " << out.str();
+}
+
+TEST_F (CommandLine, SaveFailedNamesTheFileAndWhy)
+{
+    plugInDevice();
+    const auto set = folder ("Blocked");
+    const auto blocking = set.getChildFile (presetFileName (device->getSlot (2)));
+    ASSERT_TRUE (blocking.createDirectory()); // a folder of the file's name is in the way
+
+    EXPECT_EQ (run ({ "backup", set.getFullPathName(), "--slots", "1-3", "--overwrite" }),
+               TonarelCommandLine::partialFailure);
+    EXPECT_TRUE (err.str().find ("the backup stopped at slot 2 (" + device->getSlot (2).name.toStdString() +
+                                 "): Save failed") != std::string::npos)
+        << err.str();
+    EXPECT_TRUE (err.str().find (blocking.getFileName().toStdString() + " could not be saved in " +
+                                 set.getFullPathName().toStdString() +
+                                 ": a folder of that name is in the way") != std::string::npos)
+        << err.str();
+
+    SCOPED_TRACE ("a file where the folder is to be made");
+    const auto file = folder ("NotAFolder");
+    ASSERT_TRUE (file.replaceWithText ("x"));
+    EXPECT_EQ (run ({ "backup", file.getFullPathName() }), TonarelCommandLine::partialFailure);
+    EXPECT_TRUE (err.str().find ("cannot make the folder " + file.getFullPathName().toStdString() +
+                                 ": a file of that name is in the way") != std::string::npos)
+        << err.str();
+}
+
+TEST_F (CommandLine, NamesHoldingANewlineOrTabAreQuotedInResultLines)
+{
+    plugInDevice();
+    auto oddlyNamed = device->getSlot (4);
+    oddlyNamed.name = "Two\nLines\tTabbed";
+    device->setSlot (4, oddlyNamed);
+
+    ASSERT_EQ (run ({ "backup", "Odd", "--slots", "4,5" }), TonarelCommandLine::success) << err.str();
+    const auto lines = juce::StringArray::fromLines (out.str());
+    EXPECT_EQ (lines[0], "04\t\"Two\\nLines\\tTabbed\"\tdone") << out.str();
+    EXPECT_EQ (lines[1], "05\t" + device->getSlot (5).name + "\tdone");
+}
+
 TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
 {
     const juce::File here ("/tmp");
@@ -132,7 +277,9 @@ TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
                                            { "backup", "d", "--no-snapshot" },
                                            { "restore", "d", "--overwrite" },
                                            { "list", "--frobnicate" },
-                                           { "backup", "d", "--slots" } };
+                                           { "backup", "d", "--slots" },
+                                           { "backup", "" },
+                                           { "restore", "  " } };
 
     for (const auto& arguments : mistakes)
     {
@@ -150,39 +297,209 @@ TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
     EXPECT_EQ (backup.slots, juce::Array<int> { 5 });
 }
 
-TEST (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
+/** The built programs, each run in a home folder of its own: they write their log and settings
+    under the home's Documents, which must never be the developer's.
+*/
+class CommandLineProgram : public ::testing::Test
 {
-    const auto program = juce::File (TONAREL_COMMAND_LINE);
-    const auto runProgram = [&program] (const juce::StringArray& arguments, juce::String& output)
+protected:
+    /** The command that starts a program in the test's home, without a display unless asked. */
+    juce::StringArray commandFor (const juce::String& program, const juce::StringArray& arguments,
+                                  bool withDisplay = false) const
+    {
+        juce::StringArray command { "/usr/bin/env" };
+
+        if (! withDisplay)
+            command.addArray ({ "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY" });
+
+        command.addArray ({ "HOME=" + home.root.getFullPathName(),
+                            "XDG_CONFIG_HOME=" + home.root.getChildFile (".config").getFullPathName(),
+                            "XDG_DATA_HOME=" + home.root.getChildFile (".local/share").getFullPathName(),
+                            "XDG_CACHE_HOME=" + home.root.getChildFile (".cache").getFullPathName(),
+                            program });
+        command.addArray (arguments);
+        return command;
+    }
+
+    int runProgram (const juce::String& program, const juce::StringArray& arguments, juce::String& output)
     {
         juce::ChildProcess process;
-        juce::StringArray command { program.getFullPathName() };
-        command.addArray (arguments);
-        EXPECT_TRUE (
-            process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr));
+        EXPECT_TRUE (process.start (commandFor (program, arguments),
+                                    juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr));
         output = process.readAllProcessOutput();
         EXPECT_TRUE (process.waitForProcessToFinish (20000)); // the exit code is only known once reaped
         return (int) process.getExitCode();
-    };
+    }
 
+    /** Starts `tonarel` with its output going to files of the home; returns its process id. */
+    pid_t spawnCommandLine (const juce::StringArray& arguments)
+    {
+        const auto command = commandFor (TONAREL_COMMAND_LINE, arguments);
+        std::vector<std::string> words;
+        for (const auto& word : command)
+            words.push_back (word.toStdString());
+        std::vector<char*> argv;
+        for (auto& word : words)
+            argv.push_back (word.data());
+        argv.push_back (nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init (&actions);
+        posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO,
+                                          standardOutput().getFullPathName().toRawUTF8(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen (&actions, STDERR_FILENO,
+                                          standardError().getFullPathName().toRawUTF8(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        EXPECT_EQ (posix_spawn (&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy (&actions);
+        return pid;
+    }
+
+    juce::File standardOutput() const { return home.root.getChildFile ("stdout.txt"); }
+    juce::File standardError() const { return home.root.getChildFile ("stderr.txt"); }
+
+    juce::File documentsFolder() const { return home.root.getChildFile ("Documents"); }
+
+    TemporaryFolder home;
+};
+
+TEST_F (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
+{
     juce::String output;
-    EXPECT_EQ (runProgram ({ "restore" }, output), TonarelCommandLine::badArguments);
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "restore" }, output), TonarelCommandLine::badArguments);
     EXPECT_TRUE (output.startsWith ("tonarel: restore needs one folder\n\nUsage: tonarel")) << output;
 
-    EXPECT_EQ (runProgram ({ "--demo", "list" }, output), TonarelCommandLine::success);
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "list" }, output), TonarelCommandLine::success);
     EXPECT_TRUE (output.startsWith ("01\t")) << output;
     EXPECT_EQ (juce::StringArray::fromLines (output.trimEnd()).size(), kPresetSlotCount);
+    EXPECT_TRUE (documentsFolder().getChildFile ("Tonarel Librarian Files").isDirectory())
+        << "the program wrote into the home it was given";
+
+    SCOPED_TRACE ("a restore from what is not a folder is a mistake in the arguments");
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE,
+                           { "--demo", "restore", home.root.getChildFile ("none").getFullPathName() },
+                           output),
+               TonarelCommandLine::badArguments);
 
     SCOPED_TRACE ("while the librarian holds the device, the command line says so and ends");
     juce::InterProcessLock librarianRunning (JuceMidiPorts::deviceLockName);
     ASSERT_TRUE (librarianRunning.enter (0));
-    EXPECT_EQ (runProgram ({ "list" }, output), TonarelCommandLine::deviceBusy);
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "list" }, output), TonarelCommandLine::deviceBusy);
     EXPECT_TRUE (output.startsWith ("tonarel: the librarian (TonarelUtil) is using the Tonarel")) << output;
 
-    SCOPED_TRACE ("and the librarian started while the command line holds the device says so and ends");
-    juce::ChildProcess librarian;
-    ASSERT_TRUE (librarian.start (juce::StringArray { TONAREL_LIBRARIAN }, juce::ChildProcess::wantStdErr));
-    const auto said = librarian.readAllProcessOutput();
-    EXPECT_TRUE (librarian.waitForProcessToFinish (20000));
-    EXPECT_TRUE (said.contains ("TonarelUtil: the tonarel command line is using the Tonarel")) << said;
+    SCOPED_TRACE ("and the librarian started while the command line holds the device says so and fails");
+    const auto status = runProgram (TONAREL_LIBRARIAN, {}, output);
+    EXPECT_TRUE (output.contains ("TonarelUtil: the tonarel command line is using the Tonarel")) << output;
+    EXPECT_NE (status, 0);
+}
+
+TEST_F (CommandLineProgram, HangUpEndsABackupAsCtrlCDoesAndEveryPresetReportedDoneIsOnDisk)
+{
+    const auto backup = home.root.getChildFile ("Hung up");
+
+    for (const auto signalNumber : { SIGHUP, SIGINT })
+    {
+        SCOPED_TRACE (signalNumber == SIGHUP ? "hang-up" : "Ctrl+C");
+        backup.deleteRecursively();
+        const auto pid = spawnCommandLine ({ "--demo", "backup", backup.getFullPathName() });
+        ASSERT_GT (pid, 0);
+
+        // Stopped once it is under way; where exactly does not matter, what it reports must hold.
+        const auto deadline = juce::Time::getMillisecondCounter() + 20000;
+        while (backup.getNumberOfChildFiles (juce::File::findFiles, "*.tnl") < 3 &&
+               juce::Time::getMillisecondCounter() < deadline)
+            juce::Thread::sleep (5);
+
+        kill (pid, signalNumber);
+        int status = 0;
+        ASSERT_EQ (waitpid (pid, &status, 0), pid);
+        ASSERT_TRUE (WIFEXITED (status))
+            << "ended by the signal itself: " << (WIFSIGNALED (status) ? WTERMSIG (status) : 0);
+        EXPECT_EQ (WEXITSTATUS (status), TonarelCommandLine::partialFailure);
+
+        auto reportedDone = 0;
+        for (const auto& line : juce::StringArray::fromLines (standardOutput().loadFileAsString()))
+        {
+            const auto fields = juce::StringArray::fromTokens (line, "\t", "");
+            if (fields.size() == 3 && fields[2] == "done")
+            {
+                ++reportedDone;
+                const auto fileName = juce::String (fields[0].getIntValue()).paddedLeft ('0', 3) + "_";
+                EXPECT_EQ (backup.findChildFiles (juce::File::findFiles, false, fileName + "*.tnl").size(), 1)
+                    << line;
+            }
+        }
+
+        for (const auto& file : backup.findChildFiles (juce::File::findFiles, false, "*.tnl"))
+            EXPECT_TRUE (readPresetFile (backup.getFullPathName(), file.getFileName()).has_value())
+                << file.getFileName();
+
+        EXPECT_EQ (backup.getNumberOfChildFiles (juce::File::findFiles, "*.tnl"), reportedDone)
+            << standardOutput().loadFileAsString();
+        EXPECT_TRUE (standardError().loadFileAsString().contains (juce::String (reportedDone) +
+                                                                  " of 99 presets saved"))
+            << standardError().loadFileAsString();
+    }
+}
+
+namespace
+{
+    /** Whether another process finds the lock file locked: a child tries to take it. */
+    bool lockedForOtherProcesses (const juce::File& lockFile)
+    {
+        const auto path = lockFile.getFullPathName().toStdString();
+        const auto child = fork();
+
+        if (child == 0)
+        {
+            // Only async-signal-safe calls in the child of a threaded process.
+            const auto descriptor = open (path.c_str(), O_RDWR);
+            struct flock wanted = {};
+            wanted.l_type = F_WRLCK;
+            wanted.l_whence = SEEK_SET;
+            _exit (descriptor >= 0 && fcntl (descriptor, F_SETLK, &wanted) == 0 ? 0 : 1);
+        }
+
+        int status = 0;
+        waitpid (child, &status, 0);
+        return WIFEXITED (status) && WEXITSTATUS (status) == 1;
+    }
+} // namespace
+
+TEST (DeviceLockFile, LookingAtTheLockFileLeavesTheLockHeld)
+{
+    // A lock of the program's kind, under a name of this test's own.
+    const auto name = "tonarel-test-lock-" + juce::Uuid().toString();
+    const auto lockFile = DeviceLock::lockFileFor (name);
+    {
+        juce::InterProcessLock lock (name);
+        ASSERT_TRUE (lock.enter (0));
+        ASSERT_TRUE (lockedForOtherProcesses (lockFile));
+
+        // Closing any descriptor of a file lets go of the process's locks on it.
+        EXPECT_EQ (DeviceLock::whyUnusable (lockFile), "");
+        EXPECT_TRUE (lockedForOtherProcesses (lockFile)) << "the look let go of the lock";
+    }
+    lockFile.deleteFile();
+}
+
+TEST (DeviceLockFile, OneThatCannotBeOpenedIsNotTakenForAFreeLock)
+{
+    TemporaryFolder temporary;
+    EXPECT_EQ (DeviceLock::whyUnusable (temporary.root.getChildFile ("juceAppLock_Missing")), "")
+        << "a missing one is made by the lock";
+    const auto usable = temporary.root.getChildFile ("juceAppLock_Usable");
+    ASSERT_TRUE (usable.create());
+    EXPECT_EQ (DeviceLock::whyUnusable (usable), "");
+    // Another user's lock file cannot be opened; the test runs as any user, even the superuser,
+    // so a folder in the lock file's place stands in for it.
+    const auto unopenable = temporary.root.getChildFile ("juceAppLock_Unopenable");
+    ASSERT_TRUE (unopenable.createDirectory());
+    const auto why = DeviceLock::whyUnusable (unopenable);
+    EXPECT_NE (why, "");
+    EXPECT_TRUE (DeviceLock::describeUnusable (unopenable, why).contains (unopenable.getFullPathName()));
+    EXPECT_EQ (DeviceLock::lockFileFor ("juceAppLock_TonarelUtil").getParentDirectory().getFullPathName(),
+               juce::File ("/var/tmp").isDirectory() ? "/var/tmp" : "/tmp");
 }

@@ -211,7 +211,9 @@ protected:
         panel->buttonClicked (&panel->getSaveButton());
 
         ASSERT_FALSE (dialogs.boxes.empty());
-        EXPECT_EQ (dialogs.boxes.back().message, "Save failed");
+        const auto& message = dialogs.boxes.back().message;
+        EXPECT_TRUE (message.startsWith ("Save failed\n\n") && message.contains (" could not be saved in "))
+            << "the word, then which file and why: " << message;
         EXPECT_EQ (panel->getStatusLabel().getText(), "reading and saving Save failed");
     }
 

@@ -640,7 +640,8 @@ private:
         if (watchdog.fired)
             problems.add ("the job hung and was stopped");
 
-        // A transfer's word is in its notice (none for success), a name read's in the status.
+        // A transfer's word is the first line of its notice (none for success), a name read's
+        // in the status.
         const auto status = panel->getStatusLabel().getText();
 
         if (! isTransfer (c.kind))
@@ -650,7 +651,7 @@ private:
 
         for (const auto& box : dialogs.boxes)
             if (box.buttons == juce::StringArray { "Ok" } && box.icon == Dialogs::Icon::warning)
-                word = box.message;
+                word = box.message.upToFirstOccurrenceOf ("\n", false, false);
 
         if (c.kind == Kind::ReadAndSave && status != "reading and saving " + word)
             problems.add ("status \"" + status + "\" disagrees with the notice");

@@ -2,6 +2,8 @@
 // device, with the boxes answered from a script.
 
 #include "device/SysexFrame.h"
+#include "device/TransferJobRunner.h"
+#include "presets/PresetFile.h"
 #include "tests/LibrarianFixture.h"
 
 #include <mutex>
@@ -279,7 +281,12 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
     selectSlots ({ 2 });
     click (panel->getSaveButton());
 
-    expectOnlyNotice ("Save failed");
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].message, "Save failed\n\n" + presetFileName (device->getSlot (2)) +
+                                             " could not be saved in " + presetFolder().getFullPathName() +
+                                             ": the folder is gone.")
+        << "which file, and why";
+    dialogs.boxes.clear();
     EXPECT_EQ (requestedSlots(), juce::Array<int> { 2 });
     EXPECT_EQ (statusText(), "reading and saving Save failed");
 
@@ -412,7 +419,9 @@ TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
     EXPECT_EQ (device->getPresetsStored(), 0);
     EXPECT_EQ (requestedSlots(), (juce::Array<int> { 5, 5, 5, 5 })) << "four tries at the snapshot, no send";
     ASSERT_EQ (dialogs.boxes.size(), 2u);
-    EXPECT_EQ (dialogs.boxes[1].message, "Error\n\nPreset 5 was not overwritten: its snapshot could not be read.");
+    EXPECT_EQ (
+        dialogs.boxes[1].message,
+        "Error\n\nPreset 5 was not overwritten: its snapshot could not be read.\n\nNo slot was written.");
     EXPECT_EQ (statusText(), "sending Error");
 
     EXPECT_EQ (loggedAttempts(),
@@ -467,9 +476,10 @@ TEST_F (TransferJobs, FileTheWireCannotCarryIsReportedAndTheNextIsSent)
     click (panel->getLoadButton());
 
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "no outcome notice: the job went on and ended well";
-    EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::warning);
-    EXPECT_EQ (dialogs.boxes[1].title, tooWideFile);
-    EXPECT_TRUE (dialogs.boxes[1].message.contains ("parameter 20000")) << dialogs.boxes[1].message;
+    EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::warning) << "refused before its slot is asked about";
+    EXPECT_EQ (dialogs.boxes[0].title, tooWideFile);
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("parameter 20000")) << dialogs.boxes[0].message;
+    EXPECT_TRUE (dialogs.boxes[1].message.endsWith ("(#21) in Tonarel?")) << dialogs.boxes[1].message;
     EXPECT_TRUE (samePreset (device->getSlot (20), slotTwentyBefore));
     EXPECT_EQ (device->getSlot (21).name, "Fits");
     EXPECT_EQ (device->getPresetsStored(), 1);
@@ -503,7 +513,12 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
     const auto stored = device->getPresetsStored();
     ASSERT_GE (stored, 2);
     ASSERT_LT (stored, 6) << "the job ran to its end before Cancel";
-    EXPECT_EQ (dialogs.boxes.back().message, "Canceled");
+    const auto snapshots =
+        applicationFolder().getChildFile ("Snapshots").findChildFiles (juce::File::findDirectories, false);
+    ASSERT_EQ (snapshots.size(), 1);
+    EXPECT_EQ (dialogs.boxes.back().message, "Canceled\n\n" + juce::String (stored) +
+                                                 " slots were written; their earlier presets are in " +
+                                                 snapshots[0].getFullPathName() + ".");
 
     for (int slot = 10; slot <= 15; ++slot)
         EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, device->getSlot (slot).name) << "slot " << slot;
@@ -580,11 +595,93 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForIts
     }
 
     ASSERT_EQ (dialogs.boxes.size(), 2u);
-    EXPECT_EQ (dialogs.boxes[1].message, "Canceled");
+    EXPECT_EQ (dialogs.boxes[1].message, "Canceled\n\nNo slot was written.");
     EXPECT_EQ (device->getPresetsStored(), 2);
     EXPECT_EQ (requestedSlots(), juce::Array<int> { 7 });
 
     EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, (double) minuteMs);
+}
+
+TEST_F (TransferJobs, FailedNameReadNamesItsSlotAndLeavesTheDeviceVersionForLaterLoads)
+{
+    openConnectedPanel();
+    const auto fileName = addFileOfSlot (9, "After Failed Read", DeviceSimulator::presetVersion);
+
+    SCOPED_TRACE ("the second of three names is refused by the device");
+    auto statusesShown = 0; // only the worker counts: the status before each read
+    panel->onStatusMessage = [this, &statusesShown] (const juce::String&)
+    {
+        if (++statusesShown == 3)
+        {
+            DeviceSimulator::Faults refused;
+            refused.errAtReply = 1;
+            device->setFaults (refused);
+        }
+    };
+    selectSlots ({ 5, 6, 7 });
+    panel->readSelectedDeviceNames();
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].message, "Unable to read #6");
+    dialogs.boxes.clear();
+
+    SCOPED_TRACE ("a file of the device's version still goes in");
+    panel->onStatusMessage = nullptr;
+    device->setFaults ({});
+    selectFileRows ({ listedFileNames().indexOf (fileName) });
+    selectSlots ({ 3 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
+    EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#3) in Tonarel?"));
+    EXPECT_EQ (device->getSlot (3).name, "After Failed Read");
+}
+
+TEST_F (TransferJobs, FileOfAnotherVersionIsRefusedBeforeAnyOverwriteQuestion)
+{
+    openConnectedPanel();
+    const auto oldFile = addFileOfSlot (30, "Old Format", 2);
+    const auto before = device->getSlot (3);
+    selectFileRows ({ listedFileNames().indexOf (oldFile) });
+    selectSlots ({ 3 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+
+    ASSERT_FALSE (dialogs.boxes.empty());
+    EXPECT_EQ (dialogs.boxes[0].message, "Incompatible preset file format (2,3)");
+    EXPECT_EQ (dialogs.boxes.size(), 1u) << "nothing asked about a file that is not sent";
+    EXPECT_TRUE (samePreset (device->getSlot (3), before));
+}
+
+TEST_F (TransferJobs, UnreadableFileFailsAloneAndTheLoadGoesOnToTheNext)
+{
+    openConnectedPanel();
+    const auto first = addFileOfSlot (40, "First Good", DeviceSimulator::presetVersion);
+    const auto last = addFileOfSlot (42, "Last Good", DeviceSimulator::presetVersion);
+    const auto empty = addFileOfSlot (41, "Spoilt", DeviceSimulator::presetVersion);
+    const auto names = listedFileNames();
+
+    // Emptied after the folder was listed (a file that cannot be read is not listed at all).
+    ASSERT_TRUE (presetFolder().getChildFile (empty).replaceWithText ({}));
+    const auto slotTwoBefore = device->getSlot (21);
+
+    selectFileRows ({ names.indexOf (first), names.indexOf (empty), names.indexOf (last) });
+    selectSlots ({ 20, 21, 22 });
+    dialogs.answers = { 1 + Dialogs::applyToAllBonus };
+    click (panel->getLoadButton());
+
+    EXPECT_EQ (device->getSlot (20).name, "First Good");
+    EXPECT_TRUE (samePreset (device->getSlot (21), slotTwoBefore));
+    EXPECT_EQ (device->getSlot (22).name, "Last Good") << "the job went on after the unreadable file";
+
+    juce::StringArray messages;
+    for (const auto& box : dialogs.boxes)
+        messages.add (box.message);
+
+    EXPECT_TRUE (
+        messages.joinIntoString ("\n").contains (empty + " could not be read as a preset file: it is empty"))
+        << messages.joinIntoString ("\n---\n");
 }
 
 TEST_F (TransferJobs, DeviceGetsItsPauseBeforeEveryRequestOfAJob)
@@ -665,4 +762,275 @@ TEST_F (LibrarianCommands, HelpAndRefreshWorkWithoutTheDevice)
     EXPECT_EQ (panel->getDeviceList().getNumRows(), 0);
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (panel->getTimerInterval (PresetLibrarianManager::monitorTimerId), 2000);
+}
+
+//==============================================================================
+// The job runner on its own, with a host that stops it at chosen moments, as Ctrl+C or Cancel
+// would: what it reports done must be what it did.
+
+namespace
+{
+    bool sameContent (const PresetData& a, const PresetData& b)
+    {
+        return a.name == b.name && a.version == b.version && a.parameters == b.parameters;
+    }
+
+    /** Ends the job at a chosen moment: the k-th look at the job between exchanges, or the first
+        look during an exchange once k presets were reported. Questions are answered with their
+        first button ("Overwrite") for all; what was reported done is recorded.
+    */
+    class InterruptingHost final : public TransferJobHost
+    {
+    public:
+        enum class Moment
+        {
+            betweenExchanges,
+            duringExchange
+        };
+
+        InterruptingHost (const PresetManager& presetManager, Moment momentToStop, int k)
+            : manager (presetManager), moment (momentToStop), chosen (k)
+        {
+        }
+
+        bool jobShouldEnd() override
+        {
+            if (! interrupted)
+            {
+                if (moment == Moment::betweenExchanges && ! manager.isExchangeOpen())
+                    interrupted = ++looksBetweenExchanges >= chosen;
+                else if (moment == Moment::duringExchange && manager.isExchangeOpen())
+                    interrupted = (int) done.size() >= chosen;
+            }
+
+            return interrupted || ended;
+        }
+
+        void endJob() override { ended = true; }
+        void pauseJob (int) override {}
+        void showJobStatus (const juce::String&, const juce::String&) override {}
+        void showJobProgress (double) override {}
+
+        int ask (const TransferQuestion& question) override
+        {
+            return question.buttons.front().value +
+                   (question.offerApplyToAll ? TransferQuestion::applyToAllBonus : 0);
+        }
+
+        void presetDone (int slot, const juce::String&, int result) override { done[slot] = result; }
+
+        bool reportedDone (int slot) const { return done.count (slot) > 0 && done.at (slot) >= 0; }
+
+        const PresetManager& manager;
+        const Moment moment;
+        const int chosen;
+        bool interrupted = false, ended = false;
+        int looksBetweenExchanges = 0;
+        std::map<int, int> done;
+    };
+
+    juce::String describe (InterruptingHost::Moment moment, int k)
+    {
+        return (moment == InterruptingHost::Moment::betweenExchanges ? "look between exchanges "
+                                                                     : "during exchange after ") +
+               juce::String (k);
+    }
+} // namespace
+
+class JobRunner : public ::testing::Test
+{
+protected:
+    /** Runs a job with the host stopping it at the moment given, on a fresh runner. */
+    TransferJobOutcome run (TransferJob job, InterruptingHost& host)
+    {
+        TransferJobRunner runner (manager, host, nullptr, LibrarianTimings::brief());
+        return runner.run (job);
+    }
+
+    /** Every preset not reported done was reported cancelled, or not at all. */
+    static void expectTheRestCancelled (const InterruptingHost& host)
+    {
+        for (const auto& [slot, result] : host.done)
+        {
+            if (result < 0)
+            {
+                EXPECT_EQ (TransferJobOutcome::wordFor (result), "Canceled") << "slot " << slot;
+            }
+        }
+    }
+
+    /** Files of other presets than the slots hold, one for each slot, so that a slot written can
+        be told; returns their names in the order of the slots.
+    */
+    juce::StringArray writeChangedFiles (const juce::File& folder)
+    {
+        folder.createDirectory();
+        juce::StringArray fileNames;
+
+        for (auto slot : slots)
+        {
+            auto changed = device.getSlot (slot);
+            changed.name = "Restored " + juce::String (slot);
+            changed.parameters[0].value += 1;
+            EXPECT_TRUE (writePresetFile (folder.getFullPathName(), changed, PresetWriteMode::Overwrite));
+            fileNames.add (presetFileName (changed));
+        }
+
+        return fileNames;
+    }
+
+    TemporaryFolder temporary;
+    InProcessMidiPorts midiPorts;
+    DeviceSimulator device { midiPorts, WireModel::instant() };
+    PresetManager manager { midiPorts };
+    const juce::Array<int> slots { 4, 5, 6 };
+};
+
+TEST_F (JobRunner, BackupStoppedAnywhereReportsDoneExactlyThePresetsWholeOnDisk)
+{
+    for (const auto moment :
+         { InterruptingHost::Moment::betweenExchanges, InterruptingHost::Moment::duringExchange })
+    {
+        for (int k = moment == InterruptingHost::Moment::betweenExchanges ? 1 : 0;; ++k)
+        {
+            SCOPED_TRACE (describe (moment, k));
+            const auto folder = temporary.root.getChildFile ("backup " + describe (moment, k));
+            ASSERT_TRUE (folder.createDirectory());
+
+            TransferJob job;
+            job.kind = TransferKind::ReadAndSave;
+            job.presetFolder = folder;
+
+            for (auto slot : slots)
+                job.selection.slots.add ({ slot, {}, 0 });
+
+            InterruptingHost host (manager, moment, k);
+            const auto outcome = run (job, host);
+
+            for (auto slot : slots)
+            {
+                const auto onDisk =
+                    readPresetFile (folder.getFullPathName(), presetFileName (device.getSlot (slot)));
+                EXPECT_EQ (host.reportedDone (slot), onDisk.has_value()) << "slot " << slot;
+
+                if (onDisk.has_value())
+                {
+                    EXPECT_TRUE (sameContent (*onDisk, device.getSlot (slot))) << "slot " << slot;
+                }
+            }
+
+            EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles),
+                       (int) std::count_if (slots.begin(), slots.end(),
+                                            [&] (int s) { return host.reportedDone (s); }))
+                << "no other file, nor a part of one, is left";
+            expectTheRestCancelled (host);
+            EXPECT_EQ (outcome.cancelled, host.interrupted);
+
+            if (! host.interrupted)
+                break; // the job ended before the moment came: every earlier one was tried
+        }
+    }
+}
+
+TEST_F (JobRunner, RestoreStoppedAnywhereReportsDoneOnlySlotsWrittenAfterTheirSnapshot)
+{
+    const auto files = temporary.root.getChildFile ("files");
+    std::map<int, PresetData> original;
+
+    for (auto slot : slots)
+        original[slot] = device.getSlot (slot);
+
+    const auto fileNames = writeChangedFiles (files);
+
+    for (const auto moment :
+         { InterruptingHost::Moment::betweenExchanges, InterruptingHost::Moment::duringExchange })
+    {
+        for (int k = moment == InterruptingHost::Moment::betweenExchanges ? 1 : 0;; ++k)
+        {
+            SCOPED_TRACE (describe (moment, k));
+
+            for (auto slot : slots)
+                device.setSlot (slot, original[slot]);
+
+            TransferJob job;
+            job.kind = TransferKind::Send;
+            job.presetFolder = files;
+            job.snapshotsFolder = temporary.root.getChildFile ("snapshots " + describe (moment, k));
+            job.deviceVersion = DeviceSimulator::presetVersion;
+            job.selection.fileNames = fileNames;
+
+            for (auto slot : slots)
+                job.selection.slots.add ({ slot, {}, 0 });
+
+            InterruptingHost host (manager, moment, k);
+            const auto outcome = run (job, host);
+            const auto snapshots = job.snapshotsFolder.findChildFiles (juce::File::findDirectories, false);
+
+            for (int i = 0; i < slots.size(); ++i)
+            {
+                const auto slot = slots[i];
+
+                if (! host.reportedDone (slot))
+                    continue;
+
+                const auto sent = readPresetFile (files.getFullPathName(), fileNames[i]);
+                EXPECT_TRUE (sameContent (device.getSlot (slot), *sent))
+                    << "slot " << slot << " reported done";
+                ASSERT_EQ (snapshots.size(), 1);
+                EXPECT_TRUE (readPresetFile (snapshots[0].getFullPathName(), presetFileName (original[slot]))
+                                 .has_value())
+                    << "slot " << slot << " reported done has its snapshot";
+            }
+
+            expectTheRestCancelled (host);
+            EXPECT_EQ (outcome.cancelled, host.interrupted);
+
+            if (! host.interrupted)
+                break;
+        }
+    }
+}
+
+TEST_F (JobRunner, PaceLeavesOutTheTimeAQuestionWasOpen)
+{
+    /** Answers each slot's question "Overwrite" after a long while, on a clock that moves only
+        then: whatever the pace counts beyond nothing is the user's time.
+    */
+    struct SlowToAnswer final : public TransferJobHost
+    {
+        bool jobShouldEnd() override { return ended; }
+        void endJob() override { ended = true; }
+        void pauseJob (int) override {}
+        void showJobProgress (double) override {}
+        void showJobStatus (const juce::String&, const juce::String& pace) override { paces.add (pace); }
+
+        int ask (const TransferQuestion& question) override
+        {
+            now += 100.0;
+            return question.buttons.front().value;
+        }
+
+        bool ended = false;
+        double now = 1000.0;
+        juce::StringArray paces;
+    };
+
+    const auto files = temporary.root.getChildFile ("files");
+    TransferJob job;
+    job.kind = TransferKind::Send;
+    job.presetFolder = files;
+    job.selection.fileNames = writeChangedFiles (files);
+    job.options.keepSnapshot = false;
+    job.deviceVersion = DeviceSimulator::presetVersion;
+
+    for (auto slot : slots)
+        job.selection.slots.add ({ slot, {}, 0 });
+
+    SlowToAnswer host;
+    TransferJobRunner runner (manager, host, nullptr, LibrarianTimings::brief());
+    runner.setClock ([&host] { return host.now; });
+    ASSERT_GE (runner.run (job).result, 0);
+
+    EXPECT_TRUE (host.paces.contains ("2 of 3, about 1 s left")) << host.paces.joinIntoString (" | ");
+    EXPECT_TRUE (host.paces.contains ("3 of 3, about 1 s left")) << host.paces.joinIntoString (" | ");
 }
