@@ -12,16 +12,24 @@
 class CommandLineRunner : public LibrarianFixture
 {
 protected:
+    /** Runs a command as `tonarel` would with these arguments, over the fixture's device. */
     int run (const juce::StringArray& arguments)
+    {
+        out.str ({});
+        err.str ({});
+        return runWith (arguments, out, err, false);
+    }
+
+    /** Runs a command with its output going where given, as on a terminal or not. */
+    int runWith (const juce::StringArray& arguments, std::ostream& output, std::ostream& errors,
+                 bool terminal)
     {
         juce::String error;
         const auto options = CommandLineOptions::parse (arguments, documents.root, error);
         EXPECT_TRUE (error.isEmpty()) << error;
 
-        out.str ({});
-        err.str ({});
-        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), out, err,
-                                        false);
+        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), output, errors,
+                                        terminal);
         return commandLine.run (options);
     }
 

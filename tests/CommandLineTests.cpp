@@ -4,7 +4,7 @@
 #include "cli/TonarelCommandLine.h"
 #include "device/DeviceLock.h"
 #include "device/JuceMidiPorts.h"
-#include "tests/LibrarianFixture.h"
+#include "tests/CommandLineRunner.h"
 
 #include "presets/PresetFile.h"
 
@@ -16,49 +16,13 @@
 #include <thread>
 #include <unistd.h>
 
-class CommandLine : public LibrarianFixture
+class CommandLine : public CommandLineRunner
 {
 protected:
-    /** Runs a command as `tonarel` would with these arguments, over the fixture's device. */
-    int run (const juce::StringArray& arguments)
-    {
-        out.str ({});
-        err.str ({});
-        return runWith (arguments, out, err, false);
-    }
-
-    /** Runs a command with its output going where given, as on a terminal or not. */
-    int runWith (const juce::StringArray& arguments, std::ostream& output, std::ostream& errors,
-                 bool terminal)
-    {
-        juce::String error;
-        const auto options = CommandLineOptions::parse (arguments, documents.root, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-
-        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), output, errors,
-                                        terminal);
-        return commandLine.run (options);
-    }
-
-    /** The files of a folder and their bytes. */
-    static std::map<juce::String, juce::MemoryBlock> filesIn (const juce::File& folder)
-    {
-        std::map<juce::String, juce::MemoryBlock> files;
-
-        for (const auto& file : folder.findChildFiles (juce::File::findFiles, false))
-            file.loadFileAsData (files[file.getFileName()]);
-
-        return files;
-    }
-
-    juce::File folder (const juce::String& name) const { return documents.root.getChildFile (name); }
-
     static bool samePreset (const PresetData& a, const PresetData& b)
     {
         return a.name == b.name && a.version == b.version && a.parameters == b.parameters;
     }
-
-    std::ostringstream out, err;
 };
 
 TEST_F (CommandLine, BackupEqualsSaveAllAndRestorePutsEveryPresetBack)
