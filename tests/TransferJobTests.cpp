@@ -2,8 +2,10 @@
 // device, with the boxes answered from a script.
 
 #include "device/SysexFrame.h"
+#include "presets/PresetFile.h"
 #include "tests/LibrarianFixture.h"
 
+#include <map>
 #include <mutex>
 
 namespace
@@ -369,29 +371,125 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
     openConnectedPanel();
     const auto oldFile = addFileOfSlot (30, "Old Format", 2);
     addFileOfSlot (31, "New Format", DeviceSimulator::presetVersion);
-    const auto& rows = panel->getLocalList().getRows();
-    const auto oldRow = rows[0].fileName == oldFile ? 0 : 1;
-    const auto newRowName = rows[1 - oldRow].name;
-    const auto slotOfOld = oldRow + 1, slotOfNew = 2 - oldRow;
-    const auto oldSlotBefore = device->getSlot (slotOfOld);
+    const auto oldSlotBefore = device->getSlot (30);
 
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "no question per slot";
-    EXPECT_EQ (dialogs.boxes[0].message, "OK to overwrite ALL presets?");
+    EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
     EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::question);
     EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::warning);
     EXPECT_EQ (dialogs.boxes[1].title, oldFile);
     EXPECT_EQ (dialogs.boxes[1].message, "Incompatible preset file format (2,3)");
     EXPECT_EQ (dialogs.boxes[1].buttons, juce::StringArray { "Ok" });
 
-    EXPECT_TRUE (samePreset (device->getSlot (slotOfOld), oldSlotBefore));
-    EXPECT_EQ (device->getSlot (slotOfNew).name, newRowName);
-    EXPECT_EQ (requestedSlots(), (juce::Array<int> { slotOfNew, slotOfNew }))
+    EXPECT_TRUE (samePreset (device->getSlot (30), oldSlotBefore));
+    EXPECT_EQ (device->getSlot (31).name, "New Format");
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 31, 31 }))
         << "only the slot written is kept in a snapshot and read back";
     EXPECT_EQ (panel->getDeviceList().getTable().getNumSelectedRows(), 0);
     EXPECT_EQ (statusText(), "reading done");
+}
+
+TEST_F (TransferJobs, LoadAllOfASavedSetWithAFileMissingShiftsNoSlot)
+{
+    openConnectedPanel();
+    click (panel->getSaveAllButton());
+    ASSERT_EQ (panel->getLocalList().getNumRows(), DeviceSimulator::numSlots);
+    ASSERT_TRUE (fileOfSlot (50).deleteFile());
+    panel->rescanPresetFolder();
+
+    // Every slot is changed after the save, so that a file sent to another slot than its own shows.
+    std::map<int, PresetData> saved;
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+    {
+        saved[slot] = device->getSlot (slot);
+        auto changed = saved[slot];
+        changed.name = "Changed " + juce::String (slot);
+        device->setSlot (slot, changed);
+    }
+
+    dialogs.boxes.clear();
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << "one confirmation, no question per slot, nothing left out";
+    const auto confirmation = juce::StringArray::fromLines (dialogs.boxes[0].message);
+    EXPECT_EQ (confirmation[0], "OK to overwrite ALL presets?");
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("98 slots will be overwritten"))
+        << dialogs.boxes[0].message;
+
+    EXPECT_EQ (device->getSlot (50).name, "Changed 50") << "the slot without a file keeps what it held";
+    EXPECT_EQ (device->getPresetsStored(), kPresetSlotCount - 1);
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+        if (slot != 50)
+            EXPECT_TRUE (samePreset (device->getSlot (slot), saved[slot])) << "slot " << slot;
+
+    SCOPED_TRACE ("every send in the log names the file of its own slot");
+    auto sends = 0;
+
+    for (const auto& fields : logLines())
+    {
+        if (fields[1] != "send")
+            continue;
+
+        ++sends;
+        EXPECT_EQ (fields[2].getIntValue(), presetNumberFromFileName (fields[3]))
+            << fields.joinIntoString (" ");
+        EXPECT_NE (fields[2], "50");
+    }
+
+    EXPECT_EQ (sends, kPresetSlotCount - 1);
+}
+
+TEST_F (TransferJobs, LoadAllLeavesOutAndNamesFilesThatShareASlotOrNameNone)
+{
+    openConnectedPanel();
+    const auto radioVoice = addFileOfSlot (5, "Radio Voice");
+    const auto slapDelay = addFileOfSlot (5, "Slap Delay");
+    addFileOfSlot (7, "Seventh Take");
+    ASSERT_TRUE (presetFolder()
+                     .getChildFile ("005_SlapDelay.tnl")
+                     .copyFileTo (presetFolder().getChildFile ("my_take.tnl")));
+    panel->rescanPresetFolder();
+    ASSERT_EQ (panel->getLocalList().getNumRows(), 4);
+    const auto slot1Before = device->getSlot (1), slot5Before = device->getSlot (5);
+
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u)
+        << "the confirmation and the notice: no question for the one slot sent";
+    EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("1 slot will be overwritten"))
+        << dialogs.boxes[0].message;
+    const auto& notice = dialogs.boxes[1].message;
+    EXPECT_TRUE (notice.contains (radioVoice) && notice.contains (slapDelay) && notice.contains ("slot 5"))
+        << notice;
+    EXPECT_TRUE (notice.contains ("my_take.tnl")) << notice;
+
+    EXPECT_TRUE (samePreset (device->getSlot (5), slot5Before)) << "neither file of slot 5 is sent";
+    EXPECT_TRUE (samePreset (device->getSlot (1), slot1Before));
+    EXPECT_EQ (device->getSlot (7).name, "Seventh Take");
+    EXPECT_EQ (device->getPresetsStored(), 1);
+
+    SCOPED_TRACE ("a folder of files without numbers goes into the slots in the order it is listed");
+    for (const auto& fileName : { radioVoice, slapDelay, juce::String ("007_SeventhTake.tnl") })
+        ASSERT_TRUE (presetFolder().getChildFile (fileName).deleteFile());
+
+    panel->rescanPresetFolder();
+    dialogs.boxes.clear();
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("1 slot will be overwritten"))
+        << dialogs.boxes[0].message;
+    EXPECT_EQ (device->getSlot (1).name, "Slap Delay");
+    EXPECT_EQ (device->getPresetsStored(), 2);
 }
 
 TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
