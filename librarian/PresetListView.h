@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
+#include <set>
 
 class PresetLibrarianManager;
 
@@ -116,6 +117,24 @@ public:
 
     /** The table row that shows an entry of getRows(), or -1 while the filter hides it. */
     int getTableRowOf (int entryIndex) const { return shown.indexOf (entryIndex); }
+
+    /** The keys (selectionKeyOf) of the selected entries: the selection as what it stands for,
+        which survives any change of the rows that a selection of row indices would not.
+    */
+    std::set<juce::String> getSelectedKeys() const
+    {
+        std::set<juce::String> keys;
+        const auto selected = table.getSelectedRows();
+
+        for (int i = 0; i < selected.size(); ++i)
+            if (const auto* entry = getShownEntry (selected[i]))
+                keys.insert (selectionKeyOf (*entry));
+
+        return keys;
+    }
+
+    /** Selects exactly the entries shown whose keys are given. */
+    void selectKeys (const std::set<juce::String>& keys) { refilter (keys); }
 
     /** Shows only the entries that match text (all of them for an empty text), keeping those
         selected that stay shown.
@@ -263,18 +282,18 @@ protected:
         table.updateContent();
     }
 
-    /** Works out again which entries are shown, after the entries or the filter changed; the
-        entries selected before stay selected where they are still shown.
+    /** Works out again which entries are shown after the filter changed, keeping selected the
+        entries that were selected and are still shown. The rows must be the ones the table
+        showed until now; after the rows themselves changed, use the overload with keys.
     */
-    void refilter()
+    void refilter() { refilter (getSelectedKeys()); }
+
+    /** Works out again which entries are shown, and selects exactly those shown whose keys are
+        given: taken by getSelectedKeys() before the rows changed, they follow the slots and files
+        they stand for wherever a sort or a rescan has moved them.
+    */
+    void refilter (const std::set<juce::String>& selectedKeys)
     {
-        juce::Array<int> selectedEntries;
-        const auto selected = table.getSelectedRows();
-
-        for (int i = 0; i < selected.size(); ++i)
-            if (juce::isPositiveAndBelow (selected[i], shown.size()))
-                selectedEntries.add (shown.getUnchecked (selected[i]));
-
         shown.clearQuick();
 
         for (int i = 0; i < rows.size(); ++i)
@@ -286,7 +305,7 @@ protected:
         juce::SparseSet<int> stillSelected;
 
         for (int row = 0; row < shown.size(); ++row)
-            if (selectedEntries.contains (shown.getUnchecked (row)))
+            if (selectedKeys.count (selectionKeyOf (rows.getReference (shown.getUnchecked (row)))) != 0)
                 stillSelected.addRange ({ row, row + 1 });
 
         if (stillSelected != table.getSelectedRows())
@@ -294,6 +313,9 @@ protected:
 
         table.repaint();
     }
+
+    /** What an entry stands for, which no sort or rescan changes: the selection is kept by it. */
+    virtual juce::String selectionKeyOf (const Entry& entry) const = 0;
 
     void setDropHighlighted (bool shouldHighlight)
     {

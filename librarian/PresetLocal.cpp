@@ -23,6 +23,11 @@ bool PresetLocal::matchesFilter (const LocalPresetEntry& row, const juce::String
            row.fileName.toLowerCase().contains (lowerCaseText);
 }
 
+juce::String PresetLocal::selectionKeyOf (const LocalPresetEntry& row) const
+{
+    return row.fileName;
+}
+
 void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
     owner.updateButtonStates();

@@ -492,6 +492,56 @@ TEST_F (TransferJobs, LoadAllLeavesOutAndNamesFilesThatShareASlotOrNameNone)
     EXPECT_EQ (device->getPresetsStored(), 2);
 }
 
+TEST_F (TransferJobs, SelectionStaysOnItsSlotWhenAMergeAddsSlotsAboveIt)
+{
+    openConnectedPanel();
+    const auto fileName = addFileOfSlot (40, "Chosen Sound");
+    auto& list = panel->getDeviceList();
+    auto& table = list.getTable();
+    const auto selectedSlot = [&]
+    {
+        juce::int32 number = 0;
+        juce::String name;
+        return table.getNumSelectedRows() == 1 &&
+                       list.getDevicePreset (table.getSelectedRow (0), number, name)
+                   ? number
+                   : -1;
+    };
+
+    // A list that holds some slots only, as after a read that stopped short.
+    list.clearRows();
+    list.setDevicePreset (20, device->getSlot (20).name, DeviceSimulator::presetVersion);
+    list.setDevicePreset (30, device->getSlot (30).name, DeviceSimulator::presetVersion);
+    table.selectRow (0);
+    ASSERT_EQ (selectedSlot(), 20);
+
+    list.setDevicePreset (5, device->getSlot (5).name, DeviceSimulator::presetVersion);
+    EXPECT_EQ (selectedSlot(), 20) << "one slot added above";
+
+    list.mergeDevicePresets();
+    ASSERT_EQ (list.getNumRows(), DeviceSimulator::numSlots);
+    EXPECT_EQ (selectedSlot(), 20) << "all the others merged in";
+
+    SCOPED_TRACE ("< Load To then writes the slot the user chose");
+    const auto slot1Before = device->getSlot (1);
+    selectFileRows ({ 0 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+    EXPECT_EQ (device->getSlot (20).name, "Chosen Sound");
+    EXPECT_TRUE (samePreset (device->getSlot (1), slot1Before));
+    EXPECT_EQ (device->getPresetsStored(), 1);
+
+    SCOPED_TRACE ("the computer list keeps its selection by file when a rescan lists a file above it");
+    selectFileRows ({ 0 });
+    ASSERT_TRUE (
+        presetFolder().getChildFile (fileName).copyFileTo (presetFolder().getChildFile ("000_First.tnl")));
+    panel->rescanPresetFolder();
+    auto& files = panel->getLocalList();
+    ASSERT_EQ (files.getNumRows(), 2);
+    ASSERT_EQ (files.getTable().getNumSelectedRows(), 1);
+    EXPECT_EQ (files.getShownEntry (files.getTable().getSelectedRow (0))->fileName, fileName);
+}
+
 TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
 {
     openConnectedPanel();
