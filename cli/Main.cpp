@@ -25,7 +25,9 @@ namespace
     {
         TonarelCommandLine commandLine (ports,
                                         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
-                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0);
+                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0,
+                                        options.demo ? LibrarianConfiguration::Edition::demo
+                                                     : LibrarianConfiguration::Edition::librarian);
         interruptFlag = &commandLine.interrupted;
         std::signal (SIGINT, interruptJob);
         std::signal (SIGTERM, interruptJob);

@@ -11,9 +11,9 @@
 /** What one command needs while it runs: the device link, the log and the job host. */
 struct TonarelCommandLine::Session
 {
-    Session (MidiPorts& ports, const juce::File& documents, const LibrarianTimings& timings,
+    Session (MidiPorts& ports, const LibrarianConfiguration& files, const LibrarianTimings& timings,
              std::ostream& out, std::ostream& err, bool errIsTerminal, const std::atomic<bool>& interrupted)
-        : configuration (documents), manager (ports), log (configuration.getTransferLogFile()),
+        : configuration (files), manager (ports), log (configuration.getTransferLogFile()),
           host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
     {
         manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
@@ -80,14 +80,16 @@ namespace
 
 TonarelCommandLine::TonarelCommandLine (MidiPorts& ports, const juce::File& documents,
                                         const LibrarianTimings& t, std::ostream& o, std::ostream& e,
-                                        bool terminal)
-    : midiPorts (ports), documentsFolder (documents), timings (t), out (o), err (e), errIsTerminal (terminal)
+                                        bool terminal, LibrarianConfiguration::Edition whose)
+    : midiPorts (ports), documentsFolder (documents), edition (whose), timings (t), out (o), err (e),
+      errIsTerminal (terminal)
 {
 }
 
 int TonarelCommandLine::run (const CommandLineOptions& options)
 {
-    Session session (midiPorts, documentsFolder, timings, out, err, errIsTerminal, interrupted);
+    Session session (midiPorts, LibrarianConfiguration (documentsFolder, edition), timings, out, err,
+                     errIsTerminal, interrupted);
 
     if (! session.manager.isDeviceReachable())
     {

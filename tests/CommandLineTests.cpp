@@ -20,8 +20,8 @@ protected:
 
         out.str ({});
         err.str ({});
-        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), out, err,
-                                        false);
+        TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), out, err, false,
+                                        edition);
         return commandLine.run (options);
     }
 
@@ -39,7 +39,23 @@ protected:
     juce::File folder (const juce::String& name) const { return documents.root.getChildFile (name); }
 
     std::ostringstream out, err;
+    LibrarianConfiguration::Edition edition = LibrarianConfiguration::Edition::librarian;
 };
+
+TEST_F (CommandLine, DemoKeepsItsLogAndSnapshotsInTheDemosFolder)
+{
+    plugInDevice();
+    const auto set = folder ("Set");
+    writePresetFile (set, device->getSlot (3));
+    edition = LibrarianConfiguration::Edition::demo;
+
+    ASSERT_EQ (run ({ "restore", "Set" }), TonarelCommandLine::success) << err.str();
+
+    const LibrarianConfiguration demo (documents.root, edition);
+    EXPECT_TRUE (demo.getTransferLogFile().existsAsFile());
+    EXPECT_TRUE (demo.getSnapshotsFolder().isDirectory());
+    EXPECT_FALSE (applicationFolder().exists()) << "the librarian's folder was touched";
+}
 
 TEST_F (CommandLine, BackupEqualsSaveAllAndRestorePutsEveryPresetBack)
 {
