@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <set>
+#include <utility>
 
 class PresetLibrarianManager;
 
@@ -27,6 +28,7 @@ class PresetListView : public juce::Component, public juce::TableListBoxModel, p
 public:
     ~PresetListView() override
     {
+        table.removeMouseListener (this);
         removeKeyListener (this);
         rows.clear();
         shown.clear();
@@ -93,6 +95,13 @@ public:
         }
 
         return false;
+    }
+
+    /** The end of a click in the table: shows a menu the click asked for. */
+    void mouseUp (const juce::MouseEvent&) override
+    {
+        if (auto showMenu = std::exchange (menuAwaitingRelease, nullptr))
+            showMenu();
     }
 
     void resized() override
@@ -242,6 +251,9 @@ protected:
         addAndMakeVisible (table);
         addKeyListener (this);
 
+        // The rows' mouse-ups, for a menu that waits for the end of its click.
+        table.addMouseListener (this, true);
+
         filterField.setTextToShowWhenEmpty ("Find", juce::Colours::grey);
         // Drawn over the header, it needs an edge of its own to stand out from it.
         filterField.setColour (juce::TextEditor::outlineColourId, dropOutlineColour);
@@ -326,6 +338,21 @@ protected:
         }
     }
 
+    /** Shows a row's pop-up menu once the click that asked for it is over. A click on a row that
+        is not selected yet reaches the list while the button is still down, and the window
+        manager answers that press by raising the window: JUCE dismisses a pop-up menu whenever
+        a window with a native title bar is moved or restacked under it, so a menu shown during
+        the press was gone before the user saw it (the first right-click on a file after the
+        start opened nothing). After the release the raise is over.
+    */
+    void showMenuWhenClickEnds (std::function<void()> showMenu)
+    {
+        if (juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
+            menuAwaitingRelease = std::move (showMenu);
+        else
+            showMenu();
+    }
+
     /** Hands a drop to the panel once the event that delivered it is over. A drop arrives inside
         the drag's mouse-up (or the desktop's drop message), and what it stands for may ask
         questions and run a job behind a modal window; those wait until the drag has ended.
@@ -362,6 +389,7 @@ private:
     juce::Array<int> shown;
     juce::String filterText;
     juce::TextEditor filterField { "find" };
+    std::function<void()> menuAwaitingRelease;
 
     JUCE_DECLARE_NON_COPYABLE (PresetListView)
 };

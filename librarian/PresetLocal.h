@@ -62,6 +62,7 @@ private:
     bool matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const override;
     void refreshRequested() override;
     juce::String selectionKeyOf (const LocalPresetEntry& row) const override;
+    void showFileMenu (int rowNumber, const juce::String& fileName);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLocal)
 };

@@ -37,8 +37,12 @@ void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& eve
 
     const auto slot = entry->number;
 
-    if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
-        owner.compareSlotWithFile (slot);
+    showMenuWhenClickEnds (
+        [this, slot]
+        {
+            if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
+                owner.compareSlotWithFile (slot);
+        });
 }
 
 void PresetTonarel::selectedRowsChanged (int)

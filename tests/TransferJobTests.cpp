@@ -425,8 +425,12 @@ TEST_F (TransferJobs, LoadAllOfASavedSetWithAFileMissingShiftsNoSlot)
     EXPECT_EQ (device->getPresetsStored(), kPresetSlotCount - 1);
 
     for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+    {
         if (slot != 50)
+        {
             EXPECT_TRUE (samePreset (device->getSlot (slot), saved[slot])) << "slot " << slot;
+        }
+    }
 
     SCOPED_TRACE ("every send in the log names the file of its own slot");
     auto sends = 0;
