@@ -16,7 +16,8 @@ namespace
 }
 
 ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
-    : ownerWindow (owner), services (appServices), configuration (appServices.documentsFolder)
+    : ownerWindow (owner), services (appServices),
+      configuration (appServices.documentsFolder, appServices.edition)
 {
     tooltips = std::make_unique<HoverTooltips> (*this, tooltipDelayMs);
 
@@ -266,11 +267,18 @@ void ContentComp::openLibrarianFolder()
 void ContentComp::showAbout()
 {
     juce::String text;
-    text << AppInfo::applicationName << " " << AppInfo::applicationVersion << "\n"
-         << "The preset librarian for the Tonarel vocal processor.\n\n"
-         << "Free software under the GNU General Public License, version 3 or later (GPL-3.0-or-later).\n\n"
+
+    if (services.isDemo())
+        text << AppInfo::demoApplicationName << " " << AppInfo::applicationVersion << "\n"
+             << "The demo of the preset librarian for the Tonarel vocal processor, on a simulated "
+                "device: nothing here reaches a real Tonarel or the librarian's own files.\n\n";
+    else
+        text << AppInfo::applicationName << " " << AppInfo::applicationVersion << "\n"
+             << "The preset librarian for the Tonarel vocal processor.\n\n";
+
+    text << "Free software under the GNU General Public License, version 3 or later (GPL-3.0-or-later).\n\n"
          << "Built with " << juce::SystemStats::getJUCEVersion() << ".\n\n"
-         << "The librarian keeps its files in:\n"
+         << (services.isDemo() ? "The demo keeps its files in:\n" : "The librarian keeps its files in:\n")
          << configuration.getApplicationFolder().getFullPathName();
 
     services.dialogs.showMessage (Dialogs::Icon::info, "About TonarelUtil", text, "Ok");

@@ -1,5 +1,6 @@
 #include "app/DemoApplication.h"
 
+#include "app/AppInfo.h"
 #include "simulator/DemoPresets.h"
 
 DemoDevice::DemoDevice()
@@ -7,7 +8,15 @@ DemoDevice::DemoDevice()
     loadDemoPresets (simulator);
 }
 
-DemoApplication::DemoApplication() : TonarelApplication (ports) {}
+DemoApplication::DemoApplication() : TonarelApplication (ports)
+{
+    setEdition (LibrarianConfiguration::Edition::demo);
+}
+
+const juce::String DemoApplication::getApplicationName()
+{
+    return AppInfo::demoApplicationName;
+}
 
 void DemoApplication::initialise (const juce::String& commandLine)
 {

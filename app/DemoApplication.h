@@ -19,7 +19,8 @@ struct DemoDevice
 };
 
 /** The librarian with the simulated device instead of the real MIDI service, for anyone without
-    the hardware: everything else is the application itself.
+    the hardware: everything else is the application itself, but for its files, which it keeps
+    apart from the librarian's, and its name, which its title, About box and windows carry.
 
     The device is a base class listed before the application, not a member: bases are built in
     the order they are listed, so the ports exist before the application's services refer to
@@ -35,6 +36,9 @@ public:
         none: for runs that drive the demo as a user does but do not test its timing.
     */
     void initialise (const juce::String& commandLine) override;
+
+    /** "TonarelUtilDemo": on Linux also its windows' class, which tells them from the librarian's. */
+    const juce::String getApplicationName() override;
 
     /** The demo's device is its own, so any number of demos may run beside the librarian. */
     bool moreThanOneInstanceAllowed() override { return true; }

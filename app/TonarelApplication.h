@@ -42,6 +42,11 @@ protected:
     /** Other pauses than the device's, for a device that needs none; before initialise. */
     void setTimings (const LibrarianTimings& timings) noexcept { services.timings = timings; }
 
+    /** Whose files the program keeps, and whether its windows say it is the demo; before
+        initialise.
+    */
+    void setEdition (LibrarianConfiguration::Edition edition) noexcept { services.edition = edition; }
+
 private:
     std::unique_ptr<JuceMidiPorts> realMidiPorts; // only when no other service was handed in
     AlertDialogs dialogs;

@@ -2,10 +2,12 @@
 
 #include "app/AppInfo.h"
 #include "app/ContentComp.h"
+#include "librarian/AppServices.h"
 #include "resources/Artwork.h"
 
 TonarelWindow::TonarelWindow (AppServices& services)
-    : DocumentWindow (juce::String (AppInfo::windowTitlePrefix) + AppInfo::applicationVersion,
+    : DocumentWindow (juce::String (AppInfo::windowTitlePrefix) + AppInfo::applicationVersion +
+                          (services.isDemo() ? AppInfo::demoTitleSuffix : ""),
                       juce::Colour (backgroundArgb), DocumentWindow::allButtons, true)
 {
     commandManager = std::make_unique<juce::ApplicationCommandManager>();

@@ -26,7 +26,9 @@ namespace
     {
         TonarelCommandLine commandLine (ports,
                                         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
-                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0);
+                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0,
+                                        options.demo ? LibrarianConfiguration::Edition::demo
+                                                     : LibrarianConfiguration::Edition::librarian);
         interruptFlag = &commandLine.interrupted;
         // A closed terminal ends a job as Ctrl+C does: at its next look, with what it did reported.
         std::signal (SIGINT, interruptJob);

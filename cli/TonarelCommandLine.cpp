@@ -6,13 +6,14 @@
 #include "device/TransferLog.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetFile.h"
+#include "presets/SlotFilePairing.h"
 
 /** What one command needs while it runs: the device link, the log and the job host. */
 struct TonarelCommandLine::Session
 {
-    Session (MidiPorts& ports, const juce::File& documents, const LibrarianTimings& timings,
+    Session (MidiPorts& ports, const LibrarianConfiguration& files, const LibrarianTimings& timings,
              std::ostream& out, std::ostream& err, bool errIsTerminal, const std::atomic<bool>& interrupted)
-        : configuration (documents), manager (ports), log (configuration.getTransferLogFile()),
+        : configuration (files), manager (ports), log (configuration.getTransferLogFile()),
           host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
     {
         manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
@@ -50,43 +51,21 @@ struct TonarelCommandLine::Session
 
 namespace
 {
-    /** The files of a folder that a restore sends, each to the slot its name begins with. */
-    struct RestorePlan
+    /** The files of a folder that a restore sends, each to the slot its name begins with; what
+        is left out is told on err.
+    */
+    SlotFilePairing planRestore (const juce::File& folder, const juce::Array<int>& chosenSlots,
+                                 std::ostream& err)
     {
-        juce::Array<int> slots;
-        juce::StringArray fileNames;
-        juce::StringArray problems; // files that name a slot another file names too
-    };
+        const auto plan = pairFilesWithSlots (listPresetFileNames (folder), chosenSlots);
 
-    RestorePlan planRestore (const juce::File& folder, const juce::Array<int>& chosenSlots, std::ostream& err)
-    {
-        std::map<int, juce::StringArray> filesOfSlot;
+        for (const auto& fileName : plan.unnumberedFiles)
+            err << "tonarel: " << ConsoleJobHost::quotedIfNeeded (fileName)
+                << " is left out: its name begins with no slot number" << std::endl;
 
-        for (const auto& fileName : listPresetFileNames (folder))
-        {
-            const auto slot = (int) presetNumberFromFileName (fileName);
-
-            if (slot < kFirstPresetNumber || slot > kLastPresetNumber)
-                err << "tonarel: " << ConsoleJobHost::quotedIfNeeded (fileName)
-                    << " is left out: its name begins with no slot number" << std::endl;
-            else if (chosenSlots.contains (slot))
-                filesOfSlot[slot].add (fileName);
-        }
-
-        RestorePlan plan;
-
-        for (const auto& [slot, fileNames] : filesOfSlot)
-        {
-            if (fileNames.size() > 1)
-            {
-                plan.problems.add ("slot " + juce::String (slot) + " is named by " +
-                                   fileNames.joinIntoString (", ") + "; none of them is sent");
-                continue;
-            }
-
-            plan.slots.add (slot);
-            plan.fileNames.add (fileNames[0]);
-        }
+        for (const auto& shared : plan.sharedSlots)
+            err << "tonarel: slot " << shared.slot << " is named by "
+                << shared.fileNames.joinIntoString (", ") << "; none of them is sent" << std::endl;
 
         return plan;
     }
@@ -101,14 +80,16 @@ namespace
 
 TonarelCommandLine::TonarelCommandLine (MidiPorts& ports, const juce::File& documents,
                                         const LibrarianTimings& t, std::ostream& o, std::ostream& e,
-                                        bool terminal)
-    : midiPorts (ports), documentsFolder (documents), timings (t), out (o), err (e), errIsTerminal (terminal)
+                                        bool terminal, LibrarianConfiguration::Edition whose)
+    : midiPorts (ports), documentsFolder (documents), edition (whose), timings (t), out (o), err (e),
+      errIsTerminal (terminal)
 {
 }
 
 int TonarelCommandLine::run (const CommandLineOptions& options)
 {
-    Session session (midiPorts, documentsFolder, timings, out, err, errIsTerminal, interrupted);
+    Session session (midiPorts, LibrarianConfiguration (documentsFolder, edition), timings, out, err,
+                     errIsTerminal, interrupted);
 
     if (! session.manager.isDeviceReachable())
     {
@@ -193,9 +174,6 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
 
     const auto plan = planRestore (options.folder, options.slots, err);
 
-    for (const auto& problem : plan.problems)
-        err << "tonarel: " << problem << std::endl;
-
     if (plan.slots.isEmpty())
     {
         err << "tonarel: no preset file of " << options.folder.getFullPathName() << " names a chosen slot"
@@ -235,7 +213,7 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
     for (const auto& unreadable : outcome.unreadableFiles)
         err << "tonarel: " << unreadable << std::endl;
 
-    const auto failed = host.getFailed() + plan.problems.size();
+    const auto failed = host.getFailed() + plan.sharedSlots.size();
 
     // What the slots reached now hold, as the device tells it.
     if (! outcome.slotsToReadBack.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLineOptions.h"
 #include "device/LibrarianTimings.h"
+#include "presets/LibrarianConfiguration.h"
 
 #include <atomic>
 #include <ostream>
@@ -24,10 +25,13 @@ public:
         deviceBusy = 4
     };
 
-    /** documentsFolder holds the librarian's folder: its transfer log and its snapshots. */
+    /** documentsFolder holds the librarian's folder (the demo's, for the demo edition): its
+        transfer log and its snapshots.
+    */
     TonarelCommandLine (MidiPorts& midiPorts, const juce::File& documentsFolder,
                         const LibrarianTimings& timings, std::ostream& out, std::ostream& err,
-                        bool errIsTerminal);
+                        bool errIsTerminal,
+                        LibrarianConfiguration::Edition edition = LibrarianConfiguration::Edition::librarian);
 
     /** Runs list, backup or restore; returns the exit status. */
     int run (const CommandLineOptions& options);
@@ -44,6 +48,7 @@ private:
 
     MidiPorts& midiPorts;
     juce::File documentsFolder;
+    LibrarianConfiguration::Edition edition;
     LibrarianTimings timings;
     std::ostream& out;
     std::ostream& err;

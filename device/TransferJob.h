@@ -56,6 +56,11 @@ struct TransferSelection
 
     /** The files of a send, the k-th for the k-th slot. */
     juce::StringArray fileNames;
+
+    /** The user has agreed to overwrite the whole device at once ("<< Load All"): a send asks
+        about no slot, also when the folder holds files for fewer than all of them.
+    */
+    bool wholeDeviceConfirmed = false;
 };
 
 /** One job, whole: what it does, on what, and with which choices. */

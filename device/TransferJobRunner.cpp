@@ -415,8 +415,10 @@ void TransferJobRunner::sendPresetFiles()
 
     const JobPace pace (count, paceClock());
 
-    // All 99 slots at once is a restore of the whole device: nothing is asked per slot.
-    StandingAnswer slotAnswer { slots.size() == kPresetSlotCount, TransferQuestion::overwriteSlot };
+    // All 99 slots at once is a restore of the whole device, and so is a set the user confirmed
+    // as one: nothing is asked per slot.
+    StandingAnswer slotAnswer { job.selection.wholeDeviceConfirmed || slots.size() == kPresetSlotCount,
+                                TransferQuestion::overwriteSlot };
     auto retries = 0;
     auto slotReached = false;         // an attempt on the current slot has sent something to the device
     auto snapshotTaken = false;       // the current slot's old content is safe in the snapshot folder

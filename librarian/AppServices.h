@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include "device/LibrarianTimings.h"
+#include "presets/LibrarianConfiguration.h"
 
 #include <functional>
 
@@ -36,4 +37,9 @@ struct AppServices
 
     /** The device's pauses unless a test or the demo hands in others. */
     LibrarianTimings timings {};
+
+    /** The demo's files are kept apart from the librarian's, and its windows say it is the demo. */
+    LibrarianConfiguration::Edition edition = LibrarianConfiguration::Edition::librarian;
+
+    bool isDemo() const noexcept { return edition == LibrarianConfiguration::Edition::demo; }
 };

@@ -7,6 +7,7 @@
 #include "librarian/HelpDocuments.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "presets/SlotFilePairing.h"
 
 namespace
 {
@@ -90,23 +91,97 @@ void PresetLibrarianManager::loadSelectedPresets()
 
 void PresetLibrarianManager::loadAllPresets()
 {
-    if (! services.dialogs.confirm (Dialogs::Icon::question, {}, "OK to overwrite ALL presets?"))
-        return;
-
     // All means every slot and every file of the folder, whatever the filters show.
     deviceList->clearFilter();
     localList->clearFilter();
-    selectAllRows (deviceList->getTable());
-    selectAllRows (localList->getTable());
-    sendSelectedPresets();
+
+    juce::StringArray fileNames;
+
+    for (const auto& row : localList->getRows())
+        fileNames.add (row.fileName);
+
+    // A saved set goes back by the numbers its names begin with, so that a file missing or
+    // added shifts nothing; a folder whose files carry no numbers goes in the order it is listed.
+    auto pairing = pairFilesWithSlots (fileNames);
+
+    if (! pairing.anyFileNumbered())
+    {
+        fileNames.removeRange (kPresetSlotCount, fileNames.size());
+        pairing.fileNames = fileNames;
+        pairing.unnumberedFiles.clear();
+
+        for (int k = 0; k < fileNames.size(); ++k)
+            pairing.slots.add (kFirstPresetNumber + k);
+    }
+
+    auto selection = selectionOfSlots (pairing.slots, pairing.fileNames);
+    const auto slotCount = selection.slots.size();
+
+    if (slotCount > 0)
+    {
+        const auto question = juce::String ("OK to overwrite ALL presets?") + "\n\n" +
+                              juce::String (slotCount) + (slotCount == 1 ? " slot" : " slots") +
+                              " will be overwritten" +
+                              (slotCount < kPresetSlotCount ? "; the others keep what they hold." : ".");
+
+        if (! services.dialogs.confirm (Dialogs::Icon::question, {}, question))
+            return;
+
+        // Confirmed once for the whole device: the worker asks about no slot.
+        selection.wholeDeviceConfirmed = true;
+        sendPresets (selection);
+    }
+
+    showFilesLeftOut (pairing);
+}
+
+TransferSelection PresetLibrarianManager::selectionOfSlots (const juce::Array<int>& slots,
+                                                            const juce::StringArray& fileNames) const
+{
+    TransferSelection selection;
+    selection.fileNames = fileNames;
+
+    for (const auto slot : slots)
+    {
+        DevicePresetEntry entry { slot, {}, 0 };
+
+        for (const auto& row : deviceList->getRows())
+            if (row.number == slot)
+                entry.name = row.name;
+
+        selection.slots.add (entry);
+    }
+
+    return selection;
+}
+
+void PresetLibrarianManager::showFilesLeftOut (const SlotFilePairing& pairing)
+{
+    juce::StringArray lines;
+
+    for (const auto& fileName : pairing.unnumberedFiles)
+        lines.add (fileName + ": its name begins with no slot number");
+
+    for (const auto& shared : pairing.sharedSlots)
+        lines.add ("slot " + juce::String (shared.slot) + " is named by " +
+                   shared.fileNames.joinIntoString (", ") + "; none of them was sent");
+
+    if (! lines.isEmpty())
+        services.dialogs.showMessage (Dialogs::Icon::warning, {},
+                                      "Left out of \"<< Load All\":\n\n" + lines.joinIntoString ("\n"), "Ok");
 }
 
 void PresetLibrarianManager::sendSelectedPresets()
 {
+    sendPresets (selectedInLists());
+}
+
+void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
+{
     setJobProgress (0.0);
     statusLabel->setText ("sending", juce::dontSendNotification);
 
-    const auto completed = runJob (TransferKind::Send);
+    const auto completed = runJob (TransferKind::Send, selection);
 
     // A slot read back whole by the verify is shown at once; the others are read below.
     for (const auto& slot : jobOutcome.verifiedSlots)

@@ -28,7 +28,8 @@ namespace
 
 PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     : juce::ThreadWithProgressWindow (panelName, true, true, cancellingTimeOutMs), services (appServices),
-      configuration (appServices.documentsFolder), settings (configuration.getSettingsFile())
+      configuration (appServices.documentsFolder, appServices.edition),
+      settings (configuration.getSettingsFile())
 {
     headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
     headerDisconnectedImage = Artwork::decode (Artwork::Picture::headerDisconnected);

@@ -28,6 +28,11 @@ void PresetLibrarianManager::rescanPresetFolder()
 
     const auto folder = folderChooser->getCurrentFile();
     const auto folderPath = folder.getFullPathName();
+
+    // The files selected stay selected where they are still listed, wherever the new listing
+    // puts them; in another folder a file of the same name is another file.
+    const auto selectedFiles =
+        presetManager->presetFolder == folderPath ? localList->getSelectedKeys() : std::set<juce::String>();
     presetManager->presetFolder = folderPath;
     configuration.rememberPresetFolder (folder);
 
@@ -45,6 +50,7 @@ void PresetLibrarianManager::rescanPresetFolder()
         }
     }
 
+    localList->selectKeys (selectedFiles);
     updateButtonStates();
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 class PresetComparisonWindow;
+struct SlotFilePairing;
 class PresetLocal;
 class PresetManager;
 class PresetTonarel;
@@ -252,6 +253,14 @@ private:
     void loadSelectedPresets();
     void loadAllPresets();
     void sendSelectedPresets();
+    void sendPresets (const TransferSelection& selection);
+
+    /** The slots, known by the names the device list shows, with the k-th file for the k-th. */
+    TransferSelection selectionOfSlots (const juce::Array<int>& slots,
+                                        const juce::StringArray& fileNames) const;
+
+    /** Names the files "<< Load All" left out, and why, when there are any. */
+    void showFilesLeftOut (const SlotFilePairing& pairing);
     void openHelp();
     void selectAllRows (juce::TableListBox& table);
 

@@ -3,6 +3,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
+#include <set>
+#include <utility>
 
 class PresetLibrarianManager;
 
@@ -26,6 +28,7 @@ class PresetListView : public juce::Component, public juce::TableListBoxModel, p
 public:
     ~PresetListView() override
     {
+        table.removeMouseListener (this);
         removeKeyListener (this);
         rows.clear();
         shown.clear();
@@ -94,6 +97,13 @@ public:
         return false;
     }
 
+    /** The end of a click in the table: shows a menu the click asked for. */
+    void mouseUp (const juce::MouseEvent&) override
+    {
+        if (auto showMenu = std::exchange (menuAwaitingRelease, nullptr))
+            showMenu();
+    }
+
     void resized() override
     {
         table.setBounds (getLocalBounds().reduced (tableInset));
@@ -116,6 +126,24 @@ public:
 
     /** The table row that shows an entry of getRows(), or -1 while the filter hides it. */
     int getTableRowOf (int entryIndex) const { return shown.indexOf (entryIndex); }
+
+    /** The keys (selectionKeyOf) of the selected entries: the selection as what it stands for,
+        which survives any change of the rows that a selection of row indices would not.
+    */
+    std::set<juce::String> getSelectedKeys() const
+    {
+        std::set<juce::String> keys;
+        const auto selected = table.getSelectedRows();
+
+        for (int i = 0; i < selected.size(); ++i)
+            if (const auto* entry = getShownEntry (selected[i]))
+                keys.insert (selectionKeyOf (*entry));
+
+        return keys;
+    }
+
+    /** Selects exactly the entries shown whose keys are given. */
+    void selectKeys (const std::set<juce::String>& keys) { refilter (keys); }
 
     /** Shows only the entries that match text (all of them for an empty text), keeping those
         selected that stay shown.
@@ -223,6 +251,9 @@ protected:
         addAndMakeVisible (table);
         addKeyListener (this);
 
+        // The rows' mouse-ups, for a menu that waits for the end of its click.
+        table.addMouseListener (this, true);
+
         filterField.setTextToShowWhenEmpty ("Find", juce::Colours::grey);
         // Drawn over the header, it needs an edge of its own to stand out from it.
         filterField.setColour (juce::TextEditor::outlineColourId, dropOutlineColour);
@@ -263,18 +294,18 @@ protected:
         table.updateContent();
     }
 
-    /** Works out again which entries are shown, after the entries or the filter changed; the
-        entries selected before stay selected where they are still shown.
+    /** Works out again which entries are shown after the filter changed, keeping selected the
+        entries that were selected and are still shown. The rows must be the ones the table
+        showed until now; after the rows themselves changed, use the overload with keys.
     */
-    void refilter()
+    void refilter() { refilter (getSelectedKeys()); }
+
+    /** Works out again which entries are shown, and selects exactly those shown whose keys are
+        given: taken by getSelectedKeys() before the rows changed, they follow the slots and files
+        they stand for wherever a sort or a rescan has moved them.
+    */
+    void refilter (const std::set<juce::String>& selectedKeys)
     {
-        juce::Array<int> selectedEntries;
-        const auto selected = table.getSelectedRows();
-
-        for (int i = 0; i < selected.size(); ++i)
-            if (juce::isPositiveAndBelow (selected[i], shown.size()))
-                selectedEntries.add (shown.getUnchecked (selected[i]));
-
         shown.clearQuick();
 
         for (int i = 0; i < rows.size(); ++i)
@@ -286,7 +317,7 @@ protected:
         juce::SparseSet<int> stillSelected;
 
         for (int row = 0; row < shown.size(); ++row)
-            if (selectedEntries.contains (shown.getUnchecked (row)))
+            if (selectedKeys.count (selectionKeyOf (rows.getReference (shown.getUnchecked (row)))) != 0)
                 stillSelected.addRange ({ row, row + 1 });
 
         if (stillSelected != table.getSelectedRows())
@@ -295,6 +326,9 @@ protected:
         table.repaint();
     }
 
+    /** What an entry stands for, which no sort or rescan changes: the selection is kept by it. */
+    virtual juce::String selectionKeyOf (const Entry& entry) const = 0;
+
     void setDropHighlighted (bool shouldHighlight)
     {
         if (dropHighlighted != shouldHighlight)
@@ -302,6 +336,21 @@ protected:
             dropHighlighted = shouldHighlight;
             repaint();
         }
+    }
+
+    /** Shows a row's pop-up menu once the click that asked for it is over. A click on a row that
+        is not selected yet reaches the list while the button is still down, and the window
+        manager answers that press by raising the window: JUCE dismisses a pop-up menu whenever
+        a window with a native title bar is moved or restacked under it, so a menu shown during
+        the press was gone before the user saw it (the first right-click on a file after the
+        start opened nothing). After the release the raise is over.
+    */
+    void showMenuWhenClickEnds (std::function<void()> showMenu)
+    {
+        if (juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
+            menuAwaitingRelease = std::move (showMenu);
+        else
+            showMenu();
     }
 
     /** Hands a drop to the panel once the event that delivered it is over. A drop arrives inside
@@ -340,6 +389,7 @@ private:
     juce::Array<int> shown;
     juce::String filterText;
     juce::TextEditor filterField { "find" };
+    std::function<void()> menuAwaitingRelease;
 
     JUCE_DECLARE_NON_COPYABLE (PresetListView)
 };

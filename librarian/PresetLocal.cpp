@@ -23,6 +23,11 @@ bool PresetLocal::matchesFilter (const LocalPresetEntry& row, const juce::String
            row.fileName.toLowerCase().contains (lowerCaseText);
 }
 
+juce::String PresetLocal::selectionKeyOf (const LocalPresetEntry& row) const
+{
+    return row.fileName;
+}
+
 void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
     owner.updateButtonStates();
@@ -36,7 +41,11 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
 
     // Taken before the menu: the actions rescan the folder, which rebuilds the rows.
     const auto fileName = entry->fileName;
+    showMenuWhenClickEnds ([this, rowNumber, fileName] { showFileMenu (rowNumber, fileName); });
+}
 
+void PresetLocal::showFileMenu (int rowNumber, const juce::String& fileName)
+{
     switch (owner.getDialogs().chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText }))
     {
         case getInfoItem:

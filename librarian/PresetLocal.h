@@ -61,6 +61,8 @@ private:
     juce::String getCellText (const LocalPresetEntry& row, int columnId) const override;
     bool matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const override;
     void refreshRequested() override;
+    juce::String selectionKeyOf (const LocalPresetEntry& row) const override;
+    void showFileMenu (int rowNumber, const juce::String& fileName);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLocal)
 };

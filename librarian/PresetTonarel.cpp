@@ -37,8 +37,12 @@ void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& eve
 
     const auto slot = entry->number;
 
-    if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
-        owner.compareSlotWithFile (slot);
+    showMenuWhenClickEnds (
+        [this, slot]
+        {
+            if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
+                owner.compareSlotWithFile (slot);
+        });
 }
 
 void PresetTonarel::selectedRowsChanged (int)
@@ -53,10 +57,13 @@ void PresetTonarel::refreshRequested()
 
 void PresetTonarel::mergeDevicePresets()
 {
+    // Taken before the merge: a slot added above the selected ones moves them down a row.
+    const auto selectedSlots = getSelectedKeys();
+
     for (const auto& entry : owner.getDevicePresets())
         mergeEntry (entry);
 
-    sortAndUpdate();
+    sortAndUpdate (selectedSlots);
     repaint();
 }
 
@@ -71,8 +78,9 @@ void PresetTonarel::setDiffersFromFolder (juce::int32 number, bool differs)
 
 void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version)
 {
+    const auto selectedSlots = getSelectedKeys();
     mergeEntry ({ number, name, version });
-    sortAndUpdate();
+    sortAndUpdate (selectedSlots);
 }
 
 bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const
@@ -145,11 +153,16 @@ void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)
         rows.add (entry);
 }
 
-void PresetTonarel::sortAndUpdate()
+void PresetTonarel::sortAndUpdate (const std::set<juce::String>& selectedSlots)
 {
     std::stable_sort (rows.begin(), rows.end(),
                       [] (const auto& a, const auto& b) { return a.number < b.number; });
 
-    // A name read may take a slot into the filter or out of it.
-    refilter();
+    // A name read may take a slot into the filter or out of it; the selection stays on its slots.
+    refilter (selectedSlots);
+}
+
+juce::String PresetTonarel::selectionKeyOf (const DevicePresetEntry& row) const
+{
+    return juce::String (row.number);
 }

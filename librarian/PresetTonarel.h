@@ -64,7 +64,8 @@ private:
     bool matchesFilter (const DevicePresetEntry& row, const juce::String& lowerCaseText) const override;
     void refreshRequested() override;
     void mergeEntry (const DevicePresetEntry& entry);
-    void sortAndUpdate();
+    void sortAndUpdate (const std::set<juce::String>& selectedSlots);
+    juce::String selectionKeyOf (const DevicePresetEntry& row) const override;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetTonarel)
 };

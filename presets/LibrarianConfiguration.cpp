@@ -6,6 +6,7 @@
 namespace
 {
     constexpr auto applicationFolderName = "Tonarel Librarian Files";
+    constexpr auto demoApplicationFolderName = "Tonarel Librarian Files (Demo)";
     constexpr auto configurationFileName = "tonarel.cfg";
     constexpr auto defaultPresetFolderName = "Set 1";
     constexpr auto settingsFileName = "tonarel.settings";
@@ -31,11 +32,15 @@ namespace
     }
 }
 
-LibrarianConfiguration::LibrarianConfiguration (const juce::File& documents) : documentsFolder (documents) {}
+LibrarianConfiguration::LibrarianConfiguration (const juce::File& documents, Edition whose)
+    : documentsFolder (documents), edition (whose)
+{
+}
 
 juce::File LibrarianConfiguration::getApplicationFolder() const
 {
-    return documentsFolder.getChildFile (applicationFolderName);
+    return documentsFolder.getChildFile (edition == Edition::demo ? demoApplicationFolderName
+                                                                  : applicationFolderName);
 }
 
 juce::File LibrarianConfiguration::getConfigurationFile() const

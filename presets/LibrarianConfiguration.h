@@ -5,6 +5,10 @@
 /** Where the librarian keeps its files under the user's documents folder, and the one setting
     it remembers between runs: the preset folder.
 
+    The demo (TonarelUtilDemo, and tonarel --demo) keeps all of it in a folder of its own beside
+    the librarian's, "Tonarel Librarian Files (Demo)": its simulated device's snapshots, log
+    lines and settings never mix with the user's, nor count toward the librarian's snapshots.
+
     The configuration file holds the preset folder's full path and nothing else (no key, no line
     end, no byte-order mark), as UTF-8. Every failure here is silent: the librarian goes on with
     the folder it has.
@@ -12,9 +16,18 @@
 class LibrarianConfiguration
 {
 public:
-    explicit LibrarianConfiguration (const juce::File& documentsFolder);
+    /** Whose files: the librarian's, or the demo's, which are kept apart from them. */
+    enum class Edition
+    {
+        librarian,
+        demo
+    };
 
-    /** "Tonarel Librarian Files" in the documents folder. */
+    explicit LibrarianConfiguration (const juce::File& documentsFolder, Edition edition = Edition::librarian);
+
+    /** "Tonarel Librarian Files" in the documents folder ("Tonarel Librarian Files (Demo)" for
+        the demo). Everything below lives in it.
+    */
     juce::File getApplicationFolder() const;
     juce::File getConfigurationFile() const;
     juce::File getDefaultPresetFolder() const;
@@ -47,4 +60,5 @@ public:
 
 private:
     juce::File documentsFolder;
+    Edition edition;
 };

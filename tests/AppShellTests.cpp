@@ -161,6 +161,28 @@ TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
     EXPECT_TRUE (box.message.contains (librarianFolder().getFullPathName()));
 }
 
+TEST_F (ShellFixture, DemoSaysItIsTheDemoAndTheLibrarianKeepsItsTitle)
+{
+    const auto librarianTitle = juce::String ("Tonarel Librarian - v") + JUCE_APPLICATION_VERSION_STRING;
+    EXPECT_EQ (window->getName(), librarianTitle);
+
+    window.reset();
+    services.edition = LibrarianConfiguration::Edition::demo;
+    window = std::make_unique<TonarelWindow> (services);
+    EXPECT_EQ (window->getName(), librarianTitle + " (Demo)");
+
+    EXPECT_TRUE (invoke (CommandIds::showAbout));
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    const auto& about = dialogs.boxes.front().message;
+    EXPECT_TRUE (
+        about.startsWith (juce::String ("TonarelUtilDemo ") + JUCE_APPLICATION_VERSION_STRING + "\n"))
+        << about;
+    EXPECT_TRUE (about.contains ("simulated")) << about;
+    EXPECT_TRUE (
+        about.contains (documents.root.getChildFile ("Tonarel Librarian Files (Demo)").getFullPathName()))
+        << about;
+}
+
 TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsFolder)
 {
     ASSERT_NE (awaitLibrarian(), nullptr);

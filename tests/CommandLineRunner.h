@@ -29,7 +29,7 @@ protected:
         EXPECT_TRUE (error.isEmpty()) << error;
 
         TonarelCommandLine commandLine (midiPorts, documents.root, LibrarianTimings::brief(), output, errors,
-                                        terminal);
+                                        terminal, edition);
         return commandLine.run (options);
     }
 
@@ -54,4 +54,5 @@ protected:
     }
 
     std::ostringstream out, err;
+    LibrarianConfiguration::Edition edition = LibrarianConfiguration::Edition::librarian;
 };

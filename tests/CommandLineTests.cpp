@@ -25,6 +25,21 @@ protected:
     }
 };
 
+TEST_F (CommandLine, DemoKeepsItsLogAndSnapshotsInTheDemosFolder)
+{
+    plugInDevice();
+    const auto set = folder ("Set");
+    writePresetFile (set, device->getSlot (3));
+    edition = LibrarianConfiguration::Edition::demo;
+
+    ASSERT_EQ (run ({ "restore", "Set" }), TonarelCommandLine::success) << err.str();
+
+    const LibrarianConfiguration demo (documents.root, edition);
+    EXPECT_TRUE (demo.getTransferLogFile().existsAsFile());
+    EXPECT_TRUE (demo.getSnapshotsFolder().isDirectory());
+    EXPECT_FALSE (applicationFolder().exists()) << "the librarian's folder was touched";
+}
+
 TEST_F (CommandLine, BackupEqualsSaveAllAndRestorePutsEveryPresetBack)
 {
     plugInDevice();
@@ -338,8 +353,12 @@ TEST_F (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
     EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "list" }, output), TonarelCommandLine::success);
     EXPECT_TRUE (output.startsWith ("01\t")) << output;
     EXPECT_EQ (juce::StringArray::fromLines (output.trimEnd()).size(), kPresetSlotCount);
-    EXPECT_TRUE (documentsFolder().getChildFile ("Tonarel Librarian Files").isDirectory())
+    EXPECT_TRUE (LibrarianConfiguration (documentsFolder(), LibrarianConfiguration::Edition::demo)
+                     .getApplicationFolder()
+                     .isDirectory())
         << "the program wrote into the home it was given";
+    EXPECT_FALSE (LibrarianConfiguration (documentsFolder()).getApplicationFolder().exists())
+        << "the demo kept out of the librarian's own folder";
 
     SCOPED_TRACE ("a restore from what is not a folder is a mistake in the arguments");
     EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE,

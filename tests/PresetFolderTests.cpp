@@ -166,3 +166,34 @@ TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNex
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 1) << "the leftover is still there";
     EXPECT_EQ (bytesOf (folder.getChildFile (warmVoxFile)), before);
 }
+
+TEST_F (PresetFolder, DemoKeepsEveryFileApartFromTheLibrarians)
+{
+    const LibrarianConfiguration librarian (documents.root);
+    const LibrarianConfiguration demo (documents.root, LibrarianConfiguration::Edition::demo);
+
+    EXPECT_EQ (demo.getApplicationFolder(), documents.root.getChildFile ("Tonarel Librarian Files (Demo)"));
+    EXPECT_EQ (librarian.getApplicationFolder(), applicationFolder());
+
+    for (const auto& [demoFile, librarianFile] :
+         { std::pair { demo.getConfigurationFile(), librarian.getConfigurationFile() },
+           { demo.getDefaultPresetFolder(), librarian.getDefaultPresetFolder() },
+           { demo.getSettingsFile(), librarian.getSettingsFile() },
+           { demo.getSnapshotsFolder(), librarian.getSnapshotsFolder() },
+           { demo.getTransferLogFile(), librarian.getTransferLogFile() } })
+    {
+        EXPECT_NE (demoFile, librarianFile);
+        EXPECT_TRUE (demoFile.isAChildOf (demo.getApplicationFolder())) << demoFile.getFullPathName();
+        EXPECT_FALSE (demoFile.isAChildOf (librarian.getApplicationFolder())) << demoFile.getFullPathName();
+        EXPECT_FALSE (librarianFile.isAChildOf (demo.getApplicationFolder()))
+            << librarianFile.getFullPathName();
+    }
+
+    SCOPED_TRACE ("the demo's panel makes its folders and remembers its preset folder there alone");
+    services.edition = LibrarianConfiguration::Edition::demo;
+    openPanel();
+    EXPECT_EQ (panel->getPresetManager().presetFolder, demo.getDefaultPresetFolder().getFullPathName());
+    EXPECT_EQ (bytesOf (demo.getConfigurationFile()),
+               bytesOf (demo.getDefaultPresetFolder().getFullPathName()));
+    EXPECT_FALSE (applicationFolder().exists()) << "the librarian's folder was made";
+}

@@ -207,3 +207,37 @@ TEST_F (PresetLists, F5AloneRefreshesEitherList)
 
     EXPECT_FALSE (panel->keyPressed (f5, panel.get()));
 }
+
+TEST_F (PresetLists, FirstRightClickOnAFileOpensItsMenuOnceTheButtonIsUp)
+{
+    writePresetFile (defaultPresetFolder(), warmVox);
+    writePresetFile (defaultPresetFolder(), bright);
+    plugInDevice();
+    openPanel();
+    auto& list = panel->getLocalList();
+
+    // A click on a row that is not selected reaches the list while the button is still down.
+    juce::ModifierKeys::currentModifiers = rightClick;
+    clickLocalRow (1, rightClick);
+    EXPECT_TRUE (dialogs.boxes.empty()) << "a menu shown while the button is held";
+
+    juce::ModifierKeys::currentModifiers = {};
+    list.mouseUp (mouseEvent (list.getTable(), {}));
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].isMenu);
+
+    SCOPED_TRACE ("a later release shows nothing more; a click on a selected row ends with the menu at once");
+    list.mouseUp (mouseEvent (list.getTable(), {}));
+    EXPECT_EQ (dialogs.boxes.size(), 1u);
+    clickLocalRow (1, rightClick);
+    EXPECT_EQ (dialogs.boxes.size(), 2u);
+
+    SCOPED_TRACE ("the device list's menu waits for the release too");
+    auto& slots = panel->getDeviceList();
+    juce::ModifierKeys::currentModifiers = rightClick;
+    slots.cellClicked (0, PresetTonarel::nameColumn, mouseEvent (slots, rightClick));
+    EXPECT_EQ (dialogs.boxes.size(), 2u);
+    juce::ModifierKeys::currentModifiers = {};
+    slots.mouseUp (mouseEvent (slots.getTable(), {}));
+    EXPECT_EQ (dialogs.boxes.size(), 3u);
+}

@@ -6,6 +6,7 @@
 #include "presets/PresetFile.h"
 #include "tests/LibrarianFixture.h"
 
+#include <map>
 #include <mutex>
 
 namespace
@@ -99,7 +100,6 @@ protected:
         return presetFolder().getChildFile (presetFileName (device->getSlot (slot)));
     }
 
-
     /** The slots of the REQUEST PRESET frames the program sent since the transcript was cleared. */
     juce::Array<int> requestedSlots() const
     {
@@ -168,7 +168,8 @@ protected:
         juce::StringArray attempts;
 
         for (const auto& fields : logLines())
-            attempts.add (fields[1] == "job" ? "job " + fields[5] : fields[1] + " " + fields[4] + " " + fields[5]);
+            attempts.add (fields[1] == "job" ? "job " + fields[5]
+                                             : fields[1] + " " + fields[4] + " " + fields[5]);
 
         return attempts;
     }
@@ -346,7 +347,8 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
     EXPECT_EQ (statusText(), "reading done");
 
     SCOPED_TRACE ("the snapshot holds what a save of those slots would have written, byte for byte");
-    const auto snapshots = applicationFolder().getChildFile ("Snapshots").findChildFiles (juce::File::findDirectories, false);
+    const auto snapshots =
+        applicationFolder().getChildFile ("Snapshots").findChildFiles (juce::File::findDirectories, false);
     ASSERT_EQ (snapshots.size(), 1);
     const auto snapshotFiles = snapshots[0].findChildFiles (juce::File::findFiles, false, "*.tnl");
     ASSERT_EQ (snapshotFiles.size(), 3);
@@ -354,7 +356,8 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
     for (const auto& file : snapshotFiles)
     {
         juce::MemoryBlock expected, actual;
-        ASSERT_TRUE (saved.root.getChildFile (file.getFileName()).loadFileAsData (expected)) << file.getFileName();
+        ASSERT_TRUE (saved.root.getChildFile (file.getFileName()).loadFileAsData (expected))
+            << file.getFileName();
         ASSERT_TRUE (file.loadFileAsData (actual));
         EXPECT_EQ (actual, expected) << file.getFileName();
     }
@@ -376,29 +379,179 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
     openConnectedPanel();
     const auto oldFile = addFileOfSlot (30, "Old Format", 2);
     addFileOfSlot (31, "New Format", DeviceSimulator::presetVersion);
-    const auto& rows = panel->getLocalList().getRows();
-    const auto oldRow = rows[0].fileName == oldFile ? 0 : 1;
-    const auto newRowName = rows[1 - oldRow].name;
-    const auto slotOfOld = oldRow + 1, slotOfNew = 2 - oldRow;
-    const auto oldSlotBefore = device->getSlot (slotOfOld);
+    const auto oldSlotBefore = device->getSlot (30);
 
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "no question per slot";
-    EXPECT_EQ (dialogs.boxes[0].message, "OK to overwrite ALL presets?");
+    EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
     EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::question);
     EXPECT_EQ (dialogs.boxes[1].icon, Dialogs::Icon::warning);
     EXPECT_EQ (dialogs.boxes[1].title, oldFile);
     EXPECT_EQ (dialogs.boxes[1].message, "Incompatible preset file format (2,3)");
     EXPECT_EQ (dialogs.boxes[1].buttons, juce::StringArray { "Ok" });
 
-    EXPECT_TRUE (samePreset (device->getSlot (slotOfOld), oldSlotBefore));
-    EXPECT_EQ (device->getSlot (slotOfNew).name, newRowName);
-    EXPECT_EQ (requestedSlots(), (juce::Array<int> { slotOfNew, slotOfNew }))
+    EXPECT_TRUE (samePreset (device->getSlot (30), oldSlotBefore));
+    EXPECT_EQ (device->getSlot (31).name, "New Format");
+    EXPECT_EQ (requestedSlots(), (juce::Array<int> { 31, 31 }))
         << "only the slot written is kept in a snapshot and read back";
     EXPECT_EQ (panel->getDeviceList().getTable().getNumSelectedRows(), 0);
     EXPECT_EQ (statusText(), "reading done");
+}
+
+TEST_F (TransferJobs, LoadAllOfASavedSetWithAFileMissingShiftsNoSlot)
+{
+    openConnectedPanel();
+    click (panel->getSaveAllButton());
+    ASSERT_EQ (panel->getLocalList().getNumRows(), DeviceSimulator::numSlots);
+    ASSERT_TRUE (fileOfSlot (50).deleteFile());
+    panel->rescanPresetFolder();
+
+    // Every slot is changed after the save, so that a file sent to another slot than its own shows.
+    std::map<int, PresetData> saved;
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+    {
+        saved[slot] = device->getSlot (slot);
+        auto changed = saved[slot];
+        changed.name = "Changed " + juce::String (slot);
+        device->setSlot (slot, changed);
+    }
+
+    dialogs.boxes.clear();
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << "one confirmation, no question per slot, nothing left out";
+    const auto confirmation = juce::StringArray::fromLines (dialogs.boxes[0].message);
+    EXPECT_EQ (confirmation[0], "OK to overwrite ALL presets?");
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("98 slots will be overwritten"))
+        << dialogs.boxes[0].message;
+
+    EXPECT_EQ (device->getSlot (50).name, "Changed 50") << "the slot without a file keeps what it held";
+    EXPECT_EQ (device->getPresetsStored(), kPresetSlotCount - 1);
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+    {
+        if (slot != 50)
+        {
+            EXPECT_TRUE (samePreset (device->getSlot (slot), saved[slot])) << "slot " << slot;
+        }
+    }
+
+    SCOPED_TRACE ("every send in the log names the file of its own slot");
+    auto sends = 0;
+
+    for (const auto& fields : logLines())
+    {
+        if (fields[1] != "send")
+            continue;
+
+        ++sends;
+        EXPECT_EQ (fields[2].getIntValue(), presetNumberFromFileName (fields[3]))
+            << fields.joinIntoString (" ");
+        EXPECT_NE (fields[2], "50");
+    }
+
+    EXPECT_EQ (sends, kPresetSlotCount - 1);
+}
+
+TEST_F (TransferJobs, LoadAllLeavesOutAndNamesFilesThatShareASlotOrNameNone)
+{
+    openConnectedPanel();
+    const auto radioVoice = addFileOfSlot (5, "Radio Voice");
+    const auto slapDelay = addFileOfSlot (5, "Slap Delay");
+    addFileOfSlot (7, "Seventh Take");
+    ASSERT_TRUE (presetFolder()
+                     .getChildFile ("005_SlapDelay.tnl")
+                     .copyFileTo (presetFolder().getChildFile ("my_take.tnl")));
+    panel->rescanPresetFolder();
+    ASSERT_EQ (panel->getLocalList().getNumRows(), 4);
+    const auto slot1Before = device->getSlot (1), slot5Before = device->getSlot (5);
+
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 2u)
+        << "the confirmation and the notice: no question for the one slot sent";
+    EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("1 slot will be overwritten"))
+        << dialogs.boxes[0].message;
+    const auto& notice = dialogs.boxes[1].message;
+    EXPECT_TRUE (notice.contains (radioVoice) && notice.contains (slapDelay) && notice.contains ("slot 5"))
+        << notice;
+    EXPECT_TRUE (notice.contains ("my_take.tnl")) << notice;
+
+    EXPECT_TRUE (samePreset (device->getSlot (5), slot5Before)) << "neither file of slot 5 is sent";
+    EXPECT_TRUE (samePreset (device->getSlot (1), slot1Before));
+    EXPECT_EQ (device->getSlot (7).name, "Seventh Take");
+    EXPECT_EQ (device->getPresetsStored(), 1);
+
+    SCOPED_TRACE ("a folder of files without numbers goes into the slots in the order it is listed");
+    for (const auto& fileName : { radioVoice, slapDelay, juce::String ("007_SeventhTake.tnl") })
+        ASSERT_TRUE (presetFolder().getChildFile (fileName).deleteFile());
+
+    panel->rescanPresetFolder();
+    dialogs.boxes.clear();
+    dialogs.answers = { 1 };
+    click (panel->getLoadAllButton());
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].message.contains ("1 slot will be overwritten"))
+        << dialogs.boxes[0].message;
+    EXPECT_EQ (device->getSlot (1).name, "Slap Delay");
+    EXPECT_EQ (device->getPresetsStored(), 2);
+}
+
+TEST_F (TransferJobs, SelectionStaysOnItsSlotWhenAMergeAddsSlotsAboveIt)
+{
+    openConnectedPanel();
+    const auto fileName = addFileOfSlot (40, "Chosen Sound");
+    auto& list = panel->getDeviceList();
+    auto& table = list.getTable();
+    const auto selectedSlot = [&]
+    {
+        juce::int32 number = 0;
+        juce::String name;
+        return table.getNumSelectedRows() == 1 &&
+                       list.getDevicePreset (table.getSelectedRow (0), number, name)
+                   ? number
+                   : -1;
+    };
+
+    // A list that holds some slots only, as after a read that stopped short.
+    list.clearRows();
+    list.setDevicePreset (20, device->getSlot (20).name, DeviceSimulator::presetVersion);
+    list.setDevicePreset (30, device->getSlot (30).name, DeviceSimulator::presetVersion);
+    table.selectRow (0);
+    ASSERT_EQ (selectedSlot(), 20);
+
+    list.setDevicePreset (5, device->getSlot (5).name, DeviceSimulator::presetVersion);
+    EXPECT_EQ (selectedSlot(), 20) << "one slot added above";
+
+    list.mergeDevicePresets();
+    ASSERT_EQ (list.getNumRows(), DeviceSimulator::numSlots);
+    EXPECT_EQ (selectedSlot(), 20) << "all the others merged in";
+
+    SCOPED_TRACE ("< Load To then writes the slot the user chose");
+    const auto slot1Before = device->getSlot (1);
+    selectFileRows ({ 0 });
+    dialogs.answers = { 1 };
+    click (panel->getLoadButton());
+    EXPECT_EQ (device->getSlot (20).name, "Chosen Sound");
+    EXPECT_TRUE (samePreset (device->getSlot (1), slot1Before));
+    EXPECT_EQ (device->getPresetsStored(), 1);
+
+    SCOPED_TRACE ("the computer list keeps its selection by file when a rescan lists a file above it");
+    selectFileRows ({ 0 });
+    ASSERT_TRUE (
+        presetFolder().getChildFile (fileName).copyFileTo (presetFolder().getChildFile ("000_First.tnl")));
+    panel->rescanPresetFolder();
+    auto& files = panel->getLocalList();
+    ASSERT_EQ (files.getNumRows(), 2);
+    ASSERT_EQ (files.getTable().getNumSelectedRows(), 1);
+    EXPECT_EQ (files.getShownEntry (files.getTable().getSelectedRow (0))->fileName, fileName);
 }
 
 TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
@@ -424,8 +577,8 @@ TEST_F (TransferJobs, SlotWhoseSnapshotCannotBeReadIsNotOverwritten)
         "Error\n\nPreset 5 was not overwritten: its snapshot could not be read.\n\nNo slot was written.");
     EXPECT_EQ (statusText(), "sending Error");
 
-    EXPECT_EQ (loggedAttempts(),
-               (juce::StringArray { "snapshot 1 Error", "snapshot 2 Error", "snapshot 3 Error", "snapshot 4 Error", "job Error" }));
+    EXPECT_EQ (loggedAttempts(), (juce::StringArray { "snapshot 1 Error", "snapshot 2 Error",
+                                                      "snapshot 3 Error", "snapshot 4 Error", "job Error" }));
     const auto failedLine = logLines().front();
     EXPECT_EQ (failedLine[0], "Load");
     EXPECT_EQ (failedLine[2], "5");
@@ -454,8 +607,9 @@ TEST_F (TransferJobs, VerifyCatchesAParameterSpoiltOnTheWireAndTheRetrySendsItWh
         << "one snapshot, then a verify after each send; a verified slot needs no name read";
     EXPECT_EQ (statusText(), "sending done");
     EXPECT_EQ (panel->getDeviceList().getRows()[4].name, "Spoilt Once");
-    EXPECT_EQ (loggedAttempts(), (juce::StringArray { "snapshot 1 done", "send 1 done", "verify 1 Verify failed",
-                                                      "send 2 done", "verify 2 done", "job done" }));
+    EXPECT_EQ (loggedAttempts(),
+               (juce::StringArray { "snapshot 1 done", "send 1 done", "verify 1 Verify failed", "send 2 done",
+                                    "verify 2 done", "job done" }));
     EXPECT_EQ (logLines()[2][3], fileName);
 }
 
@@ -521,7 +675,8 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
                                                  snapshots[0].getFullPathName() + ".");
 
     for (int slot = 10; slot <= 15; ++slot)
-        EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, device->getSlot (slot).name) << "slot " << slot;
+        EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, device->getSlot (slot).name)
+            << "slot " << slot;
 
     for (int slot = 10; slot < 10 + stored; ++slot)
         EXPECT_TRUE (requestedSlots().contains (slot)) << "slot " << slot << " was written but not read back";
@@ -743,8 +898,9 @@ TEST_F (LibrarianCommands, HelpAndRefreshWorkWithoutTheDevice)
     panel->buttonClicked (&help);
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].title, "Error");
-    EXPECT_EQ (dialogs.boxes[0].message, "Cannot open PresetLibrarianHelp.htm.\n\n" +
-                                             programFolder.root.getChildFile ("PresetLibrarianHelp.htm").getFullPathName());
+    EXPECT_EQ (dialogs.boxes[0].message,
+               "Cannot open PresetLibrarianHelp.htm.\n\n" +
+                   programFolder.root.getChildFile ("PresetLibrarianHelp.htm").getFullPathName());
     EXPECT_TRUE (openedDocuments.isEmpty());
 
     SCOPED_TRACE ("the help page opens with the desktop's application");

@@ -13,7 +13,10 @@
 # which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
 # About box and the transfer log's window, under a window manager, with screenshots),
 # filter-and-compare (typing in both lists, a save of a slot the filter shows, and "Compare with
-# Slot…" of a file into the comparison window, under a window manager, with screenshots).
+# Slot…" of a file into the comparison window, under a window manager, with screenshots),
+# load-all-by-number ("<< Load All" of a saved set with one file removed, checked through the
+# transfer log; the demo's title, window class and folder of its own), first-right-click (the
+# first right-click on a file after start opens the menu).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -37,8 +40,12 @@ export HOME=$work/home
 unset XAUTHORITY
 
 documents=$HOME/Documents
-app_folder="$documents/Tonarel Librarian Files"
+# The demo keeps its files apart from the librarian's, in a folder of its own beside them.
+app_folder="$documents/Tonarel Librarian Files (Demo)"
+librarian_folder="$documents/Tonarel Librarian Files"
 preset_folder="$app_folder/Set 1"
+# The windows' class: the librarian's, or the demo's.
+readonly program_class='^TonarelUtil(Demo)?$'
 
 xvfb_pid="" wm_pid="" demo_pid="" other_pids="" main_window=""
 limit=60 # seconds, for anything but a whole Save All
@@ -230,7 +237,7 @@ find_question_box()
 {
     local window HEIGHT
     question_box=""
-    for window in $(xdotool search --onlyvisible --class '^TonarelUtil$' 2>/dev/null); do
+    for window in $(xdotool search --onlyvisible --class "$program_class" 2>/dev/null); do
         [ -z "$(xdotool getwindowname "$window" 2>/dev/null)" ] || continue
         eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null | grep '^HEIGHT=')"
         if [ "${HEIGHT:-0}" -gt 60 ]; then
@@ -262,7 +269,7 @@ answer_question()
     wait_for "$limit" "closing of the question box" window_gone "$answered"
 }
 
-window_gone() { ! xdotool search --onlyvisible --class '^TonarelUtil$' 2>/dev/null | grep -qx "$1"; }
+window_gone() { ! xdotool search --onlyvisible --class "$program_class" 2>/dev/null | grep -qx "$1"; }
 
 pixel()
 {
@@ -869,6 +876,86 @@ scenario_filter_and_compare()
     quit_demo
 }
 
+# "<< Load All" of a saved set with one file removed: every slot gets the file of its own number,
+# and the slot without one is left as it is, as the transfer log's send lines tell. The demo says
+# it is the demo, and leaves the librarian's own folder alone.
+scenario_load_all_by_number()
+{
+    start_x wm
+    start_demo
+    [ "$(xdotool getwindowname "$main_window")" = "Tonarel Librarian - v$(program_version) (Demo)" ] ||
+        fail "the demo's title is '$(xdotool getwindowname "$main_window")'"
+    xdotool search --class '^TonarelUtilDemo$' 2>/dev/null | grep -qx "$main_window" ||
+        fail "the demo's window is not of the class TonarelUtilDemo"
+
+    start_save_all
+    wait_for 180 "99 preset files" has_files 99
+    wait_for "$limit" "end of the Save All job" no_progress_window
+    local removed
+    removed=$(printf '050_%s.tnl' "$(demo_names | sed -n 50p | tr -d ' ')")
+    [ -f "$preset_folder/$removed" ] || fail "Save All wrote no $removed"
+    rm "$preset_folder/$removed"
+
+    local reads_before
+    reads_before=$(name_reads_logged)
+    click_until "$button_x" $((panel_y + HEIGHT - 24 - 100 + 15)) "Refresh" more_name_reads_than "$reads_before"
+    wait_for "$limit" "end of the Refresh" no_progress_window
+    click_button 330 # "<< Load All"
+    answer_question key Return # "OK to overwrite ALL presets?"
+    log "<< Load All confirmed"
+    wait_for 180 "the Load job in the log" grep -qP '\tLoad\tjob\t' "$app_folder/tonarel.log"
+    wait_for "$limit" "the read-back after the Load job" read_back_logged
+    wait_for "$limit" "end of the read-back" no_progress_window
+
+    local sends=0 slot file
+    while IFS=$'\t' read -r _ _ _ slot file _; do
+        sends=$((sends + 1))
+        [ "$slot" != 50 ] || fail "slot 50 was sent $file"
+        case $file in
+            "$(printf '%03d' "$slot")"_*.tnl) ;;
+            *) fail "slot $slot was sent $file" ;;
+        esac
+    done < <(grep -P '\tLoad\tsend\t' "$app_folder/tonarel.log")
+    [ "$sends" -eq 98 ] || fail "$sends send lines, not 98"
+    [ ! -e "$librarian_folder" ] || fail "the demo wrote into the librarian's folder: $(ls "$librarian_folder")"
+    quit_demo
+}
+
+program_version() { sed -n 's/^project(TonarelUtil VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt"; }
+
+# A Refresh reads the slots' names again, then lists the folder again.
+name_reads_logged() { grep -cP '\tRead names\tjob\t' "$app_folder/tonarel.log" || true; }
+more_name_reads_than() { [ "$(name_reads_logged)" -gt "$1" ]; }
+
+read_back_logged() { sed -n '/\tLoad\tjob\t/,$p' "$app_folder/tonarel.log" | grep -qP '\tRead names\tjob\t'; }
+
+# The very first right-click on a file after the program has started opens its menu.
+scenario_first_right_click()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/e2e_beta.tnl" "E2E Beta" 5
+    start_x wm
+    start_demo
+    # The start-up read has ended once the device list shows its rows and its window is gone.
+    wait_for "$limit" "the device's slots listed" row_shows "$device_probe" 1 "$striped_colour"
+    wait_for "$limit" "the files listed" row_shows "$local_probe" 1 "$striped_colour"
+    wait_for "$limit" "end of the start-up read" no_progress_window
+
+    # Another program's window in front and holding the keyboard, as a terminal the demo was
+    # started from does: the right-click is the one that brings the window to the front, and
+    # the window manager raises it on the press.
+    xmessage -geometry +0+0 "another program" >/dev/null 2>&1 &
+    other_pids=$!
+    wait_for "$limit" "the other program's window in front" front_window_is_not "$main_window"
+    xdotool mousemove "$local_x" "$(row_y 1)" mousedown 3 sleep 0.2 mouseup 3
+    wait_until 10 visible_window '^menu$' || fail "the first right-click on a file opened no menu"
+    screenshot "$work/first-menu.png"
+    xdotool key Escape
+    wait_for "$limit" "closing of the context menu" no_menu
+    quit_demo
+}
+
 no_comparison_window() { ! visible_window '^Preset Comparison$'; }
 no_about_box() { ! visible_window '^About TonarelUtil$'; }
 no_log_window() { ! visible_window '^Transfer Log$'; }
@@ -886,6 +973,8 @@ case $scenario in
     drag-and-drop) scenario_drag_and_drop ;;
     about-and-log) scenario_about_and_log ;;
     filter-and-compare) scenario_filter_and_compare ;;
+    load-all-by-number) scenario_load_all_by_number ;;
+    first-right-click) scenario_first_right_click ;;
     *) fail "unknown scenario" ;;
 esac
 
