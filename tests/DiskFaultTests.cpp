@@ -6,6 +6,7 @@
 // as root); without the right to mount, those cases are skipped and say so.
 
 #include "tests/LibrarianFixture.h"
+#include "tests/PinnedFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -77,27 +78,6 @@ namespace
 
         bool mounted = false;
         juce::String failure;
-    };
-
-    /** A file bind-mounted onto itself: a mount point cannot be replaced or removed, so the move
-        of the new content over it fails, as it does for a file another program holds locked.
-    */
-    struct PinnedFile
-    {
-        explicit PinnedFile (const juce::File& fileToPin) : file (fileToPin)
-        {
-            const auto path = file.getFullPathName().toRawUTF8();
-            pinned = ::mount (path, path, nullptr, MS_BIND, nullptr) == 0;
-        }
-
-        ~PinnedFile()
-        {
-            if (pinned)
-                ::umount2 (file.getFullPathName().toRawUTF8(), MNT_DETACH);
-        }
-
-        const juce::File file;
-        bool pinned = false;
     };
 
     juce::MemoryBlock contentOf (const juce::File& file)

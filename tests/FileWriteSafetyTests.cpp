@@ -3,6 +3,7 @@
 // that were cut short.
 
 #include "tests/CommandLineRunner.h"
+#include "tests/PinnedFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -32,25 +33,6 @@ namespace
 
         static constexpr uid_t nobody = 65534;
         bool switched = false;
-    };
-
-    /** A file bind-mounted onto itself: a mount point cannot be removed (needs root). */
-    struct PinnedFile
-    {
-        explicit PinnedFile (const juce::File& fileToPin) : file (fileToPin)
-        {
-            const auto path = file.getFullPathName().toRawUTF8();
-            pinned = ::mount (path, path, nullptr, MS_BIND, nullptr) == 0;
-        }
-
-        ~PinnedFile()
-        {
-            if (pinned)
-                ::umount2 (file.getFullPathName().toRawUTF8(), MNT_DETACH);
-        }
-
-        const juce::File file;
-        bool pinned = false;
     };
 
     bool makeUnreadableFolder (const juce::File& folder)
