@@ -30,7 +30,8 @@ void TonarelApplication::shutdown()
 {
     // JUCE ends a second start before initialise, and on Linux without telling the running
     // instance; this is the one place such a start still passes through.
-    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed() && ! ShowRequests::send (getApplicationName()))
+    if (mainWindow == nullptr && ! moreThanOneInstanceAllowed() &&
+        ! ShowRequests::send (getApplicationName()))
     {
         // The lock is held, but by no librarian that listens: the command line is at work.
         std::cerr << "TonarelUtil: the tonarel command line is using the Tonarel; start the librarian again "
@@ -67,6 +68,16 @@ void TonarelApplication::anotherInstanceStarted (const juce::String&)
 
     // A question the librarian is waiting on must not end up behind its own window.
     juce::ModalComponentManager::getInstance()->bringModalComponentsToFront();
+}
+
+void TonarelApplication::systemRequestedQuit()
+{
+    // Quitting while a job's modal loop runs would leave that loop spinning without ever
+    // dispatching again: the window decides when the quit may come.
+    if (mainWindow != nullptr)
+        mainWindow->closeRequested ([] { quit(); });
+    else
+        quit();
 }
 
 void TonarelApplication::quitFromDetection (bool force)

@@ -3,8 +3,8 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
-#include "librarian/Dialogs.h"
 #include "device/PresetManager.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLocal.h"
 #include "presets/PresetFile.h"
 #include "presets/VerifiedFileWrite.h"
@@ -46,6 +46,7 @@ void PresetLibrarianManager::rescanPresetFolder()
     }
 
     updateButtonStates();
+    showVersionTexts();
 }
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)

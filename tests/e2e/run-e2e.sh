@@ -12,6 +12,7 @@
 # drag-and-drop (files onto slots, slots onto the computer list, and a file from outside, for
 # which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
 # About box and the transfer log's window, under a window manager, with screenshots),
+# close-during-transfer (the window's close button while a Save All runs, under a window manager),
 # filter-and-compare (typing in both lists, a save of a slot the filter shows, and "Compare with
 # Slot…" of a file into the comparison window, under a window manager, with screenshots).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
@@ -816,6 +817,69 @@ scenario_about_and_log()
     quit_demo
 }
 
+# Closing the window while "Save All >>" runs asks first. "Keep Working" lets the job run to its
+# end; "Cancel Transfer and Quit" ends it as Cancel does and the program quits with status 0,
+# leaving only whole preset files and nothing half written.
+scenario_close_during_transfer()
+{
+    start_x wm
+    start_demo
+
+    start_save_all
+    wait_for 180 "some preset files" has_files 3
+    click_close_button
+    answer_question key Escape # "Keep Working"
+    log "kept working at $(file_count "$preset_folder") files"
+    wait_for 180 "99 preset files" has_files 99
+    wait_for "$limit" "end of the Save All job" no_progress_window
+    kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended after Keep Working"
+    only_whole_preset_files 99
+
+    rm -f "$preset_folder"/*
+    start_save_all
+    wait_for 180 "some preset files" has_files 3
+    click_close_button
+    answer_question key Return # "Cancel Transfer and Quit"
+    log "cancelled and quit at $(file_count "$preset_folder") files"
+    wait_for "$limit" "end of the demo" demo_has_ended
+    local status=0
+    wait "$demo_pid" || status=$?
+    demo_pid=""
+    [ "$status" -eq 0 ] || fail "the demo exited with status $status"
+    local saved
+    saved=$(file_count "$preset_folder")
+    [ "$saved" -lt 99 ] || fail "the job ran to its end instead of being cancelled"
+    only_whole_preset_files "$saved"
+}
+
+# The close button at the right end of the window manager's title bar, placed from the frame's
+# extents (left, right, top, bottom) around the window.
+click_close_button()
+{
+    local extents right top
+    extents=$(xprop -id "$main_window" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+    right=$(echo "$extents" | cut -d, -f2)
+    top=$(echo "$extents" | cut -d, -f3)
+    [ -n "$top" ] && [ "$top" -gt 0 ] || fail "no title bar around the window"
+    xdotool mousemove $((panel_x + WIDTH + right - top / 2 - 1)) $((panel_y - 24 - top / 2)) click 1
+}
+
+# only_whole_preset_files COUNT: the preset folder holds COUNT files, each a whole preset saved
+# under its slot's name, and nothing else (no temporary file).
+only_whole_preset_files()
+{
+    local file
+    for file in "$preset_folder"/* "$preset_folder"/.[!.]*; do
+        [ -e "$file" ] || continue
+        case $(basename "$file") in
+            [0-9][0-9][0-9]_*.tnl) [ "$(preset_summary "$file" | cut -d'|' -f1,5)" = "preset|$parameter_count" ] ||
+                fail "$(basename "$file") is no whole preset" ;;
+            *) fail "left in the preset folder: $(basename "$file")" ;;
+        esac
+    done
+    [ "$(file_count "$preset_folder")" -eq "$1" ] || fail "$(file_count "$preset_folder") files, not $1"
+}
+
 # Typing in a list shows only the rows whose name holds the text, and a command acts on the
 # rows shown; "Compare with Slot…" of a file reads the slot the file's name proposes and shows
 # how they differ in a window of its own.
@@ -885,6 +949,7 @@ case $scenario in
     single-instance) scenario_single_instance ;;
     drag-and-drop) scenario_drag_and_drop ;;
     about-and-log) scenario_about_and_log ;;
+    close-during-transfer) scenario_close_during_transfer ;;
     filter-and-compare) scenario_filter_and_compare ;;
     *) fail "unknown scenario" ;;
 esac
