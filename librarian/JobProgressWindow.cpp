@@ -12,8 +12,9 @@ namespace
 }
 
 JobProgressWindow::JobProgressWindow (const juce::String& title, TransferJobThread& jobThread,
-                                      bool cancellable)
-    : juce::AlertWindow (title, {}, juce::MessageBoxIconType::NoIcon), thread (jobThread)
+                                      bool cancellable, juce::Component& ownerComponent)
+    : juce::AlertWindow (title, {}, juce::MessageBoxIconType::NoIcon), thread (jobThread),
+      owner (ownerComponent)
 {
     // Only the button cancels: Escape would take the window down with the job still running.
     setEscapeKeyCancels (false);
@@ -35,7 +36,7 @@ JobProgressWindow::JobProgressWindow (const juce::String& title, TransferJobThre
 
 bool JobProgressWindow::runUntilJobEnds()
 {
-    NewWindowFocus::openOver (*this);
+    NewWindowFocus::openOver (*this, &owner);
     enterModalState (true);
 
     auto& messageManager = *juce::MessageManager::getInstance();
@@ -69,6 +70,13 @@ void JobProgressWindow::cancel()
         cancelButton->setEnabled (false);
 
     setStatus ({});
+}
+
+void JobProgressWindow::userTriedToCloseWindow()
+{
+    if (auto* ownerWindow = owner.getTopLevelComponent();
+        ownerWindow != nullptr && ownerWindow->isOnDesktop())
+        ownerWindow->userTriedToCloseWindow();
 }
 
 void JobProgressWindow::setStatus (const juce::String& status)

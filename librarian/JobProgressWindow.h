@@ -14,7 +14,9 @@
 class JobProgressWindow final : public juce::AlertWindow
 {
 public:
-    JobProgressWindow (const juce::String& title, TransferJobThread& jobThread, bool cancellable);
+    /** A window for the job on jobThread, over owner's window. */
+    JobProgressWindow (const juce::String& title, TransferJobThread& jobThread, bool cancellable,
+                       juce::Component& owner);
 
     /** Shows the window modally and runs the message loop until the job's thread has returned;
         true unless the job was cancelled. The thread must be running.
@@ -32,8 +34,14 @@ public:
     /** Shows the job's status line; once cancelled the window says so instead. */
     void setStatus (const juce::String& status);
 
+    /** Closing this window (the desktop's close, Alt+F4) is closing the window it stands over:
+        the program asks whether to cancel the job and quit.
+    */
+    void userTriedToCloseWindow() override;
+
 private:
     TransferJobThread& thread;
+    juce::Component& owner;
     double progress = 0.0;
     bool cancelled = false;
     juce::String shownStatus;

@@ -211,7 +211,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     setJobStatus ({});
 
     // A window for each job: an idle window would keep its progress bar's timer running.
-    progressWindow = std::make_unique<JobProgressWindow> (getName(), jobThread, jobCancellable);
+    progressWindow = std::make_unique<JobProgressWindow> (getName(), jobThread, jobCancellable, *this);
 
     if (keysDuringJobs != nullptr)
         progressWindow->addKeyListener (keysDuringJobs);

@@ -114,7 +114,8 @@ TEST (JobProgressWindow, StaysSayingTheJobEndsUntilTheWorkerHasReturnedByItself)
         },
         {});
 
-    JobProgressWindow window ("Tonarel Librarian", thread, true);
+    juce::Component owner;
+    JobProgressWindow window ("Tonarel Librarian", thread, true, owner);
     window.setStatus ("Reading preset 5");
     auto* cancelButton = cancelButtonOf (&window);
     ASSERT_NE (cancelButton, nullptr);
