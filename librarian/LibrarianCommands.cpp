@@ -227,6 +227,14 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     showJobProgress();
     setJobWindowsActive (false);
     progressWindow.reset();
+
+    // Where the progress window stood the window shows itself again. The window system says so
+    // with an expose event, but a job started from a posted message (a drop) ran its loop inside
+    // the message queue's callback: the events the window's going produced were read into the
+    // X library's queue during that loop, not left on the connection, and the loop's poll would
+    // not look at them again until new input arrived (the mouse moving).
+    if (auto* window = getTopLevelComponent())
+        window->repaint();
     job.kind = TransferKind::none;
 
     // What was read or sent is no longer what a comparison found.

@@ -7,12 +7,29 @@
 
 namespace
 {
+    /** The window shown in front of the others but the new one: the one the user was working
+        in, also in the moment after a menu has closed, when none is active yet.
+    */
+    juce::Component* frontWindowBut (juce::Component& window)
+    {
+        if (auto* active = juce::TopLevelWindow::getActiveTopLevelWindow();
+            active != nullptr && active != &window)
+            return active;
+
+        auto& desktop = juce::Desktop::getInstance();
+
+        // The desktop lists its windows from the back to the front.
+        for (int i = desktop.getNumComponents(); --i >= 0;)
+            if (auto* candidate = dynamic_cast<juce::TopLevelWindow*> (desktop.getComponent (i)))
+                if (candidate != &window && candidate->isShowing())
+                    return candidate;
+
+        return nullptr;
+    }
+
     juce::ComponentPeer* ownerPeerFor (juce::Component& window, juce::Component* owner)
     {
-        auto* ownerWindow =
-            owner != nullptr
-                ? owner->getTopLevelComponent()
-                : static_cast<juce::Component*> (juce::TopLevelWindow::getActiveTopLevelWindow());
+        auto* ownerWindow = owner != nullptr ? owner->getTopLevelComponent() : frontWindowBut (window);
 
         if (ownerWindow == nullptr || ownerWindow == &window)
             return nullptr;

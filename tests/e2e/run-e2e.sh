@@ -13,6 +13,7 @@
 # which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
 # About box and the transfer log's window, under a window manager, with screenshots),
 # close-during-transfer (the window's close button while a Save All runs, under a window manager),
+# drop-leaves-no-ghost (the panel where a dropped job's progress window stood, after the job),
 # filter-and-compare (typing in both lists, a save of a slot the filter shows, and "Compare with
 # Slot…" of a file into the comparison window, under a window manager, with screenshots).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
@@ -854,6 +855,40 @@ scenario_close_during_transfer()
     quit_demo
 }
 
+# A job started by a drop leaves no trace of its progress window: where the window stood, the
+# panel shows again without the pointer moving. The column between the two lists (the transfer
+# buttons, in the same state before the drag and after the job) is compared with how it looked
+# before the drag.
+scenario_drop_leaves_no_ghost()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/e2e_beta.tnl" "E2E Beta" 5
+    start_x wm
+    start_demo
+
+    select_rows local 0 shift 1
+    screenshot "$work/before-drop.png"
+    drag_pointer "$local_x" "$(row_y 0)" "$device_x" "$(row_y 4)"
+    answer_question key Return # "Overwrite" slot 5
+    answer_question key Return # "Overwrite" slot 6
+    wait_for "$limit" "end of the load" no_progress_window
+    wait_until 10 middle_column_as_before ||
+        fail "the panel between the lists still differs from before the drop (see $work/after-drop.png)"
+    quit_demo
+}
+
+# The column between the two lists, as before the drop; the screenshot taken stays for a report.
+middle_column_as_before()
+{
+    local crop=106x420+$((panel_x + half - 74))+$((panel_y + 140)) difference
+    screenshot "$work/after-drop.png"
+    convert "$work/before-drop.png" -crop "$crop" +repage "$work/column-before.png"
+    convert "$work/after-drop.png" -crop "$crop" +repage "$work/column-after.png"
+    difference=$(compare -metric AE "$work/column-before.png" "$work/column-after.png" null: 2>&1) || true
+    [ "$difference" = 0 ]
+}
+
 # The close button at the right end of the window manager's title bar, placed from the frame's
 # extents (left, right, top, bottom) around the window. The button is held a moment, as a hand
 # holds it: the window manager takes a press and release sent at once, while it moves the focus
@@ -960,6 +995,7 @@ case $scenario in
     drag-and-drop) scenario_drag_and_drop ;;
     about-and-log) scenario_about_and_log ;;
     close-during-transfer) scenario_close_during_transfer ;;
+    drop-leaves-no-ghost) scenario_drop_leaves_no_ghost ;;
     filter-and-compare) scenario_filter_and_compare ;;
     *) fail "unknown scenario" ;;
 esac
