@@ -83,12 +83,25 @@ protected:
 
 TEST_F (JobEnding, CancelKilledTheWorkerInsteadOfLettingItEnd)
 {
-    // The worker sits in a minute's pause when Cancel comes: the old window killed it 2.5 s
-    // later, and the job never wrote its closing line.
-    openPanelWithSlowJobs();
+    // Cancel comes as the worker sleeps through the device's pause before its first request,
+    // which nothing can cut short: the old window killed it 2.5 s after Cancel, and the job never
+    // wrote its closing line.
+    constexpr int pauseMs = 4000;
+    openConnectedPanel();
+    applicationFolder().getChildFile ("tonarel.log").deleteFile();
+    panel->getPresetManager().setPauseBeforeRequest (pauseMs);
+    auto& table = panel->getDeviceList().getTable();
+    table.deselectAllRows();
+    table.selectRow (4, true, false);
+
+    std::atomic<bool> reading { false };
+    panel->onStatusMessage = [&] (const juce::String& status)
+    { reading = reading || status.startsWith ("Reading"); };
     WhileJobRuns cancel (
-        *panel, [] { return true; }, [&] { cancelButtonOf (panel->getAlertWindow())->triggerClick(); });
+        *panel, [&] { return reading.load(); },
+        [&] { cancelButtonOf (panel->getAlertWindow())->triggerClick(); });
     panel->buttonClicked (&panel->getSaveButton());
+    panel->onStatusMessage = nullptr;
 
     ASSERT_TRUE (cancel.taken);
     EXPECT_EQ (statusText(), "reading and saving Canceled");
