@@ -1,5 +1,7 @@
 #include "app/AlertDialogs.h"
 
+#include "librarian/NewWindowFocus.h"
+
 namespace
 {
     juce::MessageBoxIconType toAlertIcon (Dialogs::Icon icon)
@@ -112,6 +114,7 @@ int AlertDialogs::ask (Icon icon, const juce::String& title, const juce::String&
                        const std::vector<Choice>& buttons, bool offerApplyToAll)
 {
     auto box = createBox (icon, title, message, buttons, offerApplyToAll);
+    NewWindowFocus::openOver (*box);
     const auto value = box->runModalLoop();
     const auto ticked = static_cast<QuestionBox&> (*box).isApplyToAllTicked();
 
@@ -141,6 +144,8 @@ int AlertDialogs::chooseFromList (const juce::String& title, const juce::String&
 
     box.addButton (okText, 1, juce::KeyPress (juce::KeyPress::returnKey));
     box.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+
+    NewWindowFocus::openOver (box);
 
     if (box.runModalLoop() != 1)
         return -1;

@@ -2,10 +2,10 @@
 
 #include "app/AppInfo.h"
 #include "app/CommandIds.h"
-#include "librarian/HelpDocuments.h"
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
 #include "librarian/Dialogs.h"
+#include "librarian/HelpDocuments.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "resources/Artwork.h"
 
@@ -220,7 +220,20 @@ void ContentComp::createLibrarianPage()
     // The old panel goes first, so the new one finds the device afresh.
     currentPage.reset();
     currentCommand = CommandIds::showPresetLibrarian;
-    showPage (std::make_unique<PresetLibrarianManager> (services));
+    auto librarian = std::make_unique<PresetLibrarianManager> (services);
+
+    // A job's progress window blocks the main window, and with it the keys of its commands:
+    // they reach the commands from the progress window too (Quit, above all).
+    librarian->setKeysDuringJobs (ownerWindow.getCommandManager().getKeyMappings());
+    showPage (std::move (librarian));
+}
+
+void ContentComp::closeRequested (std::function<void()> quitNow)
+{
+    if (auto* librarian = getLibrarian())
+        librarian->closeRequested (std::move (quitNow));
+    else
+        quitNow();
 }
 
 void ContentComp::showPage (std::unique_ptr<juce::Component> page)

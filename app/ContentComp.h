@@ -2,10 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "librarian/AppServices.h"
-#include "presets/LibrarianConfiguration.h"
 #include "app/HoverTooltips.h"
 #include "app/TonarelLookAndFeel.h"
+#include "librarian/AppServices.h"
+#include "presets/LibrarianConfiguration.h"
 
 class LibrarianSettings;
 class PresetLibrarianManager;
@@ -51,6 +51,11 @@ public:
 
     /** The transfer log's window, or nullptr until "Show Transfer Log" has first been chosen. */
     TransferLogWindow* getTransferLogWindow() const noexcept { return transferLogWindow.get(); }
+
+    /** The program is asked to close: the librarian decides when quitNow is called (see
+        PresetLibrarianManager::closeRequested); with no librarian it is called at once.
+    */
+    void closeRequested (std::function<void()> quitNow);
 
     /** The size of the background picture: beyond it the content paints nothing. */
     static constexpr int backgroundWidth = 1356, backgroundHeight = 836;

@@ -96,6 +96,16 @@ void TonarelApplication::anotherInstanceStarted (const juce::String&)
     juce::ModalComponentManager::getInstance()->bringModalComponentsToFront();
 }
 
+void TonarelApplication::systemRequestedQuit()
+{
+    // Quitting while a job's modal loop runs would leave that loop spinning without ever
+    // dispatching again: the window decides when the quit may come.
+    if (mainWindow != nullptr)
+        mainWindow->closeRequested ([] { quit(); });
+    else
+        quit();
+}
+
 void TonarelApplication::quitFromDetection (bool force)
 {
     // The request comes while the librarian is being built, after modal boxes of its own; it is

@@ -3,11 +3,11 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "app/AlertDialogs.h"
-#include "librarian/AppServices.h"
 #include "app/DesktopDocuments.h"
 #include "app/MessageLoopWake.h"
 #include "app/ShowRequests.h"
 #include "device/JuceMidiPorts.h"
+#include "librarian/AppServices.h"
 
 class TonarelWindow;
 
@@ -33,6 +33,11 @@ public:
     bool moreThanOneInstanceAllowed() override;
     void anotherInstanceStarted (const juce::String& commandLine) override;
 
+    /** The one way every close goes (the close button, Quit, the desktop): while a transfer
+        runs the user is asked first, and the program quits once the transfer has ended.
+    */
+    void systemRequestedQuit() override;
+
 protected:
     /** The application on another MIDI service (the demo's simulated device). The service must
         be constructed before this object and outlive it.
@@ -52,9 +57,7 @@ private:
     AlertDialogs dialogs;
     MidiPorts& midiPorts;
     AppServices services {
-        dialogs,
-        midiPorts,
-        juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
+        dialogs, midiPorts, juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
         // Not currentExecutableFile: on Linux JUCE makes that from the name the program was
         // started by, taken from the working folder, so a program started from the PATH (as
         // the desktop's menus start it) looked for its help in whatever folder it started in.

@@ -54,6 +54,14 @@ TonarelWindow::~TonarelWindow()
     commandManager.reset();
 }
 
+void TonarelWindow::closeRequested (std::function<void()> quitNow)
+{
+    if (auto* content = dynamic_cast<ContentComp*> (getContentComponent()))
+        content->closeRequested (std::move (quitNow));
+    else
+        quitNow();
+}
+
 void TonarelWindow::closeButtonPressed()
 {
     // The same path as the quit command, so closing the window ends the program.

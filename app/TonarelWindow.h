@@ -18,6 +18,9 @@ public:
 
     void closeButtonPressed() override;
 
+    /** The program is asked to close; quitNow is called when it may (see ContentComp). */
+    void closeRequested (std::function<void()> quitNow);
+
     juce::ApplicationCommandManager& getCommandManager() noexcept { return *commandManager; }
 
     static constexpr juce::uint32 backgroundArgb = 0xff918f8f;

@@ -1,5 +1,7 @@
 #include "app/TransferLogWindow.h"
 
+#include "librarian/NewWindowFocus.h"
+
 namespace
 {
     constexpr auto windowTitle = "Transfer Log";
@@ -95,6 +97,8 @@ void TransferLogWindow::showOver (juce::Component& mainWindow)
         centreAroundComponent (&mainWindow, defaultWidth, defaultHeight);
         addToDesktop();
     }
+
+    NewWindowFocus::openOver (*this, &mainWindow);
 
     setVisible (true);
     view.reload();

@@ -1,6 +1,7 @@
 // Finding the device at start and watching its connection afterwards. All of it runs on the
-// message thread; the pauses hold the user interface on purpose, giving the device time to
-// settle after it appears.
+// message thread. The pauses at start hold the user interface on purpose, giving the device
+// time to settle after it appears; a device that comes back later gets the same pause as a
+// step of the monitor's timer, with the window working meanwhile.
 
 #include "librarian/PresetLibrarianManager.h"
 
@@ -85,8 +86,16 @@ void PresetLibrarianManager::timerCallback (int timerID)
 void PresetLibrarianManager::checkConnection()
 {
     // A running job owns the ports; it notices a lost device itself.
-    if (isThreadRunning())
+    if (jobThread.isRunning())
         return;
+
+    showVersionTexts();
+
+    if (deviceSettlesAtMs.has_value())
+    {
+        finishReconnecting();
+        return;
+    }
 
     if (connected)
     {
@@ -105,35 +114,39 @@ void PresetLibrarianManager::checkConnection()
 
     setJobProgress (0.0);
     showJobProgress();
-    connected = presetManager->reopenPorts();
 
-    if (! connected)
+    if (! presetManager->reopenPorts())
         return;
 
-    stopTimer (monitorTimerId);
-    juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
+    // The device is back, but it takes a moment before it answers a read: the monitor looks
+    // again once that has passed. Until then it is not shown connected, and nothing is sent.
+    const auto pauseMs = juce::jmax (0, services.timings.pauseBeforeRetryMs);
+    deviceSettlesAtMs = juce::Time::getMillisecondCounterHiRes() + pauseMs;
+    startTimer (monitorTimerId, juce::jmax (1, pauseMs));
+}
+
+void PresetLibrarianManager::finishReconnecting()
+{
+    // A click restarts the monitor's timer: the pause is measured, not counted in ticks.
+    if (juce::Time::getMillisecondCounterHiRes() < *deviceSettlesAtMs)
+        return;
+
+    deviceSettlesAtMs.reset();
+
+    // Gone again while it settled: the next tick looks for it afresh.
+    if (! presetManager->isDeviceReachable())
+    {
+        startTimer (monitorTimerId, monitorPeriodAfterReconnectMs);
+        return;
+    }
+
+    connected = true;
     showDeviceConnected (true);
     refresh (true);
     updateButtonStates();
+    showVersionTexts();
     repaint();
     startTimer (monitorTimerId, monitorPeriodAfterReconnectMs);
-}
-
-bool PresetLibrarianManager::checkConnectionOnRepaint()
-{
-    // While a job runs the worker writes the device list's entries; the monitor leaves them
-    // alone then, and so does this check.
-    if (isThreadRunning() || ! connected || presetManager->isDeviceReachable())
-        return false;
-
-    showDeviceConnected (false);
-    connected = false;
-    refresh (false);
-    updateButtonStates();
-
-    // The caption this paint has drawn is still the connected one; the next repaint draws the
-    // other, as the device list's own repaints will soon ask.
-    return true;
 }
 
 void PresetLibrarianManager::showDeviceConnected (bool isConnected)

@@ -5,15 +5,21 @@
 
 #include "device/PresetManager.h"
 #include "librarian/HelpDocuments.h"
+#include "librarian/JobProgressWindow.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
 #include "presets/SlotFilePairing.h"
+
+#include <utility>
 
 namespace
 {
     constexpr int monitorPeriodAfterCommandMs = 2000;
     constexpr int progressPeriodMs = 50;
     constexpr auto helpFileName = "PresetLibrarianHelp.htm";
+
+    constexpr auto closeQuestion = "A transfer is running. Cancel it and quit?";
+    constexpr int cancelAndQuit = 1, keepWorking = 0;
 }
 
 void PresetLibrarianManager::buttonClicked (juce::Button* button)
@@ -265,9 +271,9 @@ void PresetLibrarianManager::openHelp()
         return;
 
     // Where it was looked for, so that the user can open it with a program of their own.
-    services.dialogs.showMessage (Dialogs::Icon::warning, "Error",
-                                  "Cannot open " + helpFile.getFileName() + ".\n\n" + helpFile.getFullPathName(),
-                                  "Ok");
+    services.dialogs.showMessage (
+        Dialogs::Icon::warning, "Error",
+        "Cannot open " + helpFile.getFileName() + ".\n\n" + helpFile.getFullPathName(), "Ok");
 }
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind)
@@ -296,6 +302,10 @@ TransferSelection PresetLibrarianManager::selectedInLists() const
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelection& jobSelection)
 {
+    // The user has chosen to quit: what the command meant to do after its job is not done.
+    if (quitting)
+        return false;
+
     // Everything the worker works from is taken here, on the message thread: the folder chooser
     // may announce a new folder while the progress window's modal loop runs, and the job goes on
     // with the one it started with.
@@ -309,15 +319,33 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     job.snapshotsFolder = configuration.getSnapshotsFolder();
     job.deviceVersion = deviceVersion.load();
     jobOutcome = {};
+    setJobStatus ({});
+
+    // A window for each job: an idle window would keep its progress bar's timer running.
+    progressWindow = std::make_unique<JobProgressWindow> (getName(), jobThread, jobCancellable, *this);
+
+    if (keysDuringJobs != nullptr)
+        progressWindow->addKeyListener (keysDuringJobs);
+
     showJobProgress();
     setJobWindowsActive (true);
+    jobThread.start ([this] { runJobBody(); }, [this] { jobEnded(); });
     startTimer (progressTimerId, progressPeriodMs);
 
-    const auto completed = runThread (juce::Thread::Priority::normal);
+    const auto completed = progressWindow->runUntilJobEnds();
 
     stopTimer (progressTimerId);
     showJobProgress();
     setJobWindowsActive (false);
+    progressWindow.reset();
+
+    // Where the progress window stood the window shows itself again. The window system says so
+    // with an expose event, but a job started from a posted message (a drop) ran its loop inside
+    // the message queue's callback: the events the window's going produced were read into the
+    // X library's queue during that loop, not left on the connection, and the loop's poll would
+    // not look at them again until new input arrived (the mouse moving).
+    if (auto* window = getTopLevelComponent())
+        window->repaint();
     job.kind = TransferKind::none;
 
     // What was read or sent is no longer what a comparison found.
@@ -325,35 +353,84 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
         deviceList->setDiffersFromFolder (slot, false);
 
     slotsTouched.clear();
+    showVersionTexts();
     return completed;
 }
 
 void PresetLibrarianManager::setJobWindowsActive (bool active)
 {
-    // A progress bar redraws itself on a timer for as long as it is visible, even at no size or
-    // in a window that is not on screen, and every window on the desktop, shown or hidden, is
-    // driven by a timer at the display's refresh rate: an idle program would keep waking up for
-    // them. So both bars are visible, and the progress window is on the desktop, only while a
-    // job runs.
+    // A progress bar redraws itself on a timer for as long as it is visible, even at no size:
+    // an idle program would keep waking up for it. So the panel's bar is visible only while a
+    // job runs (the progress window is made for each job).
     progressBar->setVisible (active);
-
-    if (auto* window = getAlertWindow())
-    {
-        for (auto* child : window->getChildren())
-            if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
-                bar->setVisible (active);
-
-        if (! active)
-            window->removeFromDesktop();
-        else if (! window->isOnDesktop())
-            window->addToDesktop();
-    }
 }
 
 void PresetLibrarianManager::showJobProgress()
 {
     progress = jobProgress.load();
-    ThreadWithProgressWindow::setProgress (progress);
+
+    if (progressWindow == nullptr)
+        return;
+
+    progressWindow->setProgress (progress);
+    const juce::ScopedLock lock (jobStatusLock);
+    progressWindow->setStatus (jobStatus);
+}
+
+void PresetLibrarianManager::setJobStatus (const juce::String& status)
+{
+    const juce::ScopedLock lock (jobStatusLock);
+    jobStatus = status;
+}
+
+juce::AlertWindow* PresetLibrarianManager::getAlertWindow() const noexcept
+{
+    return progressWindow.get();
+}
+
+void PresetLibrarianManager::closeRequested (std::function<void()> quitNow)
+{
+    // Once the user has chosen, a second close waits with the first; a close while the question
+    // is up is that question.
+    if (quitting || closeQuestionOpen)
+        return;
+
+    if (jobThread.isRunning())
+    {
+        closeQuestionOpen = true;
+        const auto answer = services.dialogs.ask (
+            Dialogs::Icon::warning, {}, closeQuestion,
+            { { "Cancel Transfer and Quit", cancelAndQuit }, { "Keep Working", keepWorking } });
+        closeQuestionOpen = false;
+
+        if (answer != cancelAndQuit)
+            return;
+    }
+
+    quitting = true;
+
+    // The job may have ended while the question was up.
+    if (! jobThread.isRunning())
+    {
+        quitNow();
+        return;
+    }
+
+    // The job ends as Cancel ends it, by itself, with the window working meanwhile: a save's
+    // temporary file is removed, and the device is told the exchange is over.
+    quitAfterJob = std::move (quitNow);
+
+    if (progressWindow != nullptr)
+        progressWindow->cancel();
+    else
+        jobThread.askToEnd();
+}
+
+void PresetLibrarianManager::jobEnded()
+{
+    // Quitting now unwinds every modal loop on the way out, the job's and any box's.
+    if (quitAfterJob != nullptr)
+        std::exchange (quitAfterJob, nullptr)();
 }
 
 void PresetLibrarianManager::runNameReadingJob (TransferKind jobKind)
@@ -376,7 +453,7 @@ void PresetLibrarianManager::readListedNames()
 void PresetLibrarianManager::refresh (bool read)
 {
     // A refresh cannot be cancelled: the device list would be left half read.
-    setProgressWindowButtonsVisible (false);
+    jobCancellable = false;
 
     if (read)
     {
@@ -392,15 +469,7 @@ void PresetLibrarianManager::refresh (bool read)
         deviceList->mergeDevicePresets();
     }
 
-    setProgressWindowButtonsVisible (true);
-}
-
-void PresetLibrarianManager::setProgressWindowButtonsVisible (bool visible)
-{
-    if (auto* window = getAlertWindow())
-        for (auto* child : window->getChildren())
-            if (auto* button = dynamic_cast<juce::Button*> (child))
-                button->setVisible (visible);
+    jobCancellable = true;
 }
 
 void PresetLibrarianManager::updateButtonStates()
@@ -409,7 +478,8 @@ void PresetLibrarianManager::updateButtonStates()
     if (presetManager == nullptr)
         return;
 
-    const auto reachable = presetManager->isDeviceReachable();
+    // A device that has just come back is not used before the monitor has let it settle.
+    const auto reachable = connected && presetManager->isDeviceReachable();
     auto& deviceTable = deviceList->getTable();
     const auto deviceRowsSelected = deviceTable.getNumSelectedRows();
     const auto localRowsSelected = localList->getTable().getNumSelectedRows();

@@ -3,6 +3,7 @@
 #include "librarian/PresetLibrarianManager.h"
 
 #include "device/PresetManager.h"
+#include "librarian/JobProgressWindow.h"
 #include "librarian/PresetComparisonWindow.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
@@ -12,7 +13,6 @@ namespace
 {
     constexpr auto panelName = "Tonarel Librarian";
     constexpr auto inconsistentVersionText = "Inconsistent Version Number!";
-    constexpr int cancellingTimeOutMs = 2500;
     constexpr int firstMonitorPeriodMs = 3000;
 
     const juce::Colour labelBackground { 0xffffffff };
@@ -27,8 +27,7 @@ namespace
 }
 
 PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
-    : juce::ThreadWithProgressWindow (panelName, true, true, cancellingTimeOutMs), services (appServices),
-      configuration (appServices.documentsFolder, appServices.edition),
+    : services (appServices), configuration (appServices.documentsFolder, appServices.edition),
       settings (configuration.getSettingsFile())
 {
     headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
@@ -57,8 +56,9 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     const auto presetFolder = configuration.settlePresetFolder();
 
-    folderChooser = std::make_unique<juce::FilenameComponent> (
-        "browse", juce::File(), false, true, false, juce::String ("*") + kPresetFileExtension, juce::String(), "click to set preset folder");
+    folderChooser = std::make_unique<juce::FilenameComponent> ("browse", juce::File(), false, true, false,
+                                                               juce::String ("*") + kPresetFileExtension,
+                                                               juce::String(), "click to set preset folder");
     addAndMakeVisible (*folderChooser);
     folderChooser->addListener (this);
     folderChooser->setBrowseButtonText ("Browse");
@@ -81,7 +81,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     presetManager = std::make_unique<PresetManager> (services.midiPorts);
     presetManager->setPauseBeforeRequest (services.timings.pauseBeforeRequestMs);
-    addListener (&cancelWake);
+    jobThread.addListener (&cancelWake);
 
     if (detected)
         connected = confirmDeviceReachable();
@@ -101,7 +101,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     lastResult = 0;
     addKeyListener (this);
 
-    // No job runs now: the progress window and bars rest until one does.
+    // No job runs now: the progress bar rests until one does.
     setJobWindowsActive (false);
 }
 
@@ -110,9 +110,10 @@ PresetLibrarianManager::~PresetLibrarianManager()
     stopTimer (monitorTimerId);
     comparisonWindow.reset();
 
-    // The worker uses the preset manager; it must be gone before the manager is.
-    stopThread (cancellingTimeOutMs);
-    removeListener (&cancelWake);
+    // The worker uses the preset manager; it must have returned before the manager goes. It is
+    // asked to end and waited for, never cut off.
+    jobThread.endAndWait();
+    jobThread.removeListener (&cancelWake);
 
     removeKeyListener (this);
     presetManager.reset();
@@ -174,12 +175,9 @@ void PresetLibrarianManager::resized()
 
 void PresetLibrarianManager::paint (juce::Graphics& g)
 {
+    // Only paints: the monitor finds a lost device, and the labels are set where what they show
+    // changes.
     paintCaptions (g);
-
-    if (presetManager == nullptr || checkConnectionOnRepaint())
-        return;
-
-    showVersionTexts();
 }
 
 void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
@@ -214,11 +212,14 @@ void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
 
 void PresetLibrarianManager::showVersionTexts()
 {
+    if (presetManager == nullptr)
+        return;
+
     if (connected && deviceVersion > 0)
         deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
 
     // The device's record belongs to the worker while a job runs.
-    if (isThreadRunning())
+    if (jobThread.isRunning())
         return;
 
     const auto fileVersion = lastFileVersion.load();

@@ -1,6 +1,7 @@
 #include "librarian/PresetComparisonWindow.h"
 
 #include "device/SysexFrame.h"
+#include "librarian/NewWindowFocus.h"
 
 namespace
 {
@@ -157,6 +158,7 @@ void PresetComparisonWindow::showInFront()
         addToDesktop();
     }
 
+    NewWindowFocus::openOver (*this, &panel);
     setVisible (true);
     toFront (true);
 }

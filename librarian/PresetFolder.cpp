@@ -52,6 +52,7 @@ void PresetLibrarianManager::rescanPresetFolder()
 
     localList->selectKeys (selectedFiles);
     updateButtonStates();
+    showVersionTexts();
 }
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)

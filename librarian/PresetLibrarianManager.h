@@ -2,18 +2,21 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "librarian/AppServices.h"
-#include "librarian/Dialogs.h"
-#include "presets/LibrarianConfiguration.h"
-#include "presets/PresetData.h"
-#include "librarian/LibrarianSettings.h"
-#include "presets/PresetListEntries.h"
 #include "device/TransferJob.h"
 #include "device/TransferLog.h"
+#include "librarian/AppServices.h"
+#include "librarian/Dialogs.h"
+#include "librarian/LibrarianSettings.h"
+#include "librarian/TransferJobThread.h"
+#include "presets/LibrarianConfiguration.h"
+#include "presets/PresetData.h"
+#include "presets/PresetListEntries.h"
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
+class JobProgressWindow;
 class PresetComparisonWindow;
 struct SlotFilePairing;
 class PresetLocal;
@@ -25,7 +28,8 @@ class PresetTonarel;
     On the left the presets in the device (PresetTonarel), on the right the preset files of the
     preset folder (PresetLocal) under a folder chooser, and between them the transfer buttons.
     The panel owns the device link (PresetManager), runs the transfer jobs (the engine's
-    TransferJobRunner, which it hosts) on its own thread behind a modal progress window, keeps
+    TransferJobRunner, which it hosts) on a thread of its own (TransferJobThread) behind a modal
+    progress window (JobProgressWindow), keeps
     the preset folder, its configuration file, its settings and the transfer log, and watches the
     device's connection with timer 0.
 
@@ -36,7 +40,7 @@ class PresetTonarel;
     (PresetComparing.cpp), the transfer worker (TransferWorker.cpp) and the connection monitor
     (ConnectionMonitor.cpp).
 
-    Threads: everything runs on the message thread except run(), the transfer worker, which
+    Threads: everything runs on the message thread except runJobBody(), the transfer worker, which
     writes lastResult, jobOutcome, numbers, devicePresets, wholePresets, slotsTouched and
     deviceVersion while the progress window is up;
     the message thread reads them only once the job has ended. The worker reports its progress
@@ -50,7 +54,6 @@ class PresetLibrarianManager final : public juce::Component,
                                      public juce::FilenameComponentListener,
                                      public juce::Button::Listener,
                                      public juce::KeyListener,
-                                     public juce::ThreadWithProgressWindow,
                                      public juce::MultiTimer
 {
 public:
@@ -64,7 +67,6 @@ public:
     void resized() override;
     void buttonClicked (juce::Button* button) override;
     void filenameComponentChanged (juce::FilenameComponent* chooser) override;
-    void run() override;
 
     using juce::Component::keyPressed;
     /** Ctrl+F outside the lists opens the computer list's filter; every other key goes on to
@@ -74,11 +76,29 @@ public:
 
     void timerCallback (int timerID) override;
 
-    // Both the window's own timer base and the monitor's have these names.
-    using juce::MultiTimer::getTimerInterval;
-    using juce::MultiTimer::isTimerRunning;
-    using juce::MultiTimer::startTimer;
-    using juce::MultiTimer::stopTimer;
+    //==============================================================================
+    // The running job.
+
+    /** Whether a transfer job runs. */
+    bool isThreadRunning() const { return jobThread.isRunning(); }
+
+    /** Asks the running job to end, as Cancel does, but leaves its window as it is. */
+    void signalThreadShouldExit() { jobThread.askToEnd(); }
+
+    /** The running job's progress window; nullptr while no job runs. */
+    juce::AlertWindow* getAlertWindow() const noexcept;
+
+    /** The program is asked to close. With no job running quitNow is called at once; while one
+        runs the user is asked whether to cancel it and quit, and on yes the job is cancelled as
+        its Cancel button does and quitNow is called once it has ended by itself. From then on
+        no job starts.
+    */
+    void closeRequested (std::function<void()> quitNow);
+
+    /** Keys pressed in a job's progress window go on to this listener too (the window's
+        commands, such as Quit, while the window is blocked). It must outlive the panel.
+    */
+    void setKeysDuringJobs (juce::KeyListener* listener) noexcept { keysDuringJobs = listener; }
 
     //==============================================================================
     /** With read, reads the names of all 99 slots again; without, merges devicePresets into
@@ -194,13 +214,14 @@ public:
     /** Sets the progress of the job, 0 to 1; from any thread. */
     void setJobProgress (double fraction) noexcept { jobProgress = fraction; }
 
+    /** Sets the status line the progress window shows; from any thread. */
+    void setJobStatus (const juce::String& status);
+
 private:
     //==============================================================================
     std::unique_ptr<juce::TextButton> createButton (const juce::String& text, const juce::String& tooltip,
                                                     bool enabled);
     void paintCaptions (juce::Graphics& g);
-    void showVersionTexts();
-    void setProgressWindowButtonsVisible (bool visible);
 
     /** Start-up detection: whether the device's ports are listed. */
     bool detectDevicePorts();
@@ -208,11 +229,18 @@ private:
     /** Start-up detection once the preset manager exists: whether the device is reachable. */
     bool confirmDeviceReachable();
 
-    /** The connection check made on every repaint; true when it found the device lost. */
-    bool checkConnectionOnRepaint();
-
     /** One tick of the connection monitor. */
     void checkConnection();
+
+    /** The monitor's tick once a device that came back has had its pause: shows it connected
+        and reads it.
+    */
+    void finishReconnecting();
+
+    /** Shows the device's version in the device label, and warns when the last preset file's
+        differs from it.
+    */
+    void showVersionTexts();
     void showDeviceConnected (bool isConnected);
     void quitApplication (bool force);
 
@@ -272,6 +300,12 @@ private:
 
     class WorkerHost;
 
+    /** The job itself, on the job's thread. */
+    void runJobBody();
+
+    /** On the message thread once the job's thread has returned. */
+    void jobEnded();
+
     /** The job's name in the transfer log. */
     static juce::String jobNameOf (TransferKind kind);
 
@@ -310,12 +344,31 @@ private:
     std::unique_ptr<juce::Label> deviceLabel;
     std::unique_ptr<PresetManager> presetManager;
     CancelWake cancelWake { *this };
+    TransferJobThread jobThread;
+    std::unique_ptr<JobProgressWindow> progressWindow;
+    juce::KeyListener* keysDuringJobs = nullptr;
+
+    // Written by the worker, read by the progress timer.
+    juce::CriticalSection jobStatusLock;
+    juce::String jobStatus;
+
+    // A refresh shows no Cancel: the device list would be left half read.
+    bool jobCancellable = true;
+
+    // Set once the user has chosen to quit: no job starts after that, and the one that runs
+    // calls quitAfterJob when it has ended.
+    bool quitting = false;
+    bool closeQuestionOpen = false;
+    std::function<void()> quitAfterJob;
     TransferLog transferLog { configuration.getTransferLogFile() };
 
     double progress = 0.0;
     std::atomic<double> jobProgress { 0.0 };
     int lastResult = 0;
     bool connected = false;
+
+    // While a device that came back settles: when, on the monotonic clock, it may be read.
+    std::optional<double> deviceSettlesAtMs;
     juce::Array<int> numbers;
 
     // The job is set by the message thread as it starts; the worker writes the outcome while it

@@ -1,4 +1,4 @@
-// The transfer worker: the body of the panel's progress-window thread. The job itself is the
+// The transfer worker: the body of the panel's job thread. The job itself is the
 // engine's TransferJobRunner; the panel is its host, answering with its progress window, its
 // boxes and its lists.
 
@@ -19,14 +19,14 @@ class PresetLibrarianManager::WorkerHost final : public TransferJobHost
 public:
     explicit WorkerHost (PresetLibrarianManager& p) : panel (p) {}
 
-    bool jobShouldEnd() override { return panel.threadShouldExit(); }
-    void endJob() override { panel.signalThreadShouldExit(); }
-    void pauseJob (int ms) override { panel.wait (ms); }
+    bool jobShouldEnd() override { return panel.jobThread.shouldEnd(); }
+    void endJob() override { panel.jobThread.askToEnd(); }
+    void pauseJob (int ms) override { panel.jobThread.pause (ms); }
     void showJobProgress (double fraction) override { panel.setJobProgress (fraction); }
 
     void showJobStatus (const juce::String& status, const juce::String& pace) override
     {
-        panel.setStatusMessage (pace.isEmpty() ? status : status + "\n" + pace);
+        panel.setJobStatus (pace.isEmpty() ? status : status + "\n" + pace);
 
         if (panel.onStatusMessage != nullptr)
             panel.onStatusMessage (status);
@@ -53,7 +53,7 @@ private:
     PresetLibrarianManager& panel;
 };
 
-void PresetLibrarianManager::run()
+void PresetLibrarianManager::runJobBody()
 {
     WorkerHost host { *this };
     jobOutcome = TransferJobRunner (*presetManager, host, &transferLog, services.timings).run (job);
@@ -106,7 +106,7 @@ int PresetLibrarianManager::askFromWorker (const TransferQuestion& question)
         });
 
     while (! pending->answered.wait (answerCheckMs))
-        if (threadShouldExit())
+        if (jobThread.shouldEnd())
             break;
 
     return pending->value;

@@ -88,3 +88,49 @@ TEST_F (DeviceDetection, PortsThatWillNotOpenAskForTheOtherProgramToLetGo)
     EXPECT_EQ (panel->getDeviceLabel().getText(), "Unable to detect Tonarel!");
     panel.reset();
 }
+
+TEST_F (DeviceDetection, DeviceComingBackFrozeTheWindowThroughItsPause)
+{
+    constexpr int settleMs = 300;
+    services.timings.pauseBeforeRetryMs = settleMs;
+    openConnectedPanel();
+    const auto tickMonitor = [this] { panel->timerCallback (PresetLibrarianManager::monitorTimerId); };
+
+    device->unplug();
+    tickMonitor();
+    ASSERT_FALSE (panel->isConnected());
+    EXPECT_EQ (panel->getDeviceList().getNumRows(), 0);
+
+    SCOPED_TRACE ("back: the tick that finds it returns at once, and the device is not yet used");
+    device->plugIn();
+    device->clearTranscript();
+    const auto foundAt = juce::Time::getMillisecondCounterHiRes();
+    tickMonitor();
+    EXPECT_FALSE (panel->isConnected());
+    EXPECT_FALSE (panel->getSaveAllButton().isEnabled()) << "nothing is sent while the device settles";
+    EXPECT_TRUE (device->getTranscript().empty());
+
+    SCOPED_TRACE ("once its pause has passed, the monitor's own timer reads it");
+    ASSERT_TRUE (dispatchMessagesUntil ([this] { return panel->isConnected(); }));
+    EXPECT_GE (juce::Time::getMillisecondCounterHiRes() - foundAt, (double) settleMs);
+    EXPECT_EQ (panel->getDeviceList().getNumRows(), DeviceSimulator::numSlots);
+    EXPECT_EQ (panel->getDeviceLabel().getText(),
+               "Tonarel v" + juce::String (DeviceSimulator::presetVersion));
+    EXPECT_TRUE (panel->getSaveAllButton().isEnabled());
+}
+
+TEST_F (DeviceDetection, PaintingFoundTheLostDeviceAndChangedThePanel)
+{
+    openConnectedPanel();
+    device->unplug();
+
+    // Painting only paints: what it draws cannot change what the panel knows.
+    panel->createComponentSnapshot (panel->getLocalBounds(), false);
+    EXPECT_TRUE (panel->isConnected());
+    EXPECT_EQ (panel->getDeviceLabel().getText().upToFirstOccurrenceOf (" ", false, false), "Tonarel");
+
+    // The monitor finds it.
+    panel->timerCallback (PresetLibrarianManager::monitorTimerId);
+    EXPECT_FALSE (panel->isConnected());
+    EXPECT_EQ (panel->getDeviceLabel().getText(), "Unable to detect Tonarel!");
+}

@@ -21,7 +21,7 @@ TEST_F (LibrarianPanel, NothingOverlapsAtTheSmallestWindow)
     }
 }
 
-TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersionOnRepaint)
+TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersion)
 {
     SCOPED_TRACE ("no device");
     openPanel();
@@ -38,12 +38,12 @@ TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersionOnRepaint)
     openPanel();
     label = &panel->getDeviceLabel();
     EXPECT_TRUE (panel->isConnected());
-    EXPECT_EQ (label->getText(), "Tonarel");
+    EXPECT_EQ (label->getText(), "Tonarel v3") << "the version the start-up read found";
     EXPECT_EQ (label->findColour (juce::Label::textColourId), juce::Colour (0xff000000));
 
-    panel->addDevicePreset (5, "Any name", 3);
-    panel->createComponentSnapshot (panel->getLocalBounds(), false);
-    EXPECT_EQ (label->getText(), "Tonarel v3");
+    panel->addDevicePreset (5, "Any name", 4);
+    panel->timerCallback (PresetLibrarianManager::monitorTimerId);
+    EXPECT_EQ (label->getText(), "Tonarel v4");
 }
 
 TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
@@ -52,7 +52,7 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
     auto& manager = panel->getPresetManager();
     auto& status = panel->getStatusLabel();
 
-    const auto paintWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
+    const auto showWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
     {
         // The version of the file the folder scan read last.
         const auto folder = juce::File (manager.presetFolder);
@@ -60,16 +60,16 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
         writePresetFile (folder, { 1, "File", fileVersion, {} });
         panel->rescanPresetFolder();
         manager.received.version = deviceVersion;
-        panel->createComponentSnapshot (panel->getLocalBounds(), false);
+        panel->timerCallback (PresetLibrarianManager::monitorTimerId);
         return status.getText();
     };
 
-    EXPECT_EQ (paintWith (2, 3), "Inconsistent Version Number!");
-    EXPECT_EQ (paintWith (3, 3), "") << "the warning goes once the versions agree";
+    EXPECT_EQ (showWith (2, 3), "Inconsistent Version Number!");
+    EXPECT_EQ (showWith (3, 3), "") << "the warning goes once the versions agree";
     status.setText ("reading done", juce::dontSendNotification);
-    EXPECT_EQ (paintWith (3, 3), "reading done") << "but a job's outcome stays to be read";
-    EXPECT_EQ (paintWith (0, 3), "reading done");
-    EXPECT_EQ (paintWith (3, 0), "reading done");
+    EXPECT_EQ (showWith (3, 3), "reading done") << "but a job's outcome stays to be read";
+    EXPECT_EQ (showWith (0, 3), "reading done");
+    EXPECT_EQ (showWith (3, 0), "reading done");
 }
 
 TEST_F (LibrarianPanel, TransferButtonsFollowTheDeviceAndTheSelections)

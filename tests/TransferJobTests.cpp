@@ -686,7 +686,7 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForIts
 {
     // The worker looks at a running exchange only once a minute here: every exchange of these
     // jobs, about two hundred, has to wake it when it ends, and Cancel has to wake it too, or
-    // this takes hours, and the progress window would kill a worker still asleep after Cancel.
+    // this takes hours, and the progress window would wait for a worker still asleep after Cancel.
     constexpr int minuteMs = 60000;
     services.timings.quickLookMs = minuteMs;
     services.timings.slowLookMs = minuteMs;
@@ -717,7 +717,7 @@ TEST_F (TransferJobs, CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForIts
         click (panel->getSaveButton());
         ASSERT_GT (cancel.pressedAt, 0.0);
 
-        // The progress window kills a worker that has not stopped 2500 ms after Cancel.
+        // Cancel wakes the worker's wait: it ends at once, not at its next look a minute on.
         EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - cancel.pressedAt, 2000.0);
     }
 

@@ -12,6 +12,8 @@
 # drag-and-drop (files onto slots, slots onto the computer list, and a file from outside, for
 # which TONAREL_DRAG_SOURCE names the test's stand-in for a file manager), about-and-log (the
 # About box and the transfer log's window, under a window manager, with screenshots),
+# close-during-transfer (the window's close button while a Save All runs, under a window manager),
+# drop-leaves-no-ghost (the panel where a dropped job's progress window stood, after the job),
 # filter-and-compare (typing in both lists, a save of a slot the filter shows, and "Compare with
 # Slot…" of a file into the comparison window, under a window manager, with screenshots),
 # load-all-by-number ("<< Load All" of a saved set with one file removed, checked through the
@@ -823,6 +825,113 @@ scenario_about_and_log()
     quit_demo
 }
 
+# Quitting while "Save All >>" runs asks first. "Cancel Transfer and Quit" ends the job as Cancel
+# does and the program quits with status 0, leaving only whole preset files and nothing half
+# written; "Keep Working" lets the job run to its end. The first is asked for with the title
+# bar's close button, the second, in a second run, with Ctrl+Q (which the progress window passes
+# on to the window's commands).
+scenario_close_during_transfer()
+{
+    start_x wm
+    start_demo
+    start_save_all
+    wait_for 180 "some preset files" has_files 3
+    click_close_button
+    answer_question key Return # "Cancel Transfer and Quit"
+    log "cancelled and quit at $(file_count "$preset_folder") files"
+    wait_for "$limit" "end of the demo" demo_has_ended
+    local status=0
+    wait "$demo_pid" || status=$?
+    demo_pid=""
+    [ "$status" -eq 0 ] || fail "the demo exited with status $status"
+    local saved
+    saved=$(file_count "$preset_folder")
+    [ "$saved" -lt 99 ] || fail "the job ran to its end instead of being cancelled"
+    only_whole_preset_files "$saved"
+
+    rm -f "$preset_folder"/*
+    start_demo
+    start_save_all
+    wait_for 180 "some preset files" has_files 3
+    xdotool key ctrl+q
+    answer_question key Escape # "Keep Working"
+    log "kept working at $(file_count "$preset_folder") files"
+    wait_for 180 "99 preset files" has_files 99
+    wait_for "$limit" "end of the Save All job" no_progress_window
+    only_whole_preset_files 99
+    quit_demo
+}
+
+# A job started by a drop leaves no trace of its progress window: where the window stood, the
+# panel shows again without the pointer moving. The column between the two lists (the transfer
+# buttons, in the same state before the drag and after the job) is compared with how it looked
+# before the drag.
+scenario_drop_leaves_no_ghost()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    write_preset "$preset_folder/e2e_beta.tnl" "E2E Beta" 5
+    start_x wm
+    start_demo
+
+    select_rows local 0 shift 1
+    screenshot "$work/before-drop.png"
+    drag_pointer "$local_x" "$(row_y 0)" "$device_x" "$(row_y 4)"
+    answer_question key Return # "Overwrite" slot 5
+    answer_question key Return # "Overwrite" slot 6
+    wait_for "$limit" "end of the load" no_progress_window
+    wait_until 10 middle_column_as_before ||
+        fail "the panel between the lists still differs from before the drop (see $work/after-drop.png)"
+    quit_demo
+}
+
+# The column between the two lists, as before the drop; the screenshot taken stays for a report.
+middle_column_as_before()
+{
+    local crop=106x420+$((panel_x + half - 74))+$((panel_y + 140)) difference
+    screenshot "$work/after-drop.png"
+    convert "$work/before-drop.png" -crop "$crop" +repage "$work/column-before.png"
+    convert "$work/after-drop.png" -crop "$crop" +repage "$work/column-after.png"
+    difference=$(compare -metric AE "$work/column-before.png" "$work/column-after.png" null: 2>&1) || true
+    [ "$difference" = 0 ]
+}
+
+# The close button at the right end of the window manager's title bar, placed from the frame's
+# extents (left, right, top, bottom) around the window. The button is held a moment, as a hand
+# holds it: the window manager takes a press and release sent at once, while it moves the focus
+# to the window, for no click (seen with openbox when a progress window has the focus).
+click_close_button()
+{
+    local extents right top
+    extents=$(xprop -id "$main_window" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+    right=$(echo "$extents" | cut -d, -f2)
+    top=$(echo "$extents" | cut -d, -f3)
+    [ -n "$top" ] && [ "$top" -gt 0 ] || fail "no title bar around the window"
+    xdotool mousemove $((panel_x + WIDTH / 2)) $((panel_y - 24 - top / 2))
+    sleep 0.3
+    xdotool mousemove $((panel_x + WIDTH + right - top / 2 - 1)) $((panel_y - 24 - top / 2))
+    sleep 0.3
+    xdotool mousedown 1
+    sleep 0.3
+    xdotool mouseup 1
+}
+
+# only_whole_preset_files COUNT: the preset folder holds COUNT files, each a whole preset saved
+# under its slot's name, and nothing else (no temporary file).
+only_whole_preset_files()
+{
+    local file
+    for file in "$preset_folder"/* "$preset_folder"/.[!.]*; do
+        [ -e "$file" ] || continue
+        case $(basename "$file") in
+            [0-9][0-9][0-9]_*.tnl) [ "$(preset_summary "$file" | cut -d'|' -f1,5)" = "preset|$parameter_count" ] ||
+                fail "$(basename "$file") is no whole preset" ;;
+            *) fail "left in the preset folder: $(basename "$file")" ;;
+        esac
+    done
+    [ "$(file_count "$preset_folder")" -eq "$1" ] || fail "$(file_count "$preset_folder") files, not $1"
+}
+
 # Typing in a list shows only the rows whose name holds the text, and a command acts on the
 # rows shown; "Compare with Slot…" of a file reads the slot the file's name proposes and shows
 # how they differ in a window of its own.
@@ -972,6 +1081,8 @@ case $scenario in
     single-instance) scenario_single_instance ;;
     drag-and-drop) scenario_drag_and_drop ;;
     about-and-log) scenario_about_and_log ;;
+    close-during-transfer) scenario_close_during_transfer ;;
+    drop-leaves-no-ghost) scenario_drop_leaves_no_ghost ;;
     filter-and-compare) scenario_filter_and_compare ;;
     load-all-by-number) scenario_load_all_by_number ;;
     first-right-click) scenario_first_right_click ;;

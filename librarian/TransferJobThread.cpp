@@ -1,0 +1,56 @@
+#include "librarian/TransferJobThread.h"
+
+TransferJobThread::TransferJobThread() : juce::Thread ("Transfer job") {}
+
+TransferJobThread::~TransferJobThread()
+{
+    endAndWait();
+}
+
+void TransferJobThread::start (std::function<void()> body, std::function<void()> whenEnded)
+{
+    JUCE_ASSERT_MESSAGE_THREAD
+    jassert (! isThreadRunning());
+
+    // The previous body has returned: whatever it left behind is joined before the next one.
+    waitForThreadToExit (-1);
+    jobBody = std::move (body);
+    jobEnded = std::move (whenEnded);
+    endRequested.reset();
+
+    // The reference is made here, on the message thread; the body's thread only copies it.
+    selfReference = this;
+    startThread (juce::Thread::Priority::normal);
+}
+
+void TransferJobThread::askToEnd()
+{
+    endRequested.signal();
+    signalThreadShouldExit();
+}
+
+void TransferJobThread::endAndWait()
+{
+    if (isThreadRunning())
+        askToEnd();
+
+    waitForThreadToExit (-1);
+}
+
+void TransferJobThread::pause (int ms)
+{
+    endRequested.wait (ms);
+}
+
+void TransferJobThread::run()
+{
+    jobBody();
+
+    // The owner may be gone by the time the message is delivered.
+    juce::MessageManager::callAsync (
+        [self = selfReference]
+        {
+            if (self != nullptr && self->jobEnded != nullptr)
+                self->jobEnded();
+        });
+}
