@@ -103,6 +103,7 @@ void TransferLogWindow::showOver (juce::Component& mainWindow)
     setVisible (true);
     view.reload();
     toFront (true);
+    keyboardClaim.start();
 }
 
 void TransferLogWindow::closeButtonPressed()

@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "librarian/NewWindowFocus.h"
+
 #include <functional>
 
 /** What the transfer log window shows: the log's text, read-only and monospaced, scrolled to its
@@ -74,6 +76,7 @@ public:
 private:
     TransferLogView view;
     juce::ApplicationCommandTarget& nextCommandTarget;
+    NewWindowFocus::KeyboardClaim keyboardClaim { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TransferLogWindow)
 };

@@ -69,3 +69,30 @@ void NewWindowFocus::openOver (juce::Component& window, juce::Component* owner)
     }
 #endif
 }
+
+//==============================================================================
+namespace
+{
+    // Long enough for the window manager to have answered both windows' requests on a busy
+    // machine, short enough that a user who turns to another window at once is not overruled.
+    constexpr double claimMs = 1500.0;
+    constexpr int claimLookMs = 50;
+} // namespace
+
+void NewWindowFocus::KeyboardClaim::start()
+{
+    startedAtMs = juce::Time::getMillisecondCounterHiRes();
+    startTimer (claimLookMs);
+}
+
+void NewWindowFocus::KeyboardClaim::timerCallback()
+{
+    if (! window.isShowing() || juce::Time::getMillisecondCounterHiRes() - startedAtMs > claimMs)
+    {
+        stopTimer();
+        return;
+    }
+
+    if (auto* peer = window.getPeer(); peer != nullptr && ! peer->isFocused())
+        window.toFront (true);
+}

@@ -19,4 +19,28 @@ namespace NewWindowFocus
         and before it is made visible; with no owner, the active top-level window is taken.
     */
     void openOver (juce::Component& window, juce::Component* owner = nullptr);
+
+    /** Brings a window just shown back to the front, with the keyboard, when it lost it in the
+        moment after it appeared.
+
+        Choosing a menu item hands the keyboard back to the window the menu belongs to as the menu
+        closes, and the window manager reports that window's focus only after the new window has
+        been shown; the framework then takes the keyboard for the old window again, without asking
+        the window manager. So for a short while after it is shown, the new window takes it back,
+        and then leaves the user's later choices alone. Owned by the window it watches.
+    */
+    class KeyboardClaim final : private juce::Timer
+    {
+    public:
+        explicit KeyboardClaim (juce::Component& windowToWatch) : window (windowToWatch) {}
+
+        /** Call after the window was shown and brought to the front. */
+        void start();
+
+    private:
+        void timerCallback() override;
+
+        juce::Component& window;
+        double startedAtMs = 0.0;
+    };
 } // namespace NewWindowFocus

@@ -161,6 +161,7 @@ void PresetComparisonWindow::showInFront()
     NewWindowFocus::openOver (*this, &panel);
     setVisible (true);
     toFront (true);
+    keyboardClaim.start();
 }
 
 void PresetComparisonWindow::closeButtonPressed()

@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "librarian/NewWindowFocus.h"
+
 #include "device/PresetComparison.h"
 
 /** What the comparison window shows: how the preset of a file differs from the preset in a slot.
@@ -84,6 +86,7 @@ public:
 private:
     juce::Component& panel;
     PresetComparisonView view;
+    NewWindowFocus::KeyboardClaim keyboardClaim { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComparisonWindow)
 };
