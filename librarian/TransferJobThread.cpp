@@ -25,8 +25,9 @@ void TransferJobThread::start (std::function<void()> body, std::function<void()>
 
 void TransferJobThread::askToEnd()
 {
-    endRequested.signal();
+    // The flag first: a body woken from its pause looks at it at once, and must find it set.
     signalThreadShouldExit();
+    endRequested.signal();
 }
 
 void TransferJobThread::endAndWait()

@@ -52,7 +52,9 @@ private:
 
     std::function<void()> jobBody;
     std::function<void()> jobEnded;
-    juce::WaitableEvent endRequested;
+    // Stays signalled once the body is asked to end, so that every later pause returns at once;
+    // reset as the next body starts.
+    juce::WaitableEvent endRequested { true };
     juce::WeakReference<TransferJobThread> selfReference;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (TransferJobThread)
