@@ -174,6 +174,20 @@ protected:
         return attempts;
     }
 
+    /** "< Load To" of one listed file into one slot, answering the slot's question with
+        "Overwrite", which must be the only box.
+    */
+    void loadFileIntoSlot (const juce::String& fileName, int slot)
+    {
+        selectFileRows ({ listedFileNames().indexOf (fileName) });
+        selectSlots ({ slot });
+        dialogs.answers = { 1 };
+        click (panel->getLoadButton());
+
+        ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
+        EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#" + juce::String (slot) + ") in Tonarel?"));
+    }
+
     static bool samePreset (const PresetData& a, const PresetData& b)
     {
         return a.name == b.name && a.version == b.version && a.parameters == b.parameters;
@@ -265,13 +279,7 @@ TEST_F (TransferJobs, FailedReadsAreRetriedThreeTimesThenTheJobStops)
     SCOPED_TRACE ("after the failed reads the device's version is still known: its own files go in");
     device->setFaults ({});
     const auto fileName = addFileOfSlot (9, "After Timeout", DeviceSimulator::presetVersion);
-    selectFileRows ({ listedFileNames().indexOf (fileName) });
-    selectSlots ({ 3 });
-    dialogs.answers = { 1 };
-    click (panel->getLoadButton());
-
-    ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
-    EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#3) in Tonarel?"));
+    loadFileIntoSlot (fileName, 3);
     EXPECT_EQ (device->getSlot (3).name, "After Timeout");
     dialogs.boxes.clear();
 
@@ -783,13 +791,7 @@ TEST_F (TransferJobs, FailedNameReadNamesItsSlotAndLeavesTheDeviceVersionForLate
     SCOPED_TRACE ("a file of the device's version still goes in");
     panel->onStatusMessage = nullptr;
     device->setFaults ({});
-    selectFileRows ({ listedFileNames().indexOf (fileName) });
-    selectSlots ({ 3 });
-    dialogs.answers = { 1 };
-    click (panel->getLoadButton());
-
-    ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
-    EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#3) in Tonarel?"));
+    loadFileIntoSlot (fileName, 3);
     EXPECT_EQ (device->getSlot (3).name, "After Failed Read");
 }
 
