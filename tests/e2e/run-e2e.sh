@@ -1009,7 +1009,10 @@ scenario_load_all_by_number()
     reads_before=$(name_reads_logged)
     click_until "$button_x" $((panel_y + HEIGHT - 24 - 100 + 15)) "Refresh" more_name_reads_than "$reads_before"
     wait_for "$limit" "end of the Refresh" no_progress_window
-    click_button 330 # "<< Load All"
+    # The job's line is logged before its window has gone, and on a loaded machine the window may
+    # not even have been mapped by then: a click while it is still modal is refused, so the click
+    # is made until the question comes.
+    click_until "$button_x" $((panel_y + 330 + 15)) "<< Load All" find_question_box
     answer_question key Return # "OK to overwrite ALL presets?"
     log "<< Load All confirmed"
     wait_for 180 "the Load job in the log" grep -qP '\tLoad\tjob\t' "$app_folder/tonarel.log"
