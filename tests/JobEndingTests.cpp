@@ -37,15 +37,6 @@ namespace
         bool taken = false;
     };
 
-    juce::Button* cancelButtonOf (juce::Component* window)
-    {
-        if (window != nullptr)
-            for (auto* child : window->getChildren())
-                if (auto* button = dynamic_cast<juce::Button*> (child))
-                    return button;
-
-        return nullptr;
-    }
 } // namespace
 
 class JobEnding : public LibrarianFixture

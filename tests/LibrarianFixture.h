@@ -12,6 +12,17 @@
 
 #include <optional>
 
+/** The first button of a window, such as the progress window's Cancel; nullptr without one. */
+inline juce::Button* cancelButtonOf (juce::Component* window)
+{
+    if (window != nullptr)
+        for (auto* child : window->getChildren())
+            if (auto* button = dynamic_cast<juce::Button*> (child))
+                return button;
+
+    return nullptr;
+}
+
 /** A librarian panel as the program builds it, over in-process ports, with scripted dialogs and
     a documents folder of its own. The device is plugged in only when a test asks for it.
 */

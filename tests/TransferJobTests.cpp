@@ -11,15 +11,6 @@
 
 namespace
 {
-    juce::Button* cancelButtonOf (juce::AlertWindow* window)
-    {
-        if (window != nullptr)
-            for (auto* child : window->getChildren())
-                if (auto* button = dynamic_cast<juce::Button*> (child))
-                    return button;
-
-        return nullptr;
-    }
 
     /** Presses the progress window's Cancel button once a condition holds, as a user would. */
     struct CancelWhen final : private juce::Timer
