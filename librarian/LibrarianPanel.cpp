@@ -279,10 +279,11 @@ void PresetLibrarianManager::showVersionTexts()
         statusLabel->setText ({}, juce::dontSendNotification);
 }
 
-void PresetLibrarianManager::showDeviceConnected (bool isConnected)
+void PresetLibrarianManager::showDeviceConnected (bool shownConnected)
 {
-    deviceLabel->setColour (juce::Label::textColourId, isConnected ? connectedText : disconnectedText);
-    deviceLabel->setText (isConnected ? "Tonarel" : "Unable to detect Tonarel!", juce::dontSendNotification);
+    deviceLabel->setColour (juce::Label::textColourId, shownConnected ? connectedText : disconnectedText);
+    deviceLabel->setText (shownConnected ? "Tonarel" : "Unable to detect Tonarel!",
+                          juce::dontSendNotification);
 }
 
 void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::String& name,

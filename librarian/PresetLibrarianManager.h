@@ -230,7 +230,7 @@ private:
         differs from it.
     */
     void showVersionTexts();
-    void showDeviceConnected (bool isConnected);
+    void showDeviceConnected (bool shownConnected);
 
     //==============================================================================
     // The commands.
