@@ -1,7 +1,5 @@
 #include "app/TransferLogWindow.h"
 
-#include "librarian/NewWindowFocus.h"
-
 namespace
 {
     constexpr auto windowTitle = "Transfer Log";
@@ -73,13 +71,9 @@ void TransferLogView::buttonClicked (juce::Button* button)
 //==============================================================================
 TransferLogWindow::TransferLogWindow (const juce::File& logFile, std::function<void()> openFolder,
                                       juce::ApplicationCommandTarget& commandTarget)
-    : juce::DocumentWindow (windowTitle, juce::Colours::lightgrey, DocumentWindow::closeButton, false),
-      view (logFile, std::move (openFolder)), nextCommandTarget (commandTarget)
+    : SecondaryWindow (windowTitle), view (logFile, std::move (openFolder)), nextCommandTarget (commandTarget)
 {
-    setUsingNativeTitleBar (true);
-    setContentNonOwned (&view, false);
-    setResizable (true, false);
-    setResizeLimits (minimumWidth, minimumHeight, 8000, 6000);
+    holdView (view, minimumWidth, minimumHeight);
 }
 
 TransferLogWindow::~TransferLogWindow()
@@ -90,25 +84,7 @@ TransferLogWindow::~TransferLogWindow()
 
 void TransferLogWindow::showOver (juce::Component& mainWindow)
 {
-    // Placed and sized before it first goes on the desktop: a window manager places a window as
-    // it is first shown, and would take the size it had then.
-    if (! isOnDesktop())
-    {
-        centreAroundComponent (&mainWindow, defaultWidth, defaultHeight);
-        addToDesktop();
-    }
-
-    NewWindowFocus::openOver (*this, &mainWindow);
-
-    setVisible (true);
-    view.reload();
-    toFront (true);
-    keyboardClaim.start();
-}
-
-void TransferLogWindow::closeButtonPressed()
-{
-    setVisible (false);
+    showInFrontOf (mainWindow, mainWindow, defaultWidth, defaultHeight);
 }
 
 void TransferLogWindow::activeWindowStatusChanged()

@@ -2,7 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "librarian/NewWindowFocus.h"
+#include "librarian/SecondaryWindow.h"
 
 #include <functional>
 
@@ -46,12 +46,9 @@ private:
 
 /** The window of the transfer log: a TransferLogView that reloads as the window comes to the
     front. Closing only hides it. Owned by the content component, which shows it again on the next
-    "Show Transfer Log".
-
-    While it has the keyboard focus, the framework looks for the target of a command from here:
-    the window hands every command on to the main window's content, so the menus keep working.
+    "Show Transfer Log". Commands go on to the main window's content.
 */
-class TransferLogWindow final : public juce::DocumentWindow, public juce::ApplicationCommandTarget
+class TransferLogWindow final : public SecondaryWindow
 {
 public:
     TransferLogWindow (const juce::File& logFile, std::function<void()> openFolder,
@@ -61,22 +58,19 @@ public:
     /** Shows the window centred over the given component, in front, with the log read afresh. */
     void showOver (juce::Component& mainWindow);
 
-    void closeButtonPressed() override;
     void activeWindowStatusChanged() override;
 
     TransferLogView& getView() noexcept { return view; }
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return &nextCommandTarget; }
-    void getAllCommands (juce::Array<juce::CommandID>&) override {}
-    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override {}
-    bool perform (const InvocationInfo&) override { return false; }
 
     static constexpr int defaultWidth = 640, defaultHeight = 420;
 
 private:
+    void becomingVisible() override { view.reload(); }
+
     TransferLogView view;
     juce::ApplicationCommandTarget& nextCommandTarget;
-    NewWindowFocus::KeyboardClaim keyboardClaim { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TransferLogWindow)
 };

@@ -28,6 +28,108 @@ namespace
 
         return slots;
     }
+
+    /** The arguments that are not options, and the slot list, before their meaning is checked. */
+    struct ArgumentsRead
+    {
+        juce::StringArray positional;
+        juce::String slotsText;
+        bool slotsGiven = false;
+    };
+
+    using Command = CommandLineOptions::Command;
+
+    /** Takes the options into options and the rest into read; what is wrong, or nothing. Stops
+        at --help or --version, which are the command then.
+    */
+    juce::String readArguments (const juce::StringArray& arguments, CommandLineOptions& options,
+                                ArgumentsRead& read)
+    {
+        for (int i = 0; i < arguments.size(); ++i)
+        {
+            const auto& argument = arguments[i];
+
+            if (argument == "--help" || argument == "-h")
+            {
+                options.command = Command::help;
+                return {};
+            }
+
+            if (argument == "--version")
+            {
+                options.command = Command::version;
+                return {};
+            }
+
+            if (argument == "--demo")
+                options.demo = true;
+            else if (argument == "--overwrite")
+                options.overwrite = true;
+            else if (argument == "--no-snapshot")
+                options.snapshot = false;
+            else if (argument == "--slots" || argument.startsWith ("--slots="))
+            {
+                if (argument == "--slots" && i + 1 >= arguments.size())
+                    return "--slots needs a list of slots, such as --slots 1-10,42";
+
+                read.slotsText = argument == "--slots" ? arguments[++i]
+                                                       : argument.fromFirstOccurrenceOf ("=", false, false);
+                read.slotsGiven = true;
+            }
+            else if (argument.startsWith ("-") && argument.length() > 1)
+                return "unknown option " + argument;
+            else
+                read.positional.add (argument);
+        }
+
+        return {};
+    }
+
+    /** The command a word names; what is wrong, or nothing. */
+    juce::String readCommand (const juce::String& word, Command& command)
+    {
+        if (word == "list")
+            command = Command::list;
+        else if (word == "backup")
+            command = Command::backup;
+        else if (word == "restore")
+            command = Command::restore;
+        else
+            return "unknown command \"" + word + "\"";
+
+        return {};
+    }
+
+    bool needsFolder (Command command)
+    {
+        return command != Command::list;
+    }
+
+    /** Whether the command, its folder and the options go together; what is wrong, or nothing. */
+    juce::String checkCombination (const CommandLineOptions& options, const ArgumentsRead& read)
+    {
+        const auto& command = read.positional[0];
+        const auto folderNeeded = needsFolder (options.command);
+
+        if (read.positional.size() != (folderNeeded ? 2 : 1))
+            return folderNeeded ? command + " needs one folder" : "list takes no folder";
+
+        if (options.command == Command::list && read.slotsGiven)
+            return "list takes no --slots: it lists all 99 slots";
+
+        if (options.overwrite && options.command != Command::backup)
+            return "--overwrite goes with backup only";
+
+        if (! options.snapshot && options.command != Command::restore)
+            return "--no-snapshot goes with restore only";
+
+        // An empty name would be taken as the working folder itself: a script whose variable
+        // came out empty must not back up into, or restore from, wherever it happened to run.
+        if (folderNeeded && read.positional[1].trim().isEmpty())
+            return command + " needs a folder name, not an empty one";
+
+        return {};
+    }
 }
 
 juce::Array<int> CommandLineOptions::parseSlots (const juce::String& text, juce::String& error)
@@ -62,9 +164,7 @@ CommandLineOptions CommandLineOptions::parse (const juce::StringArray& arguments
                                               const juce::File& workingFolder, juce::String& error)
 {
     CommandLineOptions options;
-    juce::StringArray positional;
-    juce::String slotsText;
-    auto slotsGiven = false;
+    ArgumentsRead read;
 
     const auto fail = [&error] (const juce::String& why)
     {
@@ -72,80 +172,25 @@ CommandLineOptions CommandLineOptions::parse (const juce::StringArray& arguments
         return CommandLineOptions();
     };
 
-    for (int i = 0; i < arguments.size(); ++i)
-    {
-        const auto& argument = arguments[i];
+    if (const auto why = readArguments (arguments, options, read); why.isNotEmpty())
+        return fail (why);
 
-        if (argument == "--help" || argument == "-h")
-        {
-            options.command = Command::help;
-            return options;
-        }
+    if (options.command == Command::help || options.command == Command::version)
+        return options;
 
-        if (argument == "--version")
-        {
-            options.command = Command::version;
-            return options;
-        }
-
-        if (argument == "--demo")
-            options.demo = true;
-        else if (argument == "--overwrite")
-            options.overwrite = true;
-        else if (argument == "--no-snapshot")
-            options.snapshot = false;
-        else if (argument == "--slots" || argument.startsWith ("--slots="))
-        {
-            if (argument == "--slots" && i + 1 >= arguments.size())
-                return fail ("--slots needs a list of slots, such as --slots 1-10,42");
-
-            slotsText =
-                argument == "--slots" ? arguments[++i] : argument.fromFirstOccurrenceOf ("=", false, false);
-            slotsGiven = true;
-        }
-        else if (argument.startsWith ("-") && argument.length() > 1)
-            return fail ("unknown option " + argument);
-        else
-            positional.add (argument);
-    }
-
-    if (positional.isEmpty())
+    if (read.positional.isEmpty())
         return fail ("no command given");
 
-    const auto& command = positional[0];
+    if (const auto why = readCommand (read.positional[0], options.command); why.isNotEmpty())
+        return fail (why);
 
-    if (command == "list")
-        options.command = Command::list;
-    else if (command == "backup")
-        options.command = Command::backup;
-    else if (command == "restore")
-        options.command = Command::restore;
-    else
-        return fail ("unknown command \"" + command + "\"");
+    if (const auto why = checkCombination (options, read); why.isNotEmpty())
+        return fail (why);
 
-    const auto needsFolder = options.command != Command::list;
+    if (needsFolder (options.command))
+        options.folder = workingFolder.getChildFile (read.positional[1]);
 
-    if (positional.size() != (needsFolder ? 2 : 1))
-        return fail (needsFolder ? command + " needs one folder" : "list takes no folder");
-
-    if (options.command == Command::list && slotsGiven)
-        return fail ("list takes no --slots: it lists all 99 slots");
-
-    if (options.overwrite && options.command != Command::backup)
-        return fail ("--overwrite goes with backup only");
-
-    if (! options.snapshot && options.command != Command::restore)
-        return fail ("--no-snapshot goes with restore only");
-
-    // An empty name would be taken as the working folder itself: a script whose variable came
-    // out empty must not back up into, or restore from, wherever it happened to run.
-    if (needsFolder && positional[1].trim().isEmpty())
-        return fail (command + " needs a folder name, not an empty one");
-
-    if (needsFolder)
-        options.folder = workingFolder.getChildFile (positional[1]);
-
-    options.slots = slotsGiven ? parseSlots (slotsText, error) : allSlots();
+    options.slots = read.slotsGiven ? parseSlots (read.slotsText, error) : allSlots();
 
     if (options.slots.isEmpty())
         return fail (error.isEmpty() ? juce::String ("--slots names no slot") : error);

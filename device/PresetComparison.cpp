@@ -27,6 +27,11 @@ namespace
     }
 }
 
+juce::String valueText (const std::optional<juce::int32>& value)
+{
+    return value.has_value() ? juce::String (*value) : juce::String ("none");
+}
+
 PresetDifferences comparePresets (const PresetData& expected, const PresetData& actual)
 {
     PresetDifferences differences;
@@ -64,9 +69,6 @@ juce::String PresetDifferences::summary() const
     if (! parameters.empty())
     {
         const auto& first = parameters.front();
-        const auto valueText = [] (const std::optional<juce::int32>& value)
-        { return value.has_value() ? juce::String (*value) : juce::String ("none"); };
-
         parts.add (juce::String ((int) parameters.size()) +
                    (parameters.size() == 1 ? " parameter differs" : " parameters differ") + " (parameter " +
                    juce::String (first.index) + ": " + valueText (first.expected) + " sent, " +

@@ -27,6 +27,9 @@ struct PresetDifferences
     juce::String summary() const;
 };
 
+/** A parameter's value as text: "none" where one side lacks the parameter. */
+juce::String valueText (const std::optional<juce::int32>& value);
+
 /** Compares what was meant to be in a slot (expected, from a file) with what a read of the slot
     brought back (actual).
 */

@@ -1,19 +1,19 @@
 // Finding the device at start and watching its connection afterwards. All of it runs on the
-// message thread. The pauses at start hold the user interface on purpose, giving the device
-// time to settle after it appears; a device that comes back later gets the same pause as a
-// step of the monitor's timer, with the window working meanwhile.
+// message thread, and none of it sleeps there: the pauses at start hold the user interface
+// behind a modal pause while the message loop runs, giving the device time to settle after it
+// appears; a device that comes back later gets the same pause as a step of the monitor's timer,
+// with the window working meanwhile.
 
-#include "librarian/PresetLibrarianManager.h"
+#include "librarian/ConnectionMonitor.h"
 
 #include "device/PresetManager.h"
+#include "librarian/Dialogs.h"
+#include "librarian/ModalPause.h"
+
+#include <cmath>
 
 namespace
 {
-    constexpr int monitorPeriodAfterReconnectMs = 2000;
-
-    const juce::Colour connectedText { 0xff000000 };
-    const juce::Colour disconnectedText { 0xffff0000 };
-
     enum DetectionAnswer
     {
         exitProgram = 0,
@@ -22,12 +22,22 @@ namespace
     };
 } // namespace
 
-bool PresetLibrarianManager::detectDevicePorts()
+ConnectionMonitor::ConnectionMonitor (Needs monitorNeeds, Callbacks monitorCallbacks)
+    : needs (std::move (monitorNeeds)), callbacks (std::move (monitorCallbacks))
 {
-    // The preset manager does not exist yet: only the port lists are looked at.
-    while (! PresetManager::isDevicePresent (services.midiPorts))
+}
+
+ConnectionMonitor::~ConnectionMonitor()
+{
+    stopTimer();
+}
+
+bool ConnectionMonitor::findDevicePorts()
+{
+    // The device link does not exist yet: only the port lists are looked at.
+    while (! PresetManager::isDevicePresent (needs.midiPorts))
     {
-        const auto answer = services.dialogs.ask (
+        const auto answer = needs.dialogs.ask (
             Dialogs::Icon::warning, {},
             "Unable to detect Tonarel.\nPlease connect your Tonarel to the computer.",
             { { "Try again", tryAgain }, { "Ignore", ignoreDevice }, { "Exit", exitProgram } });
@@ -37,61 +47,89 @@ bool PresetLibrarianManager::detectDevicePorts()
             // The panel is still built to its end; the program quits when the event loop takes
             // the request.
             if (answer == exitProgram)
-                quitApplication (true);
+                quit (true);
 
             return false;
         }
 
-        juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
+        ModalPause::run (needs.timings.pauseBeforeRetryMs);
     }
 
     return true;
 }
 
-bool PresetLibrarianManager::confirmDeviceReachable()
+bool ConnectionMonitor::confirmDeviceReachable()
 {
+    auto* link = needs.deviceLink();
+    jassert (link != nullptr);
+    connected = false;
+
     // The ports are listed but could not both be opened: most often another program holds one.
-    while (! presetManager->isDeviceReachable())
+    while (! link->isDeviceReachable())
     {
-        if (! services.dialogs.confirm (Dialogs::Icon::warning, {},
-                                        "Tonarel is being used by another program. Please close that program "
-                                        "and continue.",
-                                        "Try again", "Exit"))
+        if (! needs.dialogs.confirm (Dialogs::Icon::warning, {},
+                                     "Tonarel is being used by another program. Please close that program "
+                                     "and continue.",
+                                     "Try again", "Exit"))
         {
-            quitApplication (false);
+            quit (false);
             return false;
         }
 
-        juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
-        presetManager->reopenPorts();
+        ModalPause::run (needs.timings.pauseBeforeRetryMs);
+        link->reopenPorts();
     }
 
+    connected = true;
     return true;
 }
 
-void PresetLibrarianManager::quitApplication (bool force)
+void ConnectionMonitor::quit (bool force)
 {
-    if (services.quitApplication != nullptr)
-        services.quitApplication (force);
+    if (needs.quitApplication != nullptr)
+        needs.quitApplication (force);
 }
 
-void PresetLibrarianManager::timerCallback (int timerID)
+void ConnectionMonitor::startWatching()
 {
-    if (timerID == progressTimerId)
-        showJobProgress();
+    startTimer (firstLookMs);
+}
+
+void ConnectionMonitor::lookAgainLater()
+{
+    // A settling device's pause is measured, not counted in looks: a click does not put off
+    // its end.
+    if (isSettling())
+        startTimer (juce::jlimit (1, periodMs, msUntilSettled()));
     else
-        checkConnection();
+        startTimer (periodMs);
 }
 
-void PresetLibrarianManager::checkConnection()
+int ConnectionMonitor::msUntilSettled() const
+{
+    const auto remainingMs = *deviceSettlesAtMs - juce::Time::getMillisecondCounterHiRes();
+    return remainingMs > 0.0 ? juce::jmax (1, (int) std::ceil (remainingMs)) : 0;
+}
+
+void ConnectionMonitor::stopWatching()
+{
+    stopTimer();
+}
+
+void ConnectionMonitor::tick()
 {
     // A running job owns the ports; it notices a lost device itself.
-    if (jobThread.isRunning())
+    if (needs.isJobRunning())
         return;
 
-    showVersionTexts();
+    auto* link = needs.deviceLink();
 
-    if (deviceSettlesAtMs.has_value())
+    if (link == nullptr)
+        return;
+
+    callbacks.showDeviceState();
+
+    if (isSettling())
     {
         finishReconnecting();
         return;
@@ -99,58 +137,46 @@ void PresetLibrarianManager::checkConnection()
 
     if (connected)
     {
-        connected = presetManager->isDeviceReachable();
+        connected = link->isDeviceReachable();
 
         if (! connected)
-        {
-            showDeviceConnected (false);
-            refresh (false);
-            updateButtonStates();
-            repaint();
-        }
+            callbacks.deviceLost();
 
         return;
     }
 
-    setJobProgress (0.0);
-    showJobProgress();
+    callbacks.lookingForDevice();
 
-    if (! presetManager->reopenPorts())
+    if (! link->reopenPorts())
         return;
 
     // The device is back, but it takes a moment before it answers a read: the monitor looks
     // again once that has passed. Until then it is not shown connected, and nothing is sent.
-    const auto pauseMs = juce::jmax (0, services.timings.pauseBeforeRetryMs);
+    const auto pauseMs = juce::jmax (0, needs.timings.pauseBeforeRetryMs);
     deviceSettlesAtMs = juce::Time::getMillisecondCounterHiRes() + pauseMs;
-    startTimer (monitorTimerId, juce::jmax (1, pauseMs));
+    startTimer (juce::jmax (1, pauseMs));
 }
 
-void PresetLibrarianManager::finishReconnecting()
+void ConnectionMonitor::finishReconnecting()
 {
-    // A click restarts the monitor's timer: the pause is measured, not counted in ticks.
-    if (juce::Time::getMillisecondCounterHiRes() < *deviceSettlesAtMs)
+    // A look before the pause has passed (the timer came a moment early) waits for the rest of
+    // the pause, not for a whole period more.
+    if (const auto remainingMs = msUntilSettled(); remainingMs > 0)
+    {
+        startTimer (remainingMs);
         return;
+    }
 
     deviceSettlesAtMs.reset();
 
-    // Gone again while it settled: the next tick looks for it afresh.
-    if (! presetManager->isDeviceReachable())
+    // Gone again while it settled: the next look looks for it afresh.
+    if (! needs.deviceLink()->isDeviceReachable())
     {
-        startTimer (monitorTimerId, monitorPeriodAfterReconnectMs);
+        startTimer (periodMs);
         return;
     }
 
     connected = true;
-    showDeviceConnected (true);
-    refresh (true);
-    updateButtonStates();
-    showVersionTexts();
-    repaint();
-    startTimer (monitorTimerId, monitorPeriodAfterReconnectMs);
-}
-
-void PresetLibrarianManager::showDeviceConnected (bool isConnected)
-{
-    deviceLabel->setColour (juce::Label::textColourId, isConnected ? connectedText : disconnectedText);
-    deviceLabel->setText (isConnected ? "Tonarel" : "Unable to detect Tonarel!", juce::dontSendNotification);
+    callbacks.deviceBack();
+    startTimer (periodMs);
 }

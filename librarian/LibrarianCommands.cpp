@@ -14,7 +14,6 @@
 
 namespace
 {
-    constexpr int monitorPeriodAfterCommandMs = 2000;
     constexpr int progressPeriodMs = 50;
     constexpr auto helpFileName = "PresetLibrarianHelp.htm";
 
@@ -24,7 +23,7 @@ namespace
 
 void PresetLibrarianManager::buttonClicked (juce::Button* button)
 {
-    stopTimer (monitorTimerId);
+    monitor->stopWatching();
 
     if (button == saveButton.get())
     {
@@ -51,13 +50,13 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     }
     else if (button == refreshButton.get())
     {
-        if (connected)
+        if (isConnected())
             refresh (true);
 
         rescanPresetFolder();
     }
 
-    startTimer (monitorTimerId, monitorPeriodAfterCommandMs);
+    monitor->lookAgainLater();
     updateButtonStates();
 }
 
@@ -365,6 +364,12 @@ void PresetLibrarianManager::setJobWindowsActive (bool active)
     progressBar->setVisible (active);
 }
 
+void PresetLibrarianManager::timerCallback (int timerID)
+{
+    if (timerID == progressTimerId)
+        showJobProgress();
+}
+
 void PresetLibrarianManager::showJobProgress()
 {
     progress = jobProgress.load();
@@ -479,7 +484,7 @@ void PresetLibrarianManager::updateButtonStates()
         return;
 
     // A device that has just come back is not used before the monitor has let it settle.
-    const auto reachable = connected && presetManager->isDeviceReachable();
+    const auto reachable = isConnected() && presetManager->isDeviceReachable();
     auto& deviceTable = deviceList->getTable();
     const auto deviceRowsSelected = deviceTable.getNumSelectedRows();
     const auto localRowsSelected = localList->getTable().getNumSelectedRows();

@@ -4,6 +4,7 @@
 
 #include "device/PresetManager.h"
 #include "librarian/JobProgressWindow.h"
+#include "librarian/ModalPause.h"
 #include "librarian/PresetComparisonWindow.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
@@ -13,9 +14,10 @@ namespace
 {
     constexpr auto panelName = "Tonarel Librarian";
     constexpr auto inconsistentVersionText = "Inconsistent Version Number!";
-    constexpr int firstMonitorPeriodMs = 3000;
 
     const juce::Colour labelBackground { 0xffffffff };
+    const juce::Colour connectedText { 0xff000000 };
+    const juce::Colour disconnectedText { 0xffff0000 };
     constexpr float deviceLabelFontHeight = 16.0f;
 
     constexpr int captionY = 75, captionHeight = 44, captionWidth = 288, capWidth = 7;
@@ -36,9 +38,9 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     headerFillImage = Artwork::decode (Artwork::Picture::headerFill);
     headerCapImage = Artwork::decode (Artwork::Picture::headerCap);
 
-    const auto detected = detectDevicePorts();
+    monitor = createConnectionMonitor();
+    const auto detected = monitor->findDevicePorts();
 
-    startTimer (monitorTimerId, firstMonitorPeriodMs);
     setName (panelName);
 
     deviceList = std::make_unique<PresetTonarel> (*this);
@@ -84,19 +86,21 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     jobThread.addListener (&cancelWake);
 
     if (detected)
-        connected = confirmDeviceReachable();
+        monitor->confirmDeviceReachable();
 
     numbers.clear();
     deviceVersion = 0;
 
-    showDeviceConnected (connected);
+    showDeviceConnected (isConnected());
 
-    if (connected)
+    if (isConnected())
     {
         // The device takes a moment after its ports open before it answers a read.
-        juce::Thread::sleep (services.timings.pauseBeforeFirstReadMs);
+        ModalPause::run (services.timings.pauseBeforeFirstReadMs);
         refresh (true);
     }
+
+    monitor->startWatching();
 
     lastResult = 0;
     addKeyListener (this);
@@ -107,7 +111,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
 PresetLibrarianManager::~PresetLibrarianManager()
 {
-    stopTimer (monitorTimerId);
+    monitor.reset();
     comparisonWindow.reset();
 
     // The worker uses the preset manager; it must have returned before the manager goes. It is
@@ -139,6 +143,45 @@ PresetLibrarianManager::~PresetLibrarianManager()
 
     devicePresets.clear();
     numbers.clear();
+}
+
+std::unique_ptr<ConnectionMonitor> PresetLibrarianManager::createConnectionMonitor()
+{
+    ConnectionMonitor::Needs needs { services.midiPorts,
+                                     services.dialogs,
+                                     services.timings,
+                                     [this] { return presetManager.get(); },
+                                     [this] { return jobThread.isRunning(); },
+                                     services.quitApplication };
+
+    ConnectionMonitor::Callbacks callbacks;
+    callbacks.showDeviceState = [this] { showVersionTexts(); };
+
+    callbacks.deviceLost = [this]
+    {
+        showDeviceConnected (false);
+        refresh (false);
+        updateButtonStates();
+        repaint();
+    };
+
+    // The bars of a job rest at nothing done while there is no device to work with.
+    callbacks.lookingForDevice = [this]
+    {
+        setJobProgress (0.0);
+        showJobProgress();
+    };
+
+    callbacks.deviceBack = [this]
+    {
+        showDeviceConnected (true);
+        refresh (true);
+        updateButtonStates();
+        showVersionTexts();
+        repaint();
+    };
+
+    return std::make_unique<ConnectionMonitor> (std::move (needs), std::move (callbacks));
 }
 
 std::unique_ptr<juce::TextButton>
@@ -199,7 +242,7 @@ void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
         g.fillRect (x, captionY, width, captionHeight);
     };
 
-    fillWith (connected ? headerConnectedImage : headerDisconnectedImage, 20, captionWidth);
+    fillWith (isConnected() ? headerConnectedImage : headerDisconnectedImage, 20, captionWidth);
 
     if (half - 396 > 0)
         fillWith (headerFillImage, 307, half - 396);
@@ -215,7 +258,7 @@ void PresetLibrarianManager::showVersionTexts()
     if (presetManager == nullptr)
         return;
 
-    if (connected && deviceVersion > 0)
+    if (isConnected() && deviceVersion > 0)
         deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
 
     // The device's record belongs to the worker while a job runs.
@@ -234,6 +277,13 @@ void PresetLibrarianManager::showVersionTexts()
         statusLabel->setText (inconsistentVersionText, juce::dontSendNotification);
     else if (statusLabel->getText() == inconsistentVersionText)
         statusLabel->setText ({}, juce::dontSendNotification);
+}
+
+void PresetLibrarianManager::showDeviceConnected (bool shownConnected)
+{
+    deviceLabel->setColour (juce::Label::textColourId, shownConnected ? connectedText : disconnectedText);
+    deviceLabel->setText (shownConnected ? "Tonarel" : "Unable to detect Tonarel!",
+                          juce::dontSendNotification);
 }
 
 void PresetLibrarianManager::addDevicePreset (juce::int32 number, const juce::String& name,

@@ -1,7 +1,6 @@
 #include "librarian/PresetComparisonWindow.h"
 
 #include "device/SysexFrame.h"
-#include "librarian/NewWindowFocus.h"
 
 namespace
 {
@@ -19,11 +18,6 @@ namespace
     const juce::Colour textColour { 0xff000000 };
     const juce::Colour differsColour { 0xffc0221b };
     const juce::Colour oddRowColour { 0xffdfe1e6 };
-
-    juce::String valueText (const std::optional<juce::int32>& value)
-    {
-        return value.has_value() ? juce::String (*value) : juce::String ("none");
-    }
 }
 
 PresetComparisonView::PresetComparisonView()
@@ -133,13 +127,9 @@ void PresetComparisonView::paintCell (juce::Graphics& g, int rowNumber, int colu
 
 //==============================================================================
 PresetComparisonWindow::PresetComparisonWindow (juce::Component& librarianPanel)
-    : juce::DocumentWindow (windowTitle, juce::Colours::lightgrey, DocumentWindow::closeButton, false),
-      panel (librarianPanel)
+    : SecondaryWindow (windowTitle), panel (librarianPanel)
 {
-    setUsingNativeTitleBar (true);
-    setContentNonOwned (&view, false);
-    setResizable (true, false);
-    setResizeLimits (minimumWidth, minimumHeight, 8000, 6000);
+    holdView (view, minimumWidth, minimumHeight);
 }
 
 PresetComparisonWindow::~PresetComparisonWindow()
@@ -150,23 +140,7 @@ PresetComparisonWindow::~PresetComparisonWindow()
 
 void PresetComparisonWindow::showInFront()
 {
-    // Placed and sized before it first goes on the desktop: a window manager places a window as
-    // it is first shown, and would take the size it had then.
-    if (! isOnDesktop())
-    {
-        centreAroundComponent (panel.getTopLevelComponent(), defaultWidth, defaultHeight);
-        addToDesktop();
-    }
-
-    NewWindowFocus::openOver (*this, &panel);
-    setVisible (true);
-    toFront (true);
-    keyboardClaim.start();
-}
-
-void PresetComparisonWindow::closeButtonPressed()
-{
-    setVisible (false);
+    showInFrontOf (*panel.getTopLevelComponent(), panel, defaultWidth, defaultHeight);
 }
 
 bool PresetComparisonWindow::keyPressed (const juce::KeyPress& key)

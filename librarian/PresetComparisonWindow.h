@@ -2,7 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "librarian/NewWindowFocus.h"
+#include "librarian/SecondaryWindow.h"
 
 #include "device/PresetComparison.h"
 
@@ -56,12 +56,9 @@ private:
 
 /** The window of a comparison: a PresetComparisonView, shown over the librarian. Closing it (or
     Escape) only hides it; the next comparison shows in it again. Owned by the librarian panel.
-
-    While it has the keyboard focus, the framework looks for the target of a command from here:
-    the window hands every command on to the command target that holds the panel, so the main
-    window's menus keep working.
+    Commands go on to the command target that holds the panel.
 */
-class PresetComparisonWindow final : public juce::DocumentWindow, public juce::ApplicationCommandTarget
+class PresetComparisonWindow final : public SecondaryWindow
 {
 public:
     explicit PresetComparisonWindow (juce::Component& librarianPanel);
@@ -70,15 +67,11 @@ public:
     /** Shows the window in front, centred over the panel the first time. */
     void showInFront();
 
-    void closeButtonPressed() override;
     bool keyPressed (const juce::KeyPress& key) override;
 
     PresetComparisonView& getView() noexcept { return view; }
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;
-    void getAllCommands (juce::Array<juce::CommandID>&) override {}
-    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override {}
-    bool perform (const InvocationInfo&) override { return false; }
 
     static constexpr const char* windowTitle = "Preset Comparison";
     static constexpr int defaultWidth = 480, defaultHeight = 400;
@@ -86,7 +79,6 @@ public:
 private:
     juce::Component& panel;
     PresetComparisonView view;
-    NewWindowFocus::KeyboardClaim keyboardClaim { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComparisonWindow)
 };

@@ -5,6 +5,7 @@
 #include "device/TransferJob.h"
 #include "device/TransferLog.h"
 #include "librarian/AppServices.h"
+#include "librarian/ConnectionMonitor.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianSettings.h"
 #include "librarian/TransferJobThread.h"
@@ -30,15 +31,14 @@ class PresetTonarel;
     The panel owns the device link (PresetManager), runs the transfer jobs (the engine's
     TransferJobRunner, which it hosts) on a thread of its own (TransferJobThread) behind a modal
     progress window (JobProgressWindow), keeps
-    the preset folder, its configuration file, its settings and the transfer log, and watches the
-    device's connection with timer 0.
+    the preset folder, its configuration file, its settings and the transfer log, and has the
+    device's connection watched by a ConnectionMonitor, whose callbacks it answers.
 
     The class is one but its concerns are several, each in its own source file: the panel itself
     (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
     (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), drops onto the lists
     (PresetDragAndDrop.cpp), comparing presets of the folder with the device's
-    (PresetComparing.cpp), the transfer worker (TransferWorker.cpp) and the connection monitor
-    (ConnectionMonitor.cpp).
+    (PresetComparing.cpp) and the transfer worker (TransferWorker.cpp).
 
     Threads: everything runs on the message thread except runJobBody(), the transfer worker, which
     writes lastResult, jobOutcome, numbers, devicePresets, wholePresets, slotsTouched and
@@ -197,11 +197,11 @@ public:
     juce::TextButton& getHelpButton() const noexcept { return *helpButton; }
     juce::TextButton& getRefreshButton() const noexcept { return *refreshButton; }
 
-    bool isConnected() const noexcept { return connected; }
-    int getLastResult() const noexcept { return lastResult; }
+    /** Whether the device is shown connected, as the connection monitor found it. */
+    bool isConnected() const noexcept { return monitor->isConnected(); }
 
-    /** The monitor's timer. */
-    static constexpr int monitorTimerId = 0;
+    ConnectionMonitor& getConnectionMonitor() const noexcept { return *monitor; }
+    int getLastResult() const noexcept { return lastResult; }
 
     /** The timer that shows a running job's progress. */
     static constexpr int progressTimerId = 1;
@@ -223,26 +223,14 @@ private:
                                                     bool enabled);
     void paintCaptions (juce::Graphics& g);
 
-    /** Start-up detection: whether the device's ports are listed. */
-    bool detectDevicePorts();
-
-    /** Start-up detection once the preset manager exists: whether the device is reachable. */
-    bool confirmDeviceReachable();
-
-    /** One tick of the connection monitor. */
-    void checkConnection();
-
-    /** The monitor's tick once a device that came back has had its pause: shows it connected
-        and reads it.
-    */
-    void finishReconnecting();
+    /** The monitor, with the panel's answers to what it finds. */
+    std::unique_ptr<ConnectionMonitor> createConnectionMonitor();
 
     /** Shows the device's version in the device label, and warns when the last preset file's
         differs from it.
     */
     void showVersionTexts();
-    void showDeviceConnected (bool isConnected);
-    void quitApplication (bool force);
+    void showDeviceConnected (bool shownConnected);
 
     //==============================================================================
     // The commands.
@@ -365,10 +353,6 @@ private:
     double progress = 0.0;
     std::atomic<double> jobProgress { 0.0 };
     int lastResult = 0;
-    bool connected = false;
-
-    // While a device that came back settles: when, on the monotonic clock, it may be read.
-    std::optional<double> deviceSettlesAtMs;
     juce::Array<int> numbers;
 
     // The job is set by the message thread as it starts; the worker writes the outcome while it
@@ -397,6 +381,9 @@ private:
     juce::Array<int> slotsTouched;
 
     std::unique_ptr<PresetComparisonWindow> comparisonWindow;
+
+    // Made first and taken down first: its callbacks reach into everything above.
+    std::unique_ptr<ConnectionMonitor> monitor;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLibrarianManager)
 };

@@ -347,7 +347,7 @@ private:
         return true;
     }
 
-    void tickMonitor() { panel->timerCallback (PresetLibrarianManager::monitorTimerId); }
+    void tickMonitor() { panel->getConnectionMonitor().tick(); }
 
     bool prepare (const Case& c)
     {

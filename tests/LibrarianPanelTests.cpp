@@ -42,7 +42,7 @@ TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersion)
     EXPECT_EQ (label->findColour (juce::Label::textColourId), juce::Colour (0xff000000));
 
     panel->addDevicePreset (5, "Any name", 4);
-    panel->timerCallback (PresetLibrarianManager::monitorTimerId);
+    panel->getConnectionMonitor().tick();
     EXPECT_EQ (label->getText(), "Tonarel v4");
 }
 
@@ -60,7 +60,7 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
         writePresetFile (folder, { 1, "File", fileVersion, {} });
         panel->rescanPresetFolder();
         manager.received.version = deviceVersion;
-        panel->timerCallback (PresetLibrarianManager::monitorTimerId);
+        panel->getConnectionMonitor().tick();
         return status.getText();
     };
 

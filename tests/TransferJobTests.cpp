@@ -910,7 +910,7 @@ TEST_F (LibrarianCommands, HelpAndRefreshWorkWithoutTheDevice)
     EXPECT_EQ (panel->getLocalList().getNumRows(), 1);
     EXPECT_EQ (panel->getDeviceList().getNumRows(), 0);
     EXPECT_TRUE (dialogs.boxes.empty());
-    EXPECT_EQ (panel->getTimerInterval (PresetLibrarianManager::monitorTimerId), 2000);
+    EXPECT_EQ (panel->getConnectionMonitor().getLookPeriodMs(), 2000);
 }
 
 //==============================================================================
