@@ -5,7 +5,7 @@
 #include "presets/PresetData.h"
 
 PresetLocal::PresetLocal (PresetFilesModel& presetFiles, Dialogs& menuDialogs)
-    : PresetListView (presetFiles, "local preset"), files (presetFiles), dialogs (menuDialogs)
+    : PresetListView (presetFiles, "local preset"), dialogs (menuDialogs)
 {
     auto& header = table.getHeader();
     header.addColumn ("Name", nameColumn, 120, 120, 200, resizableColumn);
@@ -28,10 +28,10 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
 
     // Taken before the menu: the actions rescan the folder, which rebuilds the rows.
     const auto fileName = entry->fileName;
-    showMenuWhenClickEnds ([this, fileName] { showFileMenu (fileName); });
+    showMenuWhenClickEnds ([this, rowNumber, fileName] { showFileMenu (rowNumber, fileName); });
 }
 
-void PresetLocal::showFileMenu (const juce::String& fileName)
+void PresetLocal::showFileMenu (int rowNumber, const juce::String& fileName)
 {
     const auto item = dialogs.chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText });
 
@@ -40,9 +40,10 @@ void PresetLocal::showFileMenu (const juce::String& fileName)
 
     onFileCommand ((MenuItems) item, fileName);
 
-    // The file looked at or copied is the one selected afterwards, wherever the rescan put it.
+    // The row clicked is selected alone afterwards, the row it was also after the rescan of a
+    // copy (which may list the copy there).
     if (item == getInfoItem || item == copyItem)
-        files.selectFiles ({ fileName });
+        table.selectRow (rowNumber);
 }
 
 bool PresetLocal::isInterestedInDragSource (const SourceDetails& details)

@@ -70,9 +70,8 @@ public:
 
 private:
     juce::String getCellText (const LocalPresetEntry& row, int columnId) const override;
-    void showFileMenu (const juce::String& fileName);
+    void showFileMenu (int rowNumber, const juce::String& fileName);
 
-    PresetFilesModel& files;
     Dialogs& dialogs;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLocal)
