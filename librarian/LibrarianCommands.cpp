@@ -33,7 +33,7 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     {
         // All means all 99 slots: a filter does not narrow it.
         deviceList->clearFilter();
-        selectAllRows (deviceList->getTable());
+        deviceSlots.selectAllShown();
         saveSelectedPresets();
     }
     else if (button == loadButton.get())
@@ -70,14 +70,14 @@ void PresetLibrarianManager::saveSelectedPresets()
 
     setJobProgress (1.0);
     showJobProgress();
-    deviceList->getTable().deselectAllRows();
+    deviceSlots.deselectAll();
     rescanPresetFolder();
 }
 
 void PresetLibrarianManager::loadSelectedPresets()
 {
-    const auto slotCount = deviceList->getTable().getNumSelectedRows();
-    const auto fileCount = localList->getTable().getNumSelectedRows();
+    const auto slotCount = deviceSlots.getNumSelected();
+    const auto fileCount = presetFiles.getNumSelected();
 
     if (slotCount != fileCount)
     {
@@ -100,10 +100,7 @@ void PresetLibrarianManager::loadAllPresets()
     deviceList->clearFilter();
     localList->clearFilter();
 
-    juce::StringArray fileNames;
-
-    for (const auto& row : localList->getRows())
-        fileNames.add (row.fileName);
+    auto fileNames = presetFiles.getAllFileNames();
 
     // A saved set goes back by the numbers its names begin with, so that a file missing or
     // added shifts nothing; a folder whose files carry no numbers goes in the order it is listed.
@@ -147,15 +144,7 @@ TransferSelection PresetLibrarianManager::selectionOfSlots (const juce::Array<in
     selection.fileNames = fileNames;
 
     for (const auto slot : slots)
-    {
-        DevicePresetEntry entry { slot, {}, 0 };
-
-        for (const auto& row : deviceList->getRows())
-            if (row.number == slot)
-                entry.name = row.name;
-
-        selection.slots.add (entry);
-    }
+        selection.slots.add ({ slot, deviceSlots.nameOf (slot), 0 });
 
     return selection;
 }
@@ -190,12 +179,12 @@ void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
 
     // A slot read back whole by the verify is shown at once; the others are read below.
     for (const auto& slot : jobOutcome.verifiedSlots)
-        deviceList->setDevicePreset (slot.number, slot.name, slot.version);
+        deviceSlots.setEntry (slot.number, slot.name, slot.version);
 
     const auto word = reportOutcome (completed);
 
     statusLabel->setText ("sending " + word, juce::dontSendNotification);
-    deviceList->getTable().deselectAllRows();
+    deviceSlots.deselectAll();
     setJobProgress (1.0);
     showJobProgress();
 
@@ -203,14 +192,6 @@ void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
     // also after a cancel or a failure, which can leave a slot holding part of a preset.
     if (! numbers.isEmpty())
         readListedNames();
-}
-
-void PresetLibrarianManager::selectAllRows (juce::TableListBox& table)
-{
-    const auto rows = juce::jmin (kPresetSlotCount, table.getModel()->getNumRows());
-
-    if (rows > 0)
-        table.selectRangeOfRows (0, rows - 1, true);
 }
 
 namespace
@@ -285,16 +266,11 @@ TransferSelection PresetLibrarianManager::selectedInLists() const
     // The worker takes the selections as they are now: the lists themselves belong to the
     // message thread. A row stands for the slot it shows, whatever the filter hides above it.
     TransferSelection selected;
-    const auto& deviceTable = deviceList->getTable();
-    const auto& localTable = localList->getTable();
 
-    for (int i = 0; i < deviceTable.getNumSelectedRows(); ++i)
-        if (const auto* slot = deviceList->getShownEntry (deviceTable.getSelectedRow (i)))
-            selected.slots.add ({ slot->number, slot->name, 0 });
+    for (const auto& slot : deviceSlots.getSelectedEntries())
+        selected.slots.add ({ slot.number, slot.name, 0 });
 
-    for (int i = 0; i < localTable.getNumSelectedRows(); ++i)
-        if (const auto* file = localList->getShownEntry (localTable.getSelectedRow (i)))
-            selected.fileNames.add (file->fileName);
+    selected.fileNames = presetFiles.getSelectedFileNames();
 
     return selected;
 }
@@ -314,7 +290,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     job.selection = jobSelection;
     job.listedSlots = numbers;
     job.options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
-    job.presetFolder = juce::File (presetManager->presetFolder);
+    job.presetFolder = presetFiles.getFolder();
     job.snapshotsFolder = configuration.getSnapshotsFolder();
     job.deviceVersion = deviceVersion.load();
     jobOutcome = {};
@@ -348,8 +324,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     job.kind = TransferKind::none;
 
     // What was read or sent is no longer what a comparison found.
-    for (const auto slot : slotsTouched)
-        deviceList->setDiffersFromFolder (slot, false);
+    deviceSlots.clearMarks (slotsTouched);
 
     slotsTouched.clear();
     showVersionTexts();
@@ -452,7 +427,7 @@ void PresetLibrarianManager::readListedNames()
     runNameReadingJob (TransferKind::ReadListedNames);
 
     numbers.clear();
-    deviceList->mergeDevicePresets();
+    deviceSlots.merge (devicePresets);
 }
 
 void PresetLibrarianManager::refresh (bool read)
@@ -471,7 +446,7 @@ void PresetLibrarianManager::refresh (bool read)
     }
     else
     {
-        deviceList->mergeDevicePresets();
+        deviceSlots.merge (devicePresets);
     }
 
     jobCancellable = true;
@@ -485,21 +460,18 @@ void PresetLibrarianManager::updateButtonStates()
 
     // A device that has just come back is not used before the monitor has let it settle.
     const auto reachable = isConnected() && presetManager->isDeviceReachable();
-    auto& deviceTable = deviceList->getTable();
-    const auto deviceRowsSelected = deviceTable.getNumSelectedRows();
-    const auto localRowsSelected = localList->getTable().getNumSelectedRows();
+    const auto deviceRowsSelected = deviceSlots.getNumSelected();
+    const auto localRowsSelected = presetFiles.getNumSelected();
 
     // "Save >" stops short of all 99 slots: that job is "Save All >>".
     saveButton->setEnabled (reachable && deviceRowsSelected >= 1 && deviceRowsSelected < kPresetSlotCount);
     saveAllButton->setEnabled (reachable);
     loadButton->setEnabled (reachable && localRowsSelected > 0 && deviceRowsSelected > 0);
-    loadAllButton->setEnabled (reachable && ! localList->getRows().isEmpty());
+    loadAllButton->setEnabled (reachable && ! presetFiles.getEntries().isEmpty());
 
     // Without the device its slots are unknown: the list is emptied rather than left stale.
-    if (reachable)
-        deviceTable.updateContent();
-    else
-        deviceList->clearRows();
+    if (! reachable)
+        deviceSlots.clear();
 
     deviceList->setEnabled (reachable);
 }

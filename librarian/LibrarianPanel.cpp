@@ -43,10 +43,11 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     setName (panelName);
 
-    deviceList = std::make_unique<PresetTonarel> (*this);
+    deviceList = std::make_unique<PresetTonarel> (deviceSlots, services.dialogs);
     addAndMakeVisible (*deviceList);
-    localList = std::make_unique<PresetLocal> (*this);
+    localList = std::make_unique<PresetLocal> (presetFiles, services.dialogs);
     addAndMakeVisible (*localList);
+    connectLists();
 
     saveButton = createButton ("Save >", "click here to save selected presets", false);
     saveAllButton = createButton ("Save All >>", "click here to save all presets", false);

@@ -36,7 +36,7 @@ std::vector<PresetData> PresetLibrarianManager::readWholeSlots (const juce::Arra
 
     // A whole read tells the slot's name as well: the list shows it.
     for (const auto& preset : wholePresets)
-        deviceList->setDevicePreset (preset.number, preset.name, preset.version);
+        deviceSlots.setEntry (preset.number, preset.name, preset.version);
 
     return std::exchange (wholePresets, {});
 }
@@ -53,7 +53,7 @@ void PresetLibrarianManager::showComparison (const juce::String& fileName, const
 
 void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
 {
-    const auto filePreset = readPresetFile (presetManager->presetFolder, fileName);
+    const auto filePreset = readPresetFile (presetFiles.getFolderPath(), fileName);
 
     if (! filePreset.has_value())
     {
@@ -73,7 +73,7 @@ void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
     for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
         slotItems.add (juce::String (slot));
 
-    for (const auto& row : deviceList->getRows())
+    for (const auto& row : deviceSlots.getEntries())
         slotItems.set (row.number - kFirstPresetNumber, juce::String (row.number) + "  " + row.name);
 
     const auto numberInName = (int) presetNumberFromFileName (fileName);
@@ -105,7 +105,7 @@ void PresetLibrarianManager::compareSlotWithFile (int slot)
     juce::StringArray fileNames;
     auto proposed = -1;
 
-    for (const auto& row : localList->getRows())
+    for (const auto& row : presetFiles.getEntries())
     {
         if (proposed < 0 && presetNumberFromFileName (row.fileName) == slot)
             proposed = fileNames.size();
@@ -128,7 +128,7 @@ void PresetLibrarianManager::compareSlotWithFile (int slot)
         return;
 
     const auto fileName = fileNames[chosen];
-    const auto filePreset = readPresetFile (presetManager->presetFolder, fileName);
+    const auto filePreset = readPresetFile (presetFiles.getFolderPath(), fileName);
 
     if (! filePreset.has_value())
     {
@@ -154,12 +154,12 @@ void PresetLibrarianManager::compareDeviceWithFolder()
     // a slot saved again under a new name has two, and matching either is no change.
     std::map<int, std::vector<PresetData>> filesBySlot;
 
-    for (const auto& row : localList->getRows())
+    for (const auto& row : presetFiles.getEntries())
     {
         const auto slot = (int) presetNumberFromFileName (row.fileName);
 
         if (slot >= kFirstPresetNumber && slot <= kLastPresetNumber)
-            if (auto preset = readPresetFile (presetManager->presetFolder, row.fileName))
+            if (auto preset = readPresetFile (presetFiles.getFolderPath(), row.fileName))
                 filesBySlot[slot].push_back (std::move (*preset));
     }
 
@@ -179,7 +179,7 @@ void PresetLibrarianManager::compareDeviceWithFolder()
                                           [&slotPreset] (const PresetData& file)
                                           { return comparePresets (file, slotPreset).isEmpty(); });
 
-        deviceList->setDiffersFromFolder (slotPreset.number, ! matches);
+        deviceSlots.setDiffersFromFolder (slotPreset.number, ! matches);
         differing += matches ? 0 : 1;
     }
 

@@ -6,8 +6,10 @@
 #include "device/TransferLog.h"
 #include "librarian/AppServices.h"
 #include "librarian/ConnectionMonitor.h"
+#include "librarian/DeviceSlotsModel.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianSettings.h"
+#include "librarian/PresetFilesModel.h"
 #include "librarian/TransferJobThread.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetData.h"
@@ -28,6 +30,9 @@ class PresetTonarel;
 
     On the left the presets in the device (PresetTonarel), on the right the preset files of the
     preset folder (PresetLocal) under a folder chooser, and between them the transfer buttons.
+    The two lists draw models the panel owns (DeviceSlotsModel, PresetFilesModel), and the
+    commands take their slots and files from those models; the lists hold no reference to the
+    panel, which hears of what the user does in them through their callbacks.
     The panel owns the device link (PresetManager), runs the transfer jobs (the engine's
     TransferJobRunner, which it hosts) on a thread of its own (TransferJobThread) behind a modal
     progress window (JobProgressWindow), keeps
@@ -35,10 +40,9 @@ class PresetTonarel;
     device's connection watched by a ConnectionMonitor, whose callbacks it answers.
 
     The class is one but its concerns are several, each in its own source file: the panel itself
-    (LibrarianPanel.cpp), the preset folder (PresetFolder.cpp), the lists' actions
-    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), drops onto the lists
-    (PresetDragAndDrop.cpp), comparing presets of the folder with the device's
-    (PresetComparing.cpp) and the transfer worker (TransferWorker.cpp).
+    (LibrarianPanel.cpp), the preset folder, the lists' actions and drops onto the lists
+    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), comparing presets of
+    the folder with the device's (PresetComparing.cpp) and the transfer worker (TransferWorker.cpp).
 
     Threads: everything runs on the message thread except runJobBody(), the transfer worker, which
     writes lastResult, jobOutcome, numbers, devicePresets, wholePresets, slotsTouched and
@@ -163,13 +167,13 @@ public:
     //==============================================================================
     // Drops onto the two lists: each is the command it stands for, on the rows it names.
 
-    /** Selects the computer rows and the slots from firstSlot on, one per file (up to slot 99),
-        then does what "< Load To" does, questions included.
+    /** Selects the files and the slots from firstSlot on, one per file (up to slot 99), then
+        does what "< Load To" does, questions included.
     */
-    void loadDroppedFiles (const juce::Array<int>& fileRows, int firstSlot);
+    void loadDroppedFiles (const juce::StringArray& fileNames, int firstSlot);
 
-    /** Selects the device rows, then does what "Save >" does ("Save All >>" for all 99). */
-    void saveDroppedSlots (const juce::Array<int>& deviceRows);
+    /** Selects the slots, then does what "Save >" does ("Save All >>" for all 99). */
+    void saveDroppedSlots (const juce::Array<int>& slots);
 
     /** Copies the preset files among the paths into the preset folder, asking on a clash as a
         save does, then lists the folder again. Files that are not preset files are left out;
@@ -185,6 +189,8 @@ public:
 
     PresetTonarel& getDeviceList() const noexcept { return *deviceList; }
     PresetLocal& getLocalList() const noexcept { return *localList; }
+    DeviceSlotsModel& getDeviceSlots() noexcept { return deviceSlots; }
+    PresetFilesModel& getPresetFiles() noexcept { return presetFiles; }
     PresetManager& getPresetManager() const noexcept { return *presetManager; }
     juce::FilenameComponent& getFolderChooser() const noexcept { return *folderChooser; }
     juce::Label& getStatusLabel() const noexcept { return *statusLabel; }
@@ -278,7 +284,12 @@ private:
     /** Names the files "<< Load All" left out, and why, when there are any. */
     void showFilesLeftOut (const SlotFilePairing& pairing);
     void openHelp();
-    void selectAllRows (juce::TableListBox& table);
+
+    /** Hands the lists' callbacks their commands. */
+    void connectLists();
+
+    /** What an item of the computer list's menu stands for. */
+    void runFileCommand (int menuItem, const juce::String& fileName);
 
     /** The outcome word of a transfer job, and its notice when it is not a success. */
     juce::String reportOutcome (bool completed);
@@ -317,6 +328,10 @@ private:
     AppServices& services;
     const LibrarianConfiguration configuration;
     LibrarianSettings settings;
+
+    // The lists' state, which the lists draw: made before them and gone after them.
+    DeviceSlotsModel deviceSlots;
+    PresetFilesModel presetFiles;
 
     std::unique_ptr<PresetTonarel> deviceList;
     std::unique_ptr<PresetLocal> localList;

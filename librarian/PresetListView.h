@@ -2,40 +2,56 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "librarian/ListModel.h"
+
 #include <functional>
 #include <set>
 #include <utility>
 
-class PresetLibrarianManager;
+/** What the device list and the computer list share: a table that draws the entries of a list
+    model (ListModel) and reports what the user does with them, the rows' colours, the way a
+    cell's text is drawn, the F5 key, the filter's field, and dragging rows from one list onto
+    the other (a drag carries the keys of the entries it took: slot numbers or file names).
 
-/** What the device list and the computer list share: a table of rows of Entry that this object
-    models, the rows' colours, the way a cell's text is drawn, the F5 key, the filter, and
-    dragging rows from one list onto the other (a drag carries the indices of the rows it took).
+    The model holds the entries, the filter and the selection; the view shows them and keeps the
+    table's selection and the model's in step both ways: a click in the table selects in the
+    model, and a change of the model's selection (a command, a merge, a rescan, the filter)
+    selects in the table. Every change of the selection, from either side, is told through
+    onSelectionChanged.
 
     The filter: typing in the list, or Ctrl+F, shows a search field over the top of the list,
     and the table then shows only the entries whose text contains the field's, without regard
     to case; Escape, or emptying the field, shows them all again. The table's rows are therefore
     the entries shown, not the entries: getRows() holds them all, and getShownEntry() is the
-    entry behind a row of the table. Entries hidden by the filter are never selected.
+    entry behind a row of the table.
 
-    Derived lists say what a cell shows, what the filter looks at, what a click does and what
-    F5 refreshes. The table is never sorted: clicking a header leaves the rows in their order.
-    Used on the message thread only.
+    Derived lists say what a cell shows and what a click does. The table is never sorted:
+    clicking a header leaves the rows in their order. Used on the message thread only.
 */
-template <typename Entry>
-class PresetListView : public juce::Component, public juce::TableListBoxModel, public juce::KeyListener
+template <typename Entry, typename Key>
+class PresetListView : public juce::Component,
+                       public juce::TableListBoxModel,
+                       public juce::KeyListener,
+                       private ListModelListener
 {
 public:
+    using Model = ListModel<Entry, Key>;
+
     ~PresetListView() override
     {
+        model.removeListener (this);
         table.removeMouseListener (this);
         removeKeyListener (this);
-        rows.clear();
-        shown.clear();
     }
 
+    /** F5 with no modifier keys. */
+    std::function<void()> onRefresh;
+
+    /** Any change of the selection, by a click, a key, a rescan or a command. */
+    std::function<void()> onSelectionChanged;
+
     /** The rows of the table: the entries the filter shows. */
-    int getNumRows() override { return shown.size(); }
+    int getNumRows() override { return model.getNumShown(); }
 
     /** Selected rows light blue, odd rows striped, even rows left to the table's background. */
     void paintRowBackground (juce::Graphics& g, int rowNumber, int width, int height,
@@ -75,7 +91,9 @@ public:
     {
         if (key == juce::KeyPress (juce::KeyPress::F5Key))
         {
-            refreshRequested();
+            if (onRefresh != nullptr)
+                onRefresh();
+
             return true;
         }
 
@@ -116,60 +134,15 @@ public:
 
     //==============================================================================
     /** The entry behind a row of the table, or nullptr for a row that is not there. */
-    const Entry* getShownEntry (int tableRow) const
-    {
-        if (! juce::isPositiveAndBelow (tableRow, shown.size()))
-            return nullptr;
+    const Entry* getShownEntry (int tableRow) const { return model.getShownEntry (tableRow); }
 
-        return &rows.getReference (shown.getUnchecked (tableRow));
-    }
-
-    /** The table row that shows an entry of getRows(), or -1 while the filter hides it. */
-    int getTableRowOf (int entryIndex) const { return shown.indexOf (entryIndex); }
-
-    /** The keys (selectionKeyOf) of the selected entries: the selection as what it stands for,
-        which survives any change of the rows that a selection of row indices would not.
-    */
-    std::set<juce::String> getSelectedKeys() const
-    {
-        std::set<juce::String> keys;
-        const auto selected = table.getSelectedRows();
-
-        for (int i = 0; i < selected.size(); ++i)
-            if (const auto* entry = getShownEntry (selected[i]))
-                keys.insert (selectionKeyOf (*entry));
-
-        return keys;
-    }
-
-    /** Selects exactly the entries shown whose keys are given. */
-    void selectKeys (const std::set<juce::String>& keys) { refilter (keys); }
-
-    /** Shows only the entries that match text (all of them for an empty text), keeping those
-        selected that stay shown.
-    */
-    void setFilterText (const juce::String& text)
-    {
-        if (filterText == text)
-            return;
-
-        filterText = text;
-
-        if (filterField.getText() != text)
-            filterField.setText (text, false);
-
-        refilter();
-
-        if (text.isEmpty() && ! filterField.hasKeyboardFocus (false))
-            filterField.setVisible (false);
-    }
-
-    const juce::String& getFilterText() const noexcept { return filterText; }
+    /** The filter of the model. */
+    const juce::String& getFilterText() const noexcept { return model.getFilterText(); }
 
     /** Shows all entries again and takes the field away. */
     void clearFilter()
     {
-        setFilterText ({});
+        model.setFilterText ({});
         filterField.setVisible (false);
     }
 
@@ -184,28 +157,34 @@ public:
 
     juce::TextEditor& getFilterField() noexcept { return filterField; }
 
-    /** A drag of rows carries their indices, in ascending order. */
+    /** A drag of rows carries the keys of their entries, in the order the rows show them. */
     juce::var getDragSourceDescription (const juce::SparseSet<int>& rowsToDrag) override
     {
         juce::Array<juce::var> dragged;
 
         for (int i = 0; i < rowsToDrag.size(); ++i)
-            dragged.add (rowsToDrag[i]);
+            if (const auto* entry = getShownEntry (rowsToDrag[i]))
+                dragged.add (model.keyOf (*entry));
 
         return dragged;
     }
 
-    /** The row indices a drag of this kind of list carries; none for any other description. */
-    static juce::Array<int> draggedRows (const juce::var& description)
+    /** A change of the table's selection, by a click or a key, selects the same entries in the
+        model; one the model itself made is already there.
+    */
+    void selectedRowsChanged (int) override
     {
-        juce::Array<int> dragged;
+        if (showingModel)
+            return;
 
-        if (const auto* indices = description.getArray())
-            for (const auto& index : *indices)
-                if (index.isInt())
-                    dragged.add ((int) index);
+        std::set<Key> keys;
+        const auto selected = table.getSelectedRows();
 
-        return dragged;
+        for (int i = 0; i < selected.size(); ++i)
+            if (const auto* entry = getShownEntry (selected[i]))
+                keys.insert (model.keyOf (*entry));
+
+        model.setSelection (keys);
     }
 
     /** The outline that shows where a drag being held over the list would land. */
@@ -218,14 +197,8 @@ public:
         g.drawRect (table.getBounds(), dropOutlineThickness);
     }
 
-    void clearRows()
-    {
-        rows.clear();
-        shown.clear();
-        table.updateContent();
-    }
-
-    const juce::Array<Entry>& getRows() const noexcept { return rows; }
+    /** All entries of the model, also those the filter hides. */
+    const juce::Array<Entry>& getRows() const noexcept { return model.getEntries(); }
 
     /** The table, for its selection and for enabling it. */
     juce::TableListBox& getTable() noexcept { return table; }
@@ -240,7 +213,7 @@ protected:
     static constexpr int fixedColumn = juce::TableHeaderComponent::notResizableOrSortable;
     static constexpr int resizableColumn = juce::TableHeaderComponent::notSortable;
 
-    PresetListView (PresetLibrarianManager& ownerPanel, const juce::String& tableName) : owner (ownerPanel)
+    PresetListView (Model& listModel, const juce::String& tableName) : model (listModel)
     {
         table.setName (tableName);
         table.setColour (juce::ListBox::outlineColourId, juce::Colour (0xff808080));
@@ -261,7 +234,7 @@ protected:
         filterField.setFont (font);
         filterField.setIndents (4, 3);
         filterField.setEscapeAndReturnKeysConsumed (true);
-        filterField.onTextChange = [this] { setFilterText (filterField.getText()); };
+        filterField.onTextChange = [this] { model.setFilterText (filterField.getText()); };
         filterField.onEscapeKey = [this]
         {
             clearFilter();
@@ -271,63 +244,25 @@ protected:
         filterField.onFocusLost = [this]
         {
             // An empty field goes; one holding a filter stays, so that it shows what hides rows.
-            if (filterText.isEmpty())
+            if (model.getFilterText().isEmpty())
                 filterField.setVisible (false);
         };
         addChildComponent (filterField);
+
+        model.addListener (this);
+        showModel ({ true, true, true, true });
     }
 
     virtual juce::String getCellText (const Entry& row, int columnId) const = 0;
-    virtual void refreshRequested() = 0;
 
-    /** Whether the filter shows an entry: the lower-case text is in what the list shows of it. */
-    virtual bool matchesFilter (const Entry& row, const juce::String& lowerCaseText) const = 0;
-
-    /** Adds an entry at the end, shown when it matches the filter. */
-    void appendRow (const Entry& entry)
+    /** The keys a drag of rows of this kind of list carries; none for any other description. */
+    static juce::Array<juce::var> draggedKeys (const juce::var& description)
     {
-        rows.add (entry);
+        if (const auto* keys = description.getArray())
+            return *keys;
 
-        if (matches (entry))
-            shown.add (rows.size() - 1);
-
-        table.updateContent();
+        return {};
     }
-
-    /** Works out again which entries are shown after the filter changed, keeping selected the
-        entries that were selected and are still shown. The rows must be the ones the table
-        showed until now; after the rows themselves changed, use the overload with keys.
-    */
-    void refilter() { refilter (getSelectedKeys()); }
-
-    /** Works out again which entries are shown, and selects exactly those shown whose keys are
-        given: taken by getSelectedKeys() before the rows changed, they follow the slots and files
-        they stand for wherever a sort or a rescan has moved them.
-    */
-    void refilter (const std::set<juce::String>& selectedKeys)
-    {
-        shown.clearQuick();
-
-        for (int i = 0; i < rows.size(); ++i)
-            if (matches (rows.getReference (i)))
-                shown.add (i);
-
-        table.updateContent();
-
-        juce::SparseSet<int> stillSelected;
-
-        for (int row = 0; row < shown.size(); ++row)
-            if (selectedKeys.count (selectionKeyOf (rows.getReference (shown.getUnchecked (row)))) != 0)
-                stillSelected.addRange ({ row, row + 1 });
-
-        if (stillSelected != table.getSelectedRows())
-            table.setSelectedRows (stillSelected);
-
-        table.repaint();
-    }
-
-    /** What an entry stands for, which no sort or rescan changes: the selection is kept by it. */
-    virtual juce::String selectionKeyOf (const Entry& entry) const = 0;
 
     void setDropHighlighted (bool shouldHighlight)
     {
@@ -353,30 +288,80 @@ protected:
             showMenu();
     }
 
-    /** Hands a drop to the panel once the event that delivered it is over. A drop arrives inside
-        the drag's mouse-up (or the desktop's drop message), and what it stands for may ask
+    /** Hands a drop on once the event that delivered it is over. A drop arrives inside the
+        drag's mouse-up (or the desktop's drop message), and what it stands for may ask
         questions and run a job behind a modal window; those wait until the drag has ended.
     */
-    void actOnDropLater (std::function<void (PresetLibrarianManager&)> action)
+    void actOnDropLater (std::function<void()> action)
     {
         setDropHighlighted (false);
         juce::MessageManager::callAsync (
             [list = juce::Component::SafePointer<PresetListView> (this), action = std::move (action)]
             {
-                if (list != nullptr)
-                    action (list->owner);
+                if (list != nullptr && action != nullptr)
+                    action();
             });
     }
 
-    PresetLibrarianManager& owner;
+    Model& model;
     juce::TableListBox table { {}, this };
     juce::Font font { 12.0f, juce::Font::plain };
-    juce::Array<Entry> rows;
 
 private:
-    bool matches (const Entry& entry) const
+    void listModelChanged (const ListModelChanges& changes) override { showModel (changes); }
+
+    /** Brings the table, its selection and the filter's field in line with the model. */
+    void showModel (const ListModelChanges& changes)
     {
-        return filterText.isEmpty() || matchesFilter (entry, filterText.toLowerCase());
+        if (changes.filter)
+            showFilterText();
+
+        {
+            const juce::ScopedValueSetter<bool> fromModel (showingModel, true);
+
+            if (changes.entries || changes.filter)
+                table.updateContent();
+
+            const auto selected = selectedRowsOfModel();
+
+            if (selected != table.getSelectedRows())
+                table.setSelectedRows (selected, juce::dontSendNotification);
+        }
+
+        table.repaint();
+
+        if (changes.selection && onSelectionChanged != nullptr)
+            onSelectionChanged();
+    }
+
+    /** The rows of the table that show the entries the model has selected. */
+    juce::SparseSet<int> selectedRowsOfModel() const
+    {
+        juce::SparseSet<int> rows;
+
+        if (model.getNumSelected() == 0)
+            return rows;
+
+        for (int row = 0; row < model.getNumShown(); ++row)
+            if (model.isSelected (model.keyOf (*model.getShownEntry (row))))
+                rows.addRange ({ row, row + 1 });
+
+        return rows;
+    }
+
+    /** The field shows the model's filter; a filter emptied by a command takes the field away,
+        one emptied by the user in the field leaves it while it has the focus.
+    */
+    void showFilterText()
+    {
+        const auto& text = model.getFilterText();
+        const auto typedInField = filterField.getText() == text;
+
+        if (! typedInField)
+            filterField.setText (text, false);
+
+        if (text.isEmpty() && ! (typedInField && filterField.hasKeyboardFocus (false)))
+            filterField.setVisible (false);
     }
 
     static constexpr int tableInset = 8;
@@ -384,10 +369,8 @@ private:
     static constexpr int filterFieldWidth = 150, filterFieldHeight = 22, filterFieldMargin = 3;
     bool dropHighlighted = false;
 
-    // The indices into rows of the entries the table shows, in order: row r of the table is
-    // rows[shown[r]].
-    juce::Array<int> shown;
-    juce::String filterText;
+    // While the view follows the model: the table's own notifications are not news for it.
+    bool showingModel = false;
     juce::TextEditor filterField { "find" };
     std::function<void()> menuAwaitingRelease;
 

@@ -1,11 +1,11 @@
 #include "librarian/PresetLocal.h"
 
 #include "librarian/Dialogs.h"
-#include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetTonarel.h"
 #include "presets/PresetData.h"
 
-PresetLocal::PresetLocal (PresetLibrarianManager& ownerPanel) : PresetListView (ownerPanel, "local preset")
+PresetLocal::PresetLocal (PresetFilesModel& presetFiles, Dialogs& menuDialogs)
+    : PresetListView (presetFiles, "local preset"), dialogs (menuDialogs)
 {
     auto& header = table.getHeader();
     header.addColumn ("Name", nameColumn, 120, 120, 200, resizableColumn);
@@ -17,21 +17,8 @@ juce::String PresetLocal::getCellText (const LocalPresetEntry& row, int columnId
     return columnId == nameColumn ? row.name : row.fileName;
 }
 
-bool PresetLocal::matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const
-{
-    return row.name.toLowerCase().contains (lowerCaseText) ||
-           row.fileName.toLowerCase().contains (lowerCaseText);
-}
-
-juce::String PresetLocal::selectionKeyOf (const LocalPresetEntry& row) const
-{
-    return row.fileName;
-}
-
 void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
-    owner.updateButtonStates();
-
     const auto isPopupClick = event.mods.isRightButtonDown() || event.mods.isCtrlDown();
 
     const auto* entry = getShownEntry (rowNumber);
@@ -46,43 +33,23 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
 
 void PresetLocal::showFileMenu (int rowNumber, const juce::String& fileName)
 {
-    switch (owner.getDialogs().chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText }))
-    {
-        case getInfoItem:
-            owner.showPresetInfo (fileName);
-            table.selectRow (rowNumber);
-            break;
+    const auto item = dialogs.chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText });
 
-        case copyItem:
-            owner.copyLocalPreset (fileName);
-            table.selectRow (rowNumber);
-            break;
+    if (item < getInfoItem || item > compareWithSlotItem || onFileCommand == nullptr)
+        return;
 
-        case deleteItem: owner.deleteLocalPresets (fileName); break;
-        case compareWithSlotItem: owner.compareFileWithSlot (fileName); break;
+    onFileCommand ((MenuItems) item, fileName);
 
-        default: break;
-    }
-}
-
-void PresetLocal::selectedRowsChanged (int)
-{
-    owner.updateButtonStates();
-}
-
-void PresetLocal::refreshRequested()
-{
-    owner.rescanPresetFolder();
-}
-
-void PresetLocal::addLocalPreset (const juce::String& name, const juce::String& fileName)
-{
-    appendRow ({ name, fileName });
+    // The row clicked is selected alone afterwards, the row it was also after the rescan of a
+    // copy (which may list the copy there).
+    if (item == getInfoItem || item == copyItem)
+        table.selectRow (rowNumber);
 }
 
 bool PresetLocal::isInterestedInDragSource (const SourceDetails& details)
 {
-    return details.sourceComponent.get() == &owner.getDeviceList().getTable();
+    const auto* source = dynamic_cast<juce::TableListBox*> (details.sourceComponent.get());
+    return source != nullptr && dynamic_cast<PresetTonarel*> (source->getModel()) != nullptr;
 }
 
 void PresetLocal::itemDragEnter (const SourceDetails&)
@@ -97,21 +64,30 @@ void PresetLocal::itemDragExit (const SourceDetails&)
 
 void PresetLocal::itemDropped (const SourceDetails& details)
 {
-    const auto slotRows = draggedRows (details.description);
+    juce::Array<int> slots;
 
-    if (slotRows.isEmpty())
+    for (const auto& key : draggedKeys (details.description))
+        if (key.isInt())
+            slots.add ((int) key);
+
+    if (slots.isEmpty())
     {
         setDropHighlighted (false);
         return;
     }
 
-    actOnDropLater ([slotRows] (PresetLibrarianManager& panel) { panel.saveDroppedSlots (slotRows); });
+    actOnDropLater (
+        [this, slots]
+        {
+            if (onSlotsDropped != nullptr)
+                onSlotsDropped (slots);
+        });
 }
 
-bool PresetLocal::isInterestedInFileDrag (const juce::StringArray& files)
+bool PresetLocal::isInterestedInFileDrag (const juce::StringArray& paths)
 {
-    for (const auto& file : files)
-        if (file.endsWithIgnoreCase (kPresetFileExtension))
+    for (const auto& path : paths)
+        if (path.endsWithIgnoreCase (kPresetFileExtension))
             return true;
 
     return false;
@@ -127,7 +103,12 @@ void PresetLocal::fileDragExit (const juce::StringArray&)
     setDropHighlighted (false);
 }
 
-void PresetLocal::filesDropped (const juce::StringArray& files, int, int)
+void PresetLocal::filesDropped (const juce::StringArray& paths, int, int)
 {
-    actOnDropLater ([files] (PresetLibrarianManager& panel) { panel.copyDroppedFiles (files); });
+    actOnDropLater (
+        [this, paths]
+        {
+            if (onDesktopFilesDropped != nullptr)
+                onDesktopFilesDropped (paths);
+        });
 }

@@ -1,27 +1,47 @@
 #pragma once
 
-#include "presets/PresetListEntries.h"
+#include "librarian/PresetFilesModel.h"
 #include "librarian/PresetListView.h"
 
-/** The computer list: one row per preset file of the preset folder, in the order the folder
-    scan found them. A pop-up click on a row offers "Get info", "Copy", "Delete" and "Compare
-    with Slot…"; F5 scans the folder again; the filter looks at the preset's name and the file's. Slots of the
-   device list dropped here are "Save >"; preset files dropped from the desktop are copied into the folder.
-   Owned by the librarian panel; used on the message thread only.
+class Dialogs;
+
+/** The computer list: draws the preset folder's files (PresetFilesModel), one row per preset
+    file, in the order the folder scan found them.
+
+    The list holds no reference to the panel: what the user asks of it goes out through its
+    callbacks. A pop-up click on a row offers "Get info", "Copy", "Delete" and "Compare with
+    Slot…" (onFileCommand); F5 is onRefresh; the filter looks at the preset's name and the
+    file's. Slots of the device list dropped here are onSlotsDropped ("Save >"); files dropped
+    from the desktop are onDesktopFilesDropped. Owned by the librarian panel; used on the
+    message thread only.
 */
-class PresetLocal final : public PresetListView<LocalPresetEntry>,
+class PresetLocal final : public PresetListView<LocalPresetEntry, juce::String>,
                           public juce::DragAndDropTarget,
                           public juce::FileDragAndDropTarget
 {
 public:
-    explicit PresetLocal (PresetLibrarianManager& owner);
+    /** The list of the files, with the dialogs its menu is shown through. */
+    PresetLocal (PresetFilesModel& files, Dialogs& dialogs);
+
+    /** The items of the pop-up menu, numbered from 1 as the menu returns them. */
+    enum MenuItems
+    {
+        getInfoItem = 1,
+        copyItem = 2,
+        deleteItem = 3,
+        compareWithSlotItem = 4
+    };
+
+    /** An item of the pop-up menu chosen on a file. */
+    std::function<void (MenuItems item, const juce::String& fileName)> onFileCommand;
+
+    /** Slots of the device list dropped here, once the drop's event is over. */
+    std::function<void (const juce::Array<int>& slots)> onSlotsDropped;
+
+    /** Files dropped from the desktop, once the drop's event is over. */
+    std::function<void (const juce::StringArray& paths)> onDesktopFilesDropped;
 
     void cellClicked (int rowNumber, int columnId, const juce::MouseEvent&) override;
-
-    /** Any change of the selection, by a click, a key, a rescan or a command, moves the buttons. */
-    void selectedRowsChanged (int lastRowSelected) override;
-
-    void addLocalPreset (const juce::String& name, const juce::String& fileName);
 
     /** Only rows of the device list. */
     bool isInterestedInDragSource (const SourceDetails& details) override;
@@ -45,24 +65,14 @@ public:
         fileColumn = 2
     };
 
-    /** The items of the pop-up menu, numbered from 1 as the menu returns them. */
-    enum MenuItems
-    {
-        getInfoItem = 1,
-        copyItem = 2,
-        deleteItem = 3,
-        compareWithSlotItem = 4
-    };
-
     static inline const juce::String compareWithSlotText { juce::CharPointer_UTF8 (
         "Compare with Slot\xe2\x80\xa6") };
 
 private:
     juce::String getCellText (const LocalPresetEntry& row, int columnId) const override;
-    bool matchesFilter (const LocalPresetEntry& row, const juce::String& lowerCaseText) const override;
-    void refreshRequested() override;
-    juce::String selectionKeyOf (const LocalPresetEntry& row) const override;
     void showFileMenu (int rowNumber, const juce::String& fileName);
+
+    Dialogs& dialogs;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetLocal)
 };

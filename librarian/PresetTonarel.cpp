@@ -1,11 +1,10 @@
 #include "librarian/PresetTonarel.h"
 
-#include "librarian/PresetLibrarianManager.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLocal.h"
-#include "presets/PresetData.h"
 
-PresetTonarel::PresetTonarel (PresetLibrarianManager& ownerPanel)
-    : PresetListView (ownerPanel, "tonarel preset")
+PresetTonarel::PresetTonarel (DeviceSlotsModel& slots, Dialogs& menuDialogs)
+    : PresetListView (slots, "tonarel preset"), dialogs (menuDialogs)
 {
     auto& header = table.getHeader();
     header.addColumn ("Preset Number", numberColumn, 100, 100, 100, fixedColumn);
@@ -20,15 +19,8 @@ juce::String PresetTonarel::getCellText (const DevicePresetEntry& row, int colum
     return row.differsFromFolder ? row.name + differsMark : row.name;
 }
 
-bool PresetTonarel::matchesFilter (const DevicePresetEntry& row, const juce::String& lowerCaseText) const
-{
-    return row.name.toLowerCase().contains (lowerCaseText);
-}
-
 void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& event)
 {
-    owner.updateButtonStates();
-
     // Only the right button: a control-click adds to the selection here.
     const auto* entry = getShownEntry (rowNumber);
 
@@ -40,47 +32,10 @@ void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& eve
     showMenuWhenClickEnds (
         [this, slot]
         {
-            if (owner.getDialogs().chooseFromMenu ({ compareWithFileText }) == compareWithFileItem)
-                owner.compareSlotWithFile (slot);
+            if (dialogs.chooseFromMenu ({ compareWithFileText }) == compareWithFileItem &&
+                onCompareWithFile != nullptr)
+                onCompareWithFile (slot);
         });
-}
-
-void PresetTonarel::selectedRowsChanged (int)
-{
-    owner.updateButtonStates();
-}
-
-void PresetTonarel::refreshRequested()
-{
-    owner.readSelectedDeviceNames();
-}
-
-void PresetTonarel::mergeDevicePresets()
-{
-    // Taken before the merge: a slot added above the selected ones moves them down a row.
-    const auto selectedSlots = getSelectedKeys();
-
-    for (const auto& entry : owner.getDevicePresets())
-        mergeEntry (entry);
-
-    sortAndUpdate (selectedSlots);
-    repaint();
-}
-
-void PresetTonarel::setDiffersFromFolder (juce::int32 number, bool differs)
-{
-    for (auto& row : rows)
-        if (row.number == number)
-            row.differsFromFolder = differs;
-
-    repaint();
-}
-
-void PresetTonarel::setDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version)
-{
-    const auto selectedSlots = getSelectedKeys();
-    mergeEntry ({ number, name, version });
-    sortAndUpdate (selectedSlots);
 }
 
 bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const
@@ -97,7 +52,8 @@ bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::S
 
 bool PresetTonarel::isInterestedInDragSource (const SourceDetails& details)
 {
-    return isEnabled() && details.sourceComponent.get() == &owner.getLocalList().getTable();
+    const auto* source = dynamic_cast<juce::TableListBox*> (details.sourceComponent.get());
+    return isEnabled() && source != nullptr && dynamic_cast<PresetLocal*> (source->getModel()) != nullptr;
 }
 
 void PresetTonarel::itemDragEnter (const SourceDetails&)
@@ -114,55 +70,26 @@ void PresetTonarel::itemDropped (const SourceDetails& details)
 {
     const auto at = table.getLocalPoint (this, details.localPosition);
     const auto row = table.getRowContainingPosition (at.x, at.y);
-    const auto fileRows = draggedRows (details.description);
+    juce::StringArray fileNames;
+
+    for (const auto& key : draggedKeys (details.description))
+        if (key.isString())
+            fileNames.add (key.toString());
+
     juce::int32 firstSlot = 0;
     juce::String name;
 
     // A drop below the last row or on the header lands on no slot.
-    if (! getDevicePreset (row, firstSlot, name) || fileRows.isEmpty())
+    if (! getDevicePreset (row, firstSlot, name) || fileNames.isEmpty())
     {
         setDropHighlighted (false);
         return;
     }
 
-    actOnDropLater ([fileRows, firstSlot] (PresetLibrarianManager& panel)
-                    { panel.loadDroppedFiles (fileRows, firstSlot); });
-}
-
-void PresetTonarel::mergeEntry (const DevicePresetEntry& entry)
-{
-    // A row outside the device's slots is no slot at all: such an entry (a failed read records
-    // slot 0) adds no row. A read of a slot takes away its mark: what was compared is gone.
-    if (entry.number < kFirstPresetNumber || entry.number > kLastPresetNumber)
-        return;
-
-    bool found = false;
-
-    for (auto& row : rows)
-    {
-        if (row.number == entry.number)
+    actOnDropLater (
+        [this, fileNames, firstSlot]
         {
-            row.name = entry.name;
-            row.version = entry.version;
-            row.differsFromFolder = entry.differsFromFolder;
-            found = true;
-        }
-    }
-
-    if (! found)
-        rows.add (entry);
-}
-
-void PresetTonarel::sortAndUpdate (const std::set<juce::String>& selectedSlots)
-{
-    std::stable_sort (rows.begin(), rows.end(),
-                      [] (const auto& a, const auto& b) { return a.number < b.number; });
-
-    // A name read may take a slot into the filter or out of it; the selection stays on its slots.
-    refilter (selectedSlots);
-}
-
-juce::String PresetTonarel::selectionKeyOf (const DevicePresetEntry& row) const
-{
-    return juce::String (row.number);
+            if (onFilesDropped != nullptr)
+                onFilesDropped (fileNames, firstSlot);
+        });
 }

@@ -63,7 +63,7 @@ protected:
         }
 
         EXPECT_TRUE (
-            dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); }));
+            dispatchMessagesUntil ([this] { return panel->getPresetFiles().getFolderPath().isNotEmpty(); }));
         return *panel;
     }
 
@@ -76,7 +76,7 @@ protected:
         return *panel;
     }
 
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
+    juce::File presetFolder() const { return juce::File (panel->getPresetFiles().getFolderPath()); }
 
     /** Saves a slot's preset as a file of the preset folder, under another name or version when
         given, and lists the folder again; returns the file's name.

@@ -55,7 +55,7 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
     const auto showWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
     {
         // The version of the file the folder scan read last.
-        const auto folder = juce::File (manager.presetFolder);
+        const auto folder = panel->getPresetFiles().getFolder();
         folder.deleteRecursively();
         writePresetFile (folder, { 1, "File", fileVersion, {} });
         panel->rescanPresetFolder();
@@ -100,7 +100,7 @@ TEST_F (LibrarianPanel, TransferButtonsFollowTheDeviceAndTheSelections)
     openPanel();
     for (int slot = 1; slot <= 99; ++slot)
         panel->addDevicePreset (slot, "Slot", 3);
-    panel->getDeviceList().mergeDevicePresets();
+    panel->getDeviceSlots().merge (panel->getDevicePresets());
     auto& deviceTable = panel->getDeviceList().getTable();
     auto& localTable = panel->getLocalList().getTable();
 

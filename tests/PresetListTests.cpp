@@ -34,7 +34,7 @@ TEST_F (PresetLists, DeviceListMergesBySlotAndNeverSorts)
          { std::pair { 5, "Five" }, { 3, "Three" }, { 5, "Five again" }, { 0, "None" }, { 100, "Beyond" } })
         panel->addDevicePreset (number, name, 3);
 
-    list.mergeDevicePresets();
+    panel->getDeviceSlots().merge (panel->getDevicePresets());
 
     ASSERT_EQ (list.getNumRows(), 2);
     EXPECT_EQ (list.getRows()[0].number, 3);

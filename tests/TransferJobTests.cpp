@@ -520,16 +520,17 @@ TEST_F (TransferJobs, SelectionStaysOnItsSlotWhenAMergeAddsSlotsAboveIt)
     };
 
     // A list that holds some slots only, as after a read that stopped short.
-    list.clearRows();
-    list.setDevicePreset (20, device->getSlot (20).name, DeviceSimulator::presetVersion);
-    list.setDevicePreset (30, device->getSlot (30).name, DeviceSimulator::presetVersion);
+    auto& slots = panel->getDeviceSlots();
+    slots.clear();
+    slots.setEntry (20, device->getSlot (20).name, DeviceSimulator::presetVersion);
+    slots.setEntry (30, device->getSlot (30).name, DeviceSimulator::presetVersion);
     table.selectRow (0);
     ASSERT_EQ (selectedSlot(), 20);
 
-    list.setDevicePreset (5, device->getSlot (5).name, DeviceSimulator::presetVersion);
+    slots.setEntry (5, device->getSlot (5).name, DeviceSimulator::presetVersion);
     EXPECT_EQ (selectedSlot(), 20) << "one slot added above";
 
-    list.mergeDevicePresets();
+    slots.merge (panel->getDevicePresets());
     ASSERT_EQ (list.getNumRows(), DeviceSimulator::numSlots);
     EXPECT_EQ (selectedSlot(), 20) << "all the others merged in";
 
