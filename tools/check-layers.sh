@@ -74,31 +74,15 @@ is_panel_file() {
 }
 may_name_panel=(app/ContentComp.h app/ContentComp.cpp)
 
-# Files still being untied from the panel: reported, not failed. Empty this list to make the
-# check strict.
-untied_later=(librarian/PresetListView.h librarian/PresetLocal.h librarian/PresetLocal.cpp
-              librarian/PresetTonarel.h librarian/PresetTonarel.cpp)
-
 while IFS= read -r file; do
     is_panel_file "$file" && continue
     [[ " ${may_name_panel[*]} " == *" $file "* ]] && continue
     uses=$(grep -n -w 'PresetLibrarianManager' "$file" | grep -v -E '^[0-9]+:[[:space:]]*(//|/?\*)' || true)
     [ -z "$uses" ] && continue
-    if [[ " ${untied_later[*]} " == *" $file "* ]]; then
-        echo "note: $file still reaches into the panel (allowed for now):"
-        sed 's/^/    /' <<< "$uses"
-    else
-        sed "s|^|$file:|" <<< "$uses"
-        echo "$file is a view or a window and may not reach into the librarian panel"
-        status=1
-    fi
+    sed "s|^|$file:|" <<< "$uses"
+    echo "$file is a view or a window and may not reach into the librarian panel"
+    status=1
 done < <(grep -rl -w 'PresetLibrarianManager' librarian app --include='*.h' --include='*.cpp' | sort)
-
-for file in "${untied_later[@]}"; do
-    if [ -f "$file" ] && ! grep -w 'PresetLibrarianManager' "$file" | grep -q -v -E '^[[:space:]]*(//|/?\*)'; then
-        echo "note: $file no longer reaches into the panel: take it off untied_later in $0"
-    fi
-done
 
 [ $status -eq 0 ] && echo "layers: every include runs downwards, and the engine has no GUI"
 exit $status
