@@ -141,7 +141,7 @@ namespace
             panel = std::make_unique<PresetLibrarianManager> (services);
 
             // The folder chooser announces the preset folder from the message loop.
-            while (panel->getPresetManager().presetFolder.isEmpty())
+            while (panel->getPresetFolderPath().isEmpty())
                 juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
         }
 

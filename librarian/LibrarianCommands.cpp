@@ -315,7 +315,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     job.selection = jobSelection;
     job.listedSlots = numbers;
     job.options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
-    job.presetFolder = juce::File (presetManager->presetFolder);
+    job.presetFolder = juce::File (presetFolderPath);
     job.snapshotsFolder = configuration.getSnapshotsFolder();
     job.deviceVersion = deviceVersion.load();
     jobOutcome = {};

@@ -53,7 +53,7 @@ void PresetLibrarianManager::showComparison (const juce::String& fileName, const
 
 void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
 {
-    const auto filePreset = readPresetFile (presetManager->presetFolder, fileName);
+    const auto filePreset = readPresetFile (presetFolderPath, fileName);
 
     if (! filePreset.has_value())
     {
@@ -76,10 +76,8 @@ void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
     for (const auto& row : deviceList->getRows())
         slotItems.set (row.number - kFirstPresetNumber, juce::String (row.number) + "  " + row.name);
 
-    const auto numberInName = (int) presetNumberFromFileName (fileName);
-    const auto proposed = numberInName >= kFirstPresetNumber && numberInName <= kLastPresetNumber
-                              ? numberInName - kFirstPresetNumber
-                              : 0;
+    const auto slotInName = presetSlotFromFileName (fileName);
+    const auto proposed = slotInName.has_value() ? *slotInName - kFirstPresetNumber : 0;
     const auto chosen = services.dialogs.chooseFromList (
         "Compare with Slot", "Compare " + fileName + " with the preset in slot:", slotItems, proposed,
         "Compare");
@@ -107,7 +105,7 @@ void PresetLibrarianManager::compareSlotWithFile (int slot)
 
     for (const auto& row : localList->getRows())
     {
-        if (proposed < 0 && presetNumberFromFileName (row.fileName) == slot)
+        if (proposed < 0 && presetSlotFromFileName (row.fileName) == slot)
             proposed = fileNames.size();
 
         fileNames.add (row.fileName);
@@ -128,7 +126,7 @@ void PresetLibrarianManager::compareSlotWithFile (int slot)
         return;
 
     const auto fileName = fileNames[chosen];
-    const auto filePreset = readPresetFile (presetManager->presetFolder, fileName);
+    const auto filePreset = readPresetFile (presetFolderPath, fileName);
 
     if (! filePreset.has_value())
     {
@@ -156,11 +154,9 @@ void PresetLibrarianManager::compareDeviceWithFolder()
 
     for (const auto& row : localList->getRows())
     {
-        const auto slot = (int) presetNumberFromFileName (row.fileName);
-
-        if (slot >= kFirstPresetNumber && slot <= kLastPresetNumber)
-            if (auto preset = readPresetFile (presetManager->presetFolder, row.fileName))
-                filesBySlot[slot].push_back (std::move (*preset));
+        if (const auto slot = presetSlotFromFileName (row.fileName))
+            if (auto preset = readPresetFile (presetFolderPath, row.fileName))
+                filesBySlot[*slot].push_back (std::move (*preset));
     }
 
     juce::Array<int> allSlots;

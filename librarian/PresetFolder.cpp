@@ -32,8 +32,8 @@ void PresetLibrarianManager::rescanPresetFolder()
     // The files selected stay selected where they are still listed, wherever the new listing
     // puts them; in another folder a file of the same name is another file.
     const auto selectedFiles =
-        presetManager->presetFolder == folderPath ? localList->getSelectedKeys() : std::set<juce::String>();
-    presetManager->presetFolder = folderPath;
+        presetFolderPath == folderPath ? localList->getSelectedKeys() : std::set<juce::String>();
+    presetFolderPath = folderPath;
     configuration.rememberPresetFolder (folder);
 
     // What a save that was cut short (a crash, a kill, a power cut) left behind.
@@ -57,7 +57,7 @@ void PresetLibrarianManager::rescanPresetFolder()
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 {
-    const auto copied = copyPresetFile (presetManager->presetFolder, fileName);
+    const auto copied = copyPresetFile (presetFolderPath, fileName);
     rescanPresetFolder();
 
     if (copied.failed())

@@ -186,6 +186,11 @@ public:
     PresetTonarel& getDeviceList() const noexcept { return *deviceList; }
     PresetLocal& getLocalList() const noexcept { return *localList; }
     PresetManager& getPresetManager() const noexcept { return *presetManager; }
+
+    /** Full path of the preset folder the computer list shows, without a trailing separator;
+        empty until the folder chooser has announced it.
+    */
+    const juce::String& getPresetFolderPath() const noexcept { return presetFolderPath; }
     juce::FilenameComponent& getFolderChooser() const noexcept { return *folderChooser; }
     juce::Label& getStatusLabel() const noexcept { return *statusLabel; }
     juce::Label& getDeviceLabel() const noexcept { return *deviceLabel; }
@@ -343,6 +348,7 @@ private:
     std::unique_ptr<juce::Label> statusLabel;
     std::unique_ptr<juce::Label> deviceLabel;
     std::unique_ptr<PresetManager> presetManager;
+    juce::String presetFolderPath;
     CancelWake cancelWake { *this };
     TransferJobThread jobThread;
     std::unique_ptr<JobProgressWindow> progressWindow;

@@ -12,7 +12,7 @@
 void PresetLibrarianManager::showPresetInfo (const juce::String& fileName)
 {
     juce::String desc;
-    const auto preset = readPresetFile (presetManager->presetFolder, fileName, &desc);
+    const auto preset = readPresetFile (presetFolderPath, fileName, &desc);
 
     const auto message = preset.has_value()
                              ? fileName + "\n\nName: " + preset->name +
@@ -45,7 +45,7 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
 
     if (! fileNames.isEmpty() && services.dialogs.confirm (Dialogs::Icon::question, {}, question))
         for (const auto& name : fileNames)
-            if (const auto deleted = deletePresetFile (presetManager->presetFolder, name); deleted.failed())
+            if (const auto deleted = deletePresetFile (presetFolderPath, name); deleted.failed())
                 failures.add (name + ": " + deleted.getErrorMessage());
 
     rescanPresetFolder();
@@ -77,7 +77,6 @@ void PresetLibrarianManager::readSelectedDeviceNames()
         return;
     }
 
-    const auto& header = presetManager->received;
-    addDevicePreset (header.number, header.name, header.version);
+    // The job handed each header it read to addDevicePreset.
     deviceList->mergeDevicePresets();
 }

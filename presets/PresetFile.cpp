@@ -1,6 +1,7 @@
 #include "presets/PresetFile.h"
 
 #include "presets/PresetFileName.h"
+#include "presets/PresetNumberText.h"
 #include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
 
@@ -10,13 +11,6 @@
 
 namespace
 {
-    /** A number read from a file name outside the slots and not a clone: "some other preset". */
-    constexpr int kUnknownFileNumber = 999;
-
-    /** Each "clone_" in front of a file name puts its slot number another hundred higher. */
-    constexpr const char* kClonePrefix = "clone_";
-    constexpr int kCloneNumberStep = 100;
-
     /** A real preset file is a few kilobytes; anything much larger is not one, and reading it
         would only stall the folder scan.
     */
@@ -30,79 +24,6 @@ namespace
     constexpr const char* kNewLine = "\r\n";
     constexpr int kIndentPerLevel = 2;
 
-    //==============================================================================
-    /** Every path is built as the folder, "/" and a plain name: File::getChildFile would read a
-        leading "~" as the home folder, and an empty folder path would put files at the root.
-    */
-    bool isUsableFolder (const juce::String& folder)
-    {
-        return folder.isNotEmpty() && juce::File::isAbsolutePath (folder);
-    }
-
-    juce::File fileInFolder (const juce::String& folder, const juce::String& fileName)
-    {
-        return juce::File (folder + "/" + fileName);
-    }
-
-    //==============================================================================
-    /** The number rule of preset files: leading white space, an optional minus sign, then decimal
-        digits up to the first other character; no digits read as 0. Arithmetic wraps in 32 bits,
-        so an over-long number keeps its low bits instead of overflowing.
-    */
-    juce::uint32 readNumberBits (const juce::String& text)
-    {
-        auto p = text.getCharPointer();
-        p.incrementToEndOfWhitespace();
-
-        const bool negative = *p == '-';
-
-        if (negative)
-            ++p;
-
-        juce::uint32 magnitude = 0;
-
-        for (; *p >= '0' && *p <= '9'; ++p)
-            magnitude = magnitude * 10u + (juce::uint32) (*p - '0');
-
-        return negative ? 0u - magnitude : magnitude;
-    }
-
-    juce::int32 lowBitsAsInt32 (juce::uint32 bits)
-    {
-        return bits <= 0x7fffffffu ? (juce::int32) bits : -(juce::int32) (~bits) - 1;
-    }
-
-    juce::int16 lowBitsAsInt16 (juce::uint32 bits)
-    {
-        const auto low = (int) (bits & 0xffffu);
-        return (juce::int16) (low <= 0x7fff ? low : low - 0x10000);
-    }
-} // namespace
-
-juce::int16 presetNumberFromFileName (const juce::String& fileName)
-{
-    const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
-
-    if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
-        return (juce::int16) leading;
-
-    if (! fileName.startsWithIgnoreCase (kClonePrefix))
-        return (juce::int16) kUnknownFileNumber;
-
-    auto rest = fileName;
-    juce::uint32 clones = 0;
-
-    while (rest.startsWithIgnoreCase (kClonePrefix))
-    {
-        rest = rest.substring ((int) std::strlen (kClonePrefix));
-        ++clones;
-    }
-
-    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) + clones * (juce::uint32) kCloneNumberStep);
-}
-
-namespace
-{
     //==============================================================================
     /** Everything but printable ASCII goes out as a character reference, so the file stays ASCII
         and tabs and line breaks in a device name come back unchanged (a parser folds raw line
@@ -458,7 +379,7 @@ namespace
 //==============================================================================
 bool presetFileExists (const juce::String& folder, const PresetData& preset)
 {
-    return isUsableFolder (folder) && fileInFolder (folder, presetFileName (preset)).existsAsFile();
+    return isUsableFolderPath (folder) && folderEntry (folder, presetFileName (preset)).existsAsFile();
 }
 
 VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode)
@@ -470,13 +391,13 @@ VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& pre
     if (preset.number < kFirstPresetNumber || preset.number > kLastPresetNumber)
         return { false, false, "the slot number is outside 1 to 99" };
 
-    if (! isUsableFolder (folder))
+    if (! isUsableFolderPath (folder))
         return { false, false, "the folder is not a full path" };
 
     const auto fileName = presetFileName (preset);
     const auto target = mode == PresetWriteMode::CreateCopy
                             ? juce::File (presetCopyFileName (folder, fileName))
-                            : fileInFolder (folder, fileName);
+                            : folderEntry (folder, fileName);
 
     return writeFileVerified (target, presetDocument (preset));
 }
@@ -484,10 +405,10 @@ VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& pre
 std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
                                           juce::String* desc)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return std::nullopt;
 
-    const auto text = readDocumentText (fileInFolder (folder, fileName));
+    const auto text = readDocumentText (folderEntry (folder, fileName));
 
     if (! text.has_value())
         return std::nullopt;
@@ -527,29 +448,12 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
     return preset;
 }
 
-juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName)
-{
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
-        return {};
-
-    const auto base = fileName.upToLastOccurrenceOf (".", false, false);
-
-    for (juce::int64 copyNumber = 1;; ++copyNumber)
-    {
-        const auto candidate = fileInFolder (folder, makePlainFileName ("copy" + juce::String (copyNumber) +
-                                                                        "_" + base + kPresetFileExtension));
-
-        if (! candidate.existsAsFile())
-            return candidate.getFullPathName();
-    }
-}
-
 juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return juce::Result::fail ("it is not a file of the preset folder");
 
-    const auto source = fileInFolder (folder, fileName);
+    const auto source = folderEntry (folder, fileName);
     juce::MemoryBlock content;
 
     if (! isRegularFile (source) || source.getSize() > (juce::int64) kMaxPresetFileBytes)
@@ -565,10 +469,10 @@ juce::Result copyPresetFile (const juce::String& folder, const juce::String& fil
 
 juce::Result deletePresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return juce::Result::fail ("it is not a file of the preset folder");
 
-    const std::filesystem::path path (fileInFolder (folder, fileName).getFullPathName().toStdString());
+    const std::filesystem::path path (folderEntry (folder, fileName).getFullPathName().toStdString());
     std::error_code error;
 
     if (std::filesystem::is_directory (std::filesystem::symlink_status (path, error)))

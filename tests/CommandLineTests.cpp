@@ -46,7 +46,7 @@ TEST_F (CommandLine, BackupEqualsSaveAllAndRestorePutsEveryPresetBack)
     openPanel();
     panel->buttonClicked (&panel->getSaveAllButton());
     ASSERT_EQ (panel->getStatusLabel().getText(), "reading and saving done");
-    const auto savedByLibrarian = filesIn (juce::File (panel->getPresetManager().presetFolder));
+    const auto savedByLibrarian = filesIn (juce::File (panel->getPresetFolderPath()));
     panel.reset(); // one program at a time talks to the device
 
     ASSERT_EQ (run ({ "backup", "Weekly" }), TonarelCommandLine::success) << err.str();

@@ -246,7 +246,7 @@ public:
         // The faults are aimed at the replies of the job's own exchanges: a snapshot read before
         // each send would take them instead. Its reads are the reads the save cases prove.
         panel->getSettings().setKeepSnapshot (false);
-        dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); });
+        dispatchMessagesUntil ([this] { return panel->getPresetFolderPath().isNotEmpty(); });
     }
 
     ~FaultMatrixBench()
@@ -307,7 +307,7 @@ private:
         return {};
     }
 
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
+    juce::File presetFolder() const { return juce::File (panel->getPresetFolderPath()); }
 
     /** A file the device would make of a preset: what a save has to write, byte for byte. */
     juce::MemoryBlock presetFileBytes (const PresetData& preset)

@@ -94,7 +94,7 @@ TEST_F (HostileFiles, ScanListsOnlyTheRealPresetsOfAFolderOfJunk)
     EXPECT_EQ (presetNames.joinIntoString ("|"), "Bright|Odd|Warm Vox");
 
     for (const auto& fileName : listedFileNames())
-        EXPECT_TRUE (readPresetFile (panel->getPresetManager().presetFolder, fileName).has_value()) << fileName;
+        EXPECT_TRUE (readPresetFile (panel->getPresetFolderPath(), fileName).has_value()) << fileName;
 
     EXPECT_TRUE (dialogs.boxes.empty());
 }

@@ -6,6 +6,7 @@
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "presets/PresetFile.h"
 #include "simulator/DeviceSimulator.h"
 #include "simulator/InProcessMidiPorts.h"
 #include "tests/TestHelpers.h"
@@ -62,8 +63,7 @@ protected:
             }
         }
 
-        EXPECT_TRUE (
-            dispatchMessagesUntil ([this] { return panel->getPresetManager().presetFolder.isNotEmpty(); }));
+        EXPECT_TRUE (dispatchMessagesUntil ([this] { return panel->getPresetFolderPath().isNotEmpty(); }));
         return *panel;
     }
 
@@ -76,7 +76,7 @@ protected:
         return *panel;
     }
 
-    juce::File presetFolder() const { return juce::File (panel->getPresetManager().presetFolder); }
+    juce::File presetFolder() const { return juce::File (panel->getPresetFolderPath()); }
 
     /** Saves a slot's preset as a file of the preset folder, under another name or version when
         given, and lists the folder again; returns the file's name.

@@ -49,17 +49,16 @@ TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersion)
 TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
 {
     openPanel();
-    auto& manager = panel->getPresetManager();
     auto& status = panel->getStatusLabel();
 
     const auto showWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
     {
         // The version of the file the folder scan read last.
-        const auto folder = juce::File (manager.presetFolder);
+        const auto folder = juce::File (panel->getPresetFolderPath());
         folder.deleteRecursively();
         writePresetFile (folder, { 1, "File", fileVersion, {} });
         panel->rescanPresetFolder();
-        manager.received.version = deviceVersion;
+        panel->addDevicePreset (1, "Slot", deviceVersion);
         panel->timerCallback (PresetLibrarianManager::monitorTimerId);
         return status.getText();
     };

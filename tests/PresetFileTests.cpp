@@ -1,6 +1,4 @@
-#include "device/PresetManager.h"
 #include "presets/PresetFile.h"
-#include "simulator/InProcessMidiPorts.h"
 #include "presets/PresetFileName.h"
 #include "tests/TestHelpers.h"
 
@@ -120,8 +118,7 @@ TEST_F (PresetFile, RoundTripGivesBackTheSamePreset)
 
 TEST_F (PresetFile, WriteModesCopiesAndDeletes)
 {
-    for (const auto& refused :
-         std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} } })
+    for (const auto& refused : std::initializer_list<PresetData> { { 0, "x", 1, {} }, { 100, "x", 1, {} } })
     {
         EXPECT_TRUE (write (refused, PresetWriteMode::Skip));
         EXPECT_FALSE (write (refused, PresetWriteMode::CreateCopy));
@@ -245,8 +242,7 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
           { overlongZero, sizeof (overlongZero) - 1 } },
         { "large", bytesOf ("<preset>" + repeated (" ", 1 << 20) + "</preset>") },
         { "deep", bytesOf (repeated ("<a>", 100000)) },
-        { "document type",
-          bytesOf ("<!DOCTYPE p [<!ENTITY e \"<a>\">]><preset><name>&e;</name></preset>") },
+        { "document type", bytesOf ("<!DOCTYPE p [<!ENTITY e \"<a>\">]><preset><name>&e;</name></preset>") },
         { "ampersand before a tag", bytesOf ("<preset><name>A</name><data>&<parameter/></data></preset>") },
         { "ampersand starting no entity", bytesOf ("<preset><name>Rock & Roll</name></preset>") },
         { "entity of another case", bytesOf ("<preset><name>A&AMP;B</name></preset>") }
@@ -267,28 +263,4 @@ TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
         ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
         EXPECT_FALSE (read ("pipe.tnl"));
     }
-}
-
-TEST_F (PresetFile, PresetManagersFileCallsPassThroughToTheFreeFunctions)
-{
-    InProcessMidiPorts noPorts;
-    PresetManager manager { noPorts };
-    manager.presetFolder = path;
-    manager.received = kWarmVox;
-    ASSERT_TRUE (manager.writePresetFile (PresetWriteMode::Overwrite));
-
-    juce::String fileName, name, managerDesc;
-    juce::int16 version = 0, managerNumber = 0;
-    EXPECT_TRUE (manager.presetFileExists (fileName));
-    EXPECT_EQ (fileName, presetFileName (kWarmVox));
-    ASSERT_TRUE (manager.readPresetFile (fileName, name, version, managerNumber, managerDesc));
-    EXPECT_EQ (manager.outgoing, (PresetData { 0, kWarmVox.name, kWarmVox.version, kWarmVox.parameters }));
-    EXPECT_EQ (name + "|" + juce::String (version) + "|" + juce::String (managerNumber) + "|" + managerDesc,
-               "Warm Vox|1|7|7");
-
-    EXPECT_EQ (manager.copyFileName (fileName), presetCopyFileName (path, fileName));
-    manager.copyPresetFile (fileName);
-    manager.deletePresetFile (fileName);
-    EXPECT_FALSE (fileNamed (fileName).exists());
-    EXPECT_TRUE (fileNamed ("copy1_" + fileName).existsAsFile());
 }

@@ -35,7 +35,7 @@ TEST_F (PresetFolder, FirstStartCreatesTheDefaultFolderAndRemembersIt)
     EXPECT_EQ (defaultPresetFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
     EXPECT_EQ (bytesOf (configurationFile()), bytesOf (defaultPresetFolder().getFullPathName()))
         << "the full path, without a line end";
-    EXPECT_EQ (panel->getPresetManager().presetFolder, defaultPresetFolder().getFullPathName());
+    EXPECT_EQ (panel->getPresetFolderPath(), defaultPresetFolder().getFullPathName());
     EXPECT_EQ (panel->getFolderChooser().getCurrentFile(), defaultPresetFolder());
     EXPECT_TRUE (dialogs.boxes.empty());
 }
@@ -58,7 +58,7 @@ TEST_F (PresetFolder, RememberedFolderListsItsReadablePresetFilesOnly)
 
     // In the order of their names, whatever the case: the order "<< Load All" fills the slots in.
     EXPECT_EQ (listedFileNames(), (juce::StringArray { warmVoxFile, "012_BRIGHT.TNL" }));
-    EXPECT_EQ (panel->getPresetManager().presetFolder, folder.getFullPathName());
+    EXPECT_EQ (panel->getPresetFolderPath(), folder.getFullPathName());
     EXPECT_FALSE (defaultPresetFolder().exists());
     EXPECT_TRUE (dialogs.boxes.empty());
 }
@@ -116,7 +116,7 @@ TEST_F (PresetFolder, ChoosingAFolderRescansAndRemembersIt)
     EXPECT_EQ (dialogs.boxes[0].title, "Error");
     EXPECT_EQ (dialogs.boxes[0].message, "Cannot open!");
     EXPECT_EQ (listedFileNames(), juce::StringArray { brightFile });
-    EXPECT_EQ (panel->getPresetManager().presetFolder, other.getFullPathName());
+    EXPECT_EQ (panel->getPresetFolderPath(), other.getFullPathName());
     EXPECT_EQ (bytesOf (configurationFile()), bytesOf (other.getFullPathName()));
 
     SCOPED_TRACE ("without its configuration file the librarian scans but remembers nothing");
@@ -138,15 +138,12 @@ TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNex
 
     if (child == 0)
     {
-        InProcessMidiPorts noPorts;
-        PresetManager writer (noPorts);
-        writer.presetFolder = folder.getFullPathName();
-        writer.received = warmVox;
-        writer.received.parameters.assign (500, { 3, 123456 });
+        auto larger = warmVox;
+        larger.parameters.assign (500, { 3, 123456 });
         std::signal (SIGXFSZ, SIG_DFL);
         const rlimit limit { 0, 0 };
         ::setrlimit (RLIMIT_FSIZE, &limit);
-        writer.writePresetFile (PresetWriteMode::Overwrite);
+        ::writePresetFile (folder.getFullPathName(), larger, PresetWriteMode::Overwrite);
         ::_exit (0);
     }
 
@@ -192,7 +189,7 @@ TEST_F (PresetFolder, DemoKeepsEveryFileApartFromTheLibrarians)
     SCOPED_TRACE ("the demo's panel makes its folders and remembers its preset folder there alone");
     services.edition = LibrarianConfiguration::Edition::demo;
     openPanel();
-    EXPECT_EQ (panel->getPresetManager().presetFolder, demo.getDefaultPresetFolder().getFullPathName());
+    EXPECT_EQ (panel->getPresetFolderPath(), demo.getDefaultPresetFolder().getFullPathName());
     EXPECT_EQ (bytesOf (demo.getConfigurationFile()),
                bytesOf (demo.getDefaultPresetFolder().getFullPathName()));
     EXPECT_FALSE (applicationFolder().exists()) << "the librarian's folder was made";
