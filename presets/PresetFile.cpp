@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace
 {
@@ -107,49 +108,41 @@ namespace
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
     }
 
-    /** The text of a preset file as XmlDocument gets it, or nothing when the bytes are no
-        document it can safely take.
-
-        JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 and recurses once
-        per nesting level, and a preset folder can hold any file, so both are checked first (and
-        zero bytes, at which it would quietly stop reading).
-        Document type declarations are refused too: a preset never has one, and JUCE would
-        expand its entities into elements unchecked. A BOM is dropped.
-
-        The parser also drops text made only of white space even when told to keep empty text
-        ("<name>   </name>" reads as no name), so such element content is handed to it as
-        character references, which it keeps.
-    */
-    std::optional<juce::String> preparedDocumentText (const juce::MemoryBlock& bytes)
+    /** The bytes of a preset file, with the token helpers the checks below share. */
+    struct DocumentBytes
     {
-        auto* text = static_cast<const char*> (bytes.getData());
-        auto size = bytes.getSize();
+        const char* text = nullptr;
+        size_t size = 0;
 
-        if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (text))
-        {
-            text += 3;
-            size -= 3;
-        }
-
-        if (size == 0 || ! isStrictUtf8 (text, size))
-            return std::nullopt;
-
-        const auto startsWith = [&] (size_t at, const char* token)
+        bool startsWith (size_t at, const char* token) const
         {
             const auto length = std::strlen (token);
             return size - at >= length && std::memcmp (text + at, token, length) == 0;
-        };
+        }
 
-        const auto skipPast = [&] (size_t from, const char* token)
+        /** The position of the next c at or after from, or size. */
+        size_t find (size_t from, char c) const
         {
-            for (auto at = from; at < size; ++at)
+            if (from >= size)
+                return size;
+
+            const auto* found = std::memchr (text + from, c, size - from);
+            return found == nullptr ? size : (size_t) (static_cast<const char*> (found) - text);
+        }
+
+        size_t skipPast (size_t from, const char* token) const
+        {
+            for (auto at = find (from, token[0]); at < size; at = find (at + 1, token[0]))
                 if (startsWith (at, token))
                     return at + std::strlen (token);
 
             return size;
-        };
+        }
 
-        const auto endOfTag = [&] (size_t from)
+        /** The ">" that ends the tag whose name starts at from (a ">" inside quotes does not),
+            or size.
+        */
+        size_t endOfTag (size_t from) const
         {
             for (char quote = 0; from < size; ++from)
             {
@@ -162,156 +155,326 @@ namespace
             }
 
             return from;
-        };
+        }
+    };
 
-        // JUCE's parser reads "&#" and up to twelve characters of any kind before a ";" as a
-        // number and inserts whatever character comes out, far beyond Unicode too; such a name
-        // would not survive being written and read again. Only proper references pass.
-        const auto isProperCharacterReference = [&] (size_t from)
+    /** The bytes without a BOM, or nothing when they are empty or not strict UTF-8 (which also
+        refuses zero bytes, at which JUCE's parser would quietly stop reading).
+    */
+    std::optional<DocumentBytes> documentBytes (const juce::MemoryBlock& block)
+    {
+        DocumentBytes bytes { static_cast<const char*> (block.getData()), block.getSize() };
+
+        if (bytes.size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes.text))
         {
-            auto at = from + 2;
-            const bool hex = at < size && (text[at] == 'x' || text[at] == 'X');
-            juce::int64 value = 0;
-            int digits = 0;
+            bytes.text += 3;
+            bytes.size -= 3;
+        }
 
-            for (at += hex ? 1 : 0; at < size && text[at] != ';'; ++at, ++digits)
+        if (bytes.size == 0 || ! isStrictUtf8 (bytes.text, bytes.size))
+            return std::nullopt;
+
+        return bytes;
+    }
+
+    /** JUCE's parser reads "&#" and up to twelve characters of any kind before a ";" as a number
+        and inserts whatever character comes out, far beyond Unicode too; such a name would not
+        survive being written and read again. Only proper references pass.
+    */
+    bool isProperCharacterReference (const DocumentBytes& bytes, size_t from)
+    {
+        const auto* text = bytes.text;
+        auto at = from + 2;
+        const bool hex = at < bytes.size && (text[at] == 'x' || text[at] == 'X');
+        juce::int64 value = 0;
+        int digits = 0;
+
+        for (at += hex ? 1 : 0; at < bytes.size && text[at] != ';'; ++at, ++digits)
+        {
+            const auto digit = hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[at])
+                                   : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+
+            if (digit < 0 || digits >= 8)
+                return false;
+
+            value = value * (hex ? 16 : 10) + digit;
+        }
+
+        return at < bytes.size && value > 0 && value < 0x110000;
+    }
+
+    /** JUCE's parser takes any "&" as the start of an entity of its own and, on some that start
+        none (an "&" before a "<", say), reads past the end of its buffer. A preset file holds
+        only the five predefined entities and proper character references, wherever an "&"
+        stands: the parser's idea of where a tag or a comment ends need not be ours.
+    */
+    bool hasOnlyProperReferences (const DocumentBytes& bytes)
+    {
+        for (auto at = bytes.find (0, '&'); at < bytes.size; at = bytes.find (at + 1, '&'))
+        {
+            if (bytes.startsWith (at, "&#"))
             {
-                const auto digit =
-                    hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[at])
-                        : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
-
-                if (digit < 0 || digits >= 8)
+                if (! isProperCharacterReference (bytes, at))
                     return false;
 
-                value = value * (hex ? 16 : 10) + digit;
+                continue;
             }
 
-            return at < size && value > 0 && value < 0x110000;
-        };
+            const auto predefined = [&]
+            {
+                for (auto* entity : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
+                    if (bytes.startsWith (at, entity))
+                        return true;
 
-        // JUCE's parser takes any other "&" as the start of an entity of its own and, on some
-        // that start none (an "&" before a "<", say), reads past the end of its buffer. A preset
-        // file holds only the five predefined entities and proper character references.
-        const auto isProperReference = [&] (size_t from)
+                return false;
+            };
+
+            if (! predefined())
+                return false;
+        }
+
+        return true;
+    }
+
+    /** Inside an element, JUCE's parser skips a processing instruction as white space, then rolls
+        back to it when text follows and adds empty text elements until memory runs out. A preset
+        has none past its declaration, so from the root on "<?" is refused wherever it stands (in
+        a tag, a comment or a section too: the parser's idea of where those end need not be ours).
+    */
+    bool hasInstructionFrom (const DocumentBytes& bytes, size_t from)
+    {
+        // Looked for by its "?", which is rare past the declaration, where "<" is everywhere.
+        for (auto at = bytes.find (from, '?'); at < bytes.size; at = bytes.find (at + 1, '?'))
+            if (at > from && bytes.text[at - 1] == '<')
+                return true;
+
+        return false;
+    }
+
+    /** A character of a tag name as JUCE's parser reads one, in ASCII. */
+    bool isPlainNameCharacter (char c)
+    {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+               c == '-' || c == ':' || c == '.';
+    }
+
+    /** Walks the markup of a preset file once, refusing what JUCE's parser cannot safely take
+        (document type declarations, nesting past kMaxElementDepth, a processing instruction
+        inside the root, an element left open or a closing tag cut off), and copies the text for
+        the parser with two changes that leave what it reads as it was:
+
+        - element content made only of white space becomes character references: the parser
+          drops such text even when told to keep empty text ("<name>   </name>" would read as no
+          name), but keeps references;
+        - white space that only separates a tag of a name alone from the next tag is left out:
+          the parser skips it anyway, one character at a time, and the indentation of a preset
+          file is a third of it.
+    */
+    class MarkupWalk
+    {
+    public:
+        explicit MarkupWalk (const DocumentBytes& documentBytes) : bytes (documentBytes)
         {
-            if (startsWith (from, "&#"))
-                return isProperCharacterReference (from);
+            prepared.reserve (bytes.size);
+        }
 
-            for (auto* entity : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
-                if (startsWith (from, entity))
-                    return true;
+        std::optional<juce::String> run()
+        {
+            for (size_t at = bytes.find (0, '<'); at < bytes.size; at = bytes.find (at, '<'))
+            {
+                const auto next = nextAfterMarkup (at);
 
-            return false;
-        };
+                if (! next.has_value())
+                    return std::nullopt;
 
-        // Wherever it stands: the parser's idea of where a tag or a comment ends need not be ours.
-        for (size_t at = 0; at < size; ++at)
-            if (text[at] == '&' && ! isProperReference (at))
+                at = *next;
+            }
+
+            // An element left open is a file cut short, whatever the parser would make of it.
+            if (depth > 0)
                 return std::nullopt;
 
-        juce::MemoryOutputStream prepared (size + 64);
-        size_t copiedUpTo = 0;
-        int depth = 0;
-        bool rootStarted = false;
+            copyUpTo (bytes.size);
+            return juce::String::fromUTF8 (prepared.data(), (int) prepared.size());
+        }
 
-        for (size_t at = 0; at < size;)
+    private:
+        /** Where a tag ends, and whether it is a tag of a name alone ("<name>", "</name>",
+            "<name/>"), which the parser reads as this walk does: without attributes there is no
+            quote to disagree about.
+        */
+        struct Tag
         {
-            if (text[at] != '<')
+            size_t end = 0;
+            bool plain = false;
+        };
+
+        /** The tag whose "<" is at at and whose name starts at nameStart. */
+        Tag scanTag (size_t at, size_t nameStart) const
+        {
+            auto i = nameStart;
+
+            while (i < bytes.size && isPlainNameCharacter (bytes.text[i]))
+                ++i;
+
+            const auto named = i > nameStart;
+
+            if (named && i < bytes.size && bytes.text[i] == '/' && bytes.text[at + 1] != '/')
+                ++i;
+
+            if (named && i < bytes.size && bytes.text[i] == '>')
+                return { i, true };
+
+            return { bytes.endOfTag (nameStart), false };
+        }
+
+        /** Where to look on after the markup that starts with the "<" at at; nothing for a
+            document to refuse.
+        */
+        std::optional<size_t> nextAfterMarkup (size_t at)
+        {
+            const auto next = at + 1 < bytes.size ? bytes.text[at + 1] : 0;
+
+            if (next == '!')
             {
-                ++at;
-            }
-            else if (startsWith (at, "<!--"))
-            {
-                at = skipPast (at + 4, "-->");
-            }
-            else if (startsWith (at, "<![CDATA["))
-            {
-                at = skipPast (at + 9, "]]>");
-            }
-            else if (startsWith (at, "<?"))
-            {
-                at = skipPast (at + 2, "?>");
-            }
-            else if (startsWith (at, "<!"))
-            {
+                if (bytes.startsWith (at, "<!--"))
+                    return bytes.skipPast (at + 4, "-->");
+
+                if (bytes.startsWith (at, "<![CDATA["))
+                    return bytes.skipPast (at + 9, "]]>");
+
                 return std::nullopt;
             }
-            else if (startsWith (at, "</"))
+
+            if (next == '?')
+                return bytes.skipPast (at + 2, "?>");
+
+            if (next == '/')
             {
                 // JUCE's parser takes a closing tag cut off before its ">" as closing every
                 // element still open, so a file cut there would read as a whole preset.
-                const auto tagEnd = endOfTag (at + 2);
+                const auto tag = scanTag (at, at + 2);
 
-                if (tagEnd >= size)
+                if (tag.end >= bytes.size)
                     return std::nullopt;
 
                 depth = juce::jmax (0, depth - 1);
-                at = tagEnd + 1;
+                return afterTag (tag);
             }
-            else
-            {
-                // Inside an element, JUCE's parser skips a processing instruction as white space,
-                // then rolls back to it when text follows and adds empty text elements until
-                // memory runs out. A preset has none past its declaration, so from the root on
-                // "<?" is refused wherever it stands (in a tag, a comment or a section too: the
-                // parser's idea of where those end need not be ours).
-                if (! rootStarted)
-                {
-                    rootStarted = true;
 
-                    for (auto later = at; later < size; ++later)
-                        if (startsWith (later, "<?"))
-                            return std::nullopt;
-                }
-
-                if (++depth > kMaxElementDepth)
-                    return std::nullopt;
-
-                const auto tagEnd = endOfTag (at + 1);
-
-                if (tagEnd >= size)
-                    break;
-
-                at = tagEnd + 1;
-
-                if (text[tagEnd - 1] == '/')
-                {
-                    --depth;
-                    continue;
-                }
-
-                auto blankEnd = at;
-
-                while (blankEnd < size && isXmlBlank (text[blankEnd]))
-                    ++blankEnd;
-
-                if (blankEnd > at && startsWith (blankEnd, "</"))
-                {
-                    prepared.write (text + copiedUpTo, at - copiedUpTo);
-
-                    for (auto blank = at; blank < blankEnd; ++blank)
-                    {
-                        // XML reads a CR LF pair, and a lone CR, as one LF.
-                        if (text[blank] == '\r' && blank + 1 < blankEnd && text[blank + 1] == '\n')
-                            continue;
-
-                        prepared << "&#" << (text[blank] == '\r' ? (int) '\n' : (int) text[blank]) << ";";
-                    }
-
-                    copiedUpTo = blankEnd;
-                }
-
-                at = blankEnd;
-            }
+            return afterStartTag (at);
         }
 
-        // An element left open is a file cut short, whatever the parser would make of it.
-        if (depth > 0)
+        std::optional<size_t> afterStartTag (size_t at)
+        {
+            if (! rootStarted)
+            {
+                rootStarted = true;
+
+                if (hasInstructionFrom (bytes, at))
+                    return std::nullopt;
+            }
+
+            if (++depth > kMaxElementDepth)
+                return std::nullopt;
+
+            const auto tag = scanTag (at, at + 1);
+
+            // Cut off inside its start tag: the element stays open, and the file is refused.
+            if (tag.end >= bytes.size)
+                return bytes.size;
+
+            if (bytes.text[tag.end - 1] == '/')
+            {
+                --depth;
+                return afterTag (tag);
+            }
+
+            const auto contentStart = tag.end + 1;
+            const auto blankEnd = endOfBlanks (contentStart);
+
+            if (blankEnd > contentStart && bytes.startsWith (blankEnd, "</"))
+            {
+                writeBlanksAsReferences (contentStart, blankEnd);
+                return blankEnd;
+            }
+
+            return afterTag (tag);
+        }
+
+        size_t endOfBlanks (size_t from) const
+        {
+            while (from < bytes.size && isXmlBlank (bytes.text[from]))
+                ++from;
+
+            return from;
+        }
+
+        /** Past the white space after a tag; left out of the copy when the parser would skip it:
+            after a plain tag, before the "<" of another tag (not a comment, which text may follow).
+        */
+        size_t afterTag (const Tag& tag)
+        {
+            const auto blankStart = tag.end + 1;
+            const auto blankEnd = endOfBlanks (blankStart);
+            const auto tagFollows = blankEnd + 1 < bytes.size && bytes.text[blankEnd] == '<' &&
+                                    bytes.text[blankEnd + 1] != '!' && bytes.text[blankEnd + 1] != '?';
+
+            if (blankEnd > blankStart && tagFollows && tag.plain)
+            {
+                copyUpTo (blankStart);
+                copiedUpTo = blankEnd;
+            }
+
+            return blankEnd;
+        }
+
+        void writeBlanksAsReferences (size_t from, size_t to)
+        {
+            copyUpTo (from);
+
+            for (auto blank = from; blank < to; ++blank)
+            {
+                // XML reads a CR LF pair, and a lone CR, as one LF.
+                if (bytes.text[blank] == '\r' && blank + 1 < to && bytes.text[blank + 1] == '\n')
+                    continue;
+
+                const auto character = bytes.text[blank] == '\r' ? (int) '\n' : (int) bytes.text[blank];
+                prepared += "&#" + std::to_string (character) + ";";
+            }
+
+            copiedUpTo = to;
+        }
+
+        void copyUpTo (size_t position)
+        {
+            prepared.append (bytes.text + copiedUpTo, position - copiedUpTo);
+            copiedUpTo = position;
+        }
+
+        const DocumentBytes& bytes;
+        std::string prepared;
+        size_t copiedUpTo = 0;
+        int depth = 0;
+        bool rootStarted = false;
+    };
+
+    /** The text of a preset file as XmlDocument gets it, or nothing when the bytes are no
+        document it can safely take.
+
+        JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 or on an entity it
+        does not know, expands the entities of a document type declaration into elements
+        unchecked, and recurses once per nesting level; a preset folder can hold any file, so
+        all of that is checked first. A BOM is dropped.
+    */
+    std::optional<juce::String> preparedDocumentText (const juce::MemoryBlock& block)
+    {
+        const auto bytes = documentBytes (block);
+
+        if (! bytes.has_value() || ! hasOnlyProperReferences (*bytes))
             return std::nullopt;
 
-        prepared.write (text + copiedUpTo, size - copiedUpTo);
-        return juce::String::fromUTF8 (static_cast<const char*> (prepared.getData()),
-                                       (int) prepared.getDataSize());
+        return MarkupWalk (*bytes).run();
     }
 
     /** A regular file, not a folder, a pipe or a device: opening a pipe named like a preset file
@@ -343,9 +506,22 @@ namespace
         return preparedDocumentText (bytes);
     }
 
+    /** The element's one child when it is text, as it is with every element of text this
+        program writes; else null.
+    */
+    const juce::XmlElement* onlyTextChild (const juce::XmlElement& element)
+    {
+        const auto* first = element.getFirstChildElement();
+        return first != nullptr && first->isTextElement() && first->getNextElement() == nullptr ? first
+                                                                                                : nullptr;
+    }
+
     /** Only the element's own text children: text inside nested elements is not part of it. */
     juce::String ownText (const juce::XmlElement& element)
     {
+        if (const auto* text = onlyTextChild (element))
+            return text->getText();
+
         juce::String text;
 
         for (auto* child : element.getChildIterator())
@@ -355,9 +531,44 @@ namespace
         return text;
     }
 
+    /** The number the element's own text begins with (see readNumberBits). */
+    juce::uint32 ownNumberBits (const juce::XmlElement& element)
+    {
+        if (const auto* text = onlyTextChild (element))
+            return readNumberBits (text->getText());
+
+        return readNumberBits (ownText (element));
+    }
+
+    /** True for an element (not text) whose tag is tag in any case. tag is ASCII; a tag name
+        that is ASCII too is compared byte by byte, which is what the folder scan spends most of
+        its own time on otherwise, and any other goes through JUCE's comparison as before.
+    */
     bool hasTag (const juce::XmlElement& element, const char* tag)
     {
-        return ! element.isTextElement() && element.getTagName().equalsIgnoreCase (tag);
+        if (element.isTextElement())
+            return false;
+
+        const auto& name = element.getTagName();
+        const auto* nameBytes = name.toRawUTF8();
+
+        // The program runs in the "C" locale, where JUCE's case folding of ASCII is this one.
+        const auto lower = [] (unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+
+        for (size_t i = 0;; ++i)
+        {
+            const auto nameByte = (unsigned char) nameBytes[i];
+            const auto tagByte = (unsigned char) tag[i];
+
+            if (nameByte >= 0x80)
+                return name.equalsIgnoreCase (tag);
+
+            if (lower (nameByte) != lower (tagByte))
+                return false;
+
+            if (nameByte == 0)
+                return true;
+        }
     }
 
     PresetParameter readParameter (const juce::XmlElement& element)
@@ -367,12 +578,32 @@ namespace
         for (auto* child : element.getChildIterator())
         {
             if (hasTag (*child, "ID"))
-                parameter.index = lowBitsAsInt16 (readNumberBits (ownText (*child)));
+                parameter.index = lowBitsAsInt16 (ownNumberBits (*child));
             else if (hasTag (*child, "Value"))
-                parameter.value = lowBitsAsInt32 (readNumberBits (ownText (*child)));
+                parameter.value = lowBitsAsInt32 (ownNumberBits (*child));
         }
 
         return parameter;
+    }
+
+    /** The "preset" element of a preset file, or null. The text is gone before the elements are
+        looked at.
+    */
+    std::unique_ptr<juce::XmlElement> readPresetElement (const juce::File& file)
+    {
+        const auto text = readDocumentText (file);
+
+        if (! text.has_value())
+            return nullptr;
+
+        juce::XmlDocument document (*text);
+        document.setEmptyTextElementsIgnored (false);
+        auto root = document.getDocumentElement();
+
+        if (root == nullptr || ! hasTag (*root, "preset"))
+            return nullptr;
+
+        return root;
     }
 } // namespace
 
@@ -408,16 +639,9 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
     if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return std::nullopt;
 
-    const auto text = readDocumentText (folderEntry (folder, fileName));
+    const auto root = readPresetElement (folderEntry (folder, fileName));
 
-    if (! text.has_value())
-        return std::nullopt;
-
-    juce::XmlDocument document (*text);
-    document.setEmptyTextElementsIgnored (false);
-    const auto root = document.getDocumentElement();
-
-    if (root == nullptr || ! hasTag (*root, "preset"))
+    if (root == nullptr)
         return std::nullopt;
 
     PresetData preset;
@@ -430,7 +654,7 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
         }
         else if (hasTag (*element, "version"))
         {
-            preset.version = lowBitsAsInt16 (readNumberBits (ownText (*element)));
+            preset.version = lowBitsAsInt16 (ownNumberBits (*element));
         }
         else if (hasTag (*element, "desc"))
         {
