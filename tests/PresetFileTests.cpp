@@ -224,6 +224,40 @@ TEST_F (PresetFile, ReaderFollowsTheFileRules)
     EXPECT_FALSE (read ("clone_012_B.tnl", "<presets><name>x</name></presets>"));
 }
 
+TEST_F (PresetFile, ScanKeepsTheWhiteSpaceOfANameThatTheParserKeeps)
+{
+    // The reader leaves out of the parser's text the white space between tags, which the parser
+    // skips anyway; what it keeps must stay. JUCE's parser on the file as it is says what that is.
+    const auto nameAsParsed = [] (const juce::String& document)
+    {
+        juce::String name;
+        const auto root = juce::XmlDocument::parse (document);
+
+        for (auto* child : root->getChildWithTagNameIterator ("name"))
+            for (auto* text : child->getChildIterator())
+                if (text->isTextElement())
+                    name << text->getText();
+
+        return name;
+    };
+
+    const char* const names[] = {
+        "<name>Warm <b/> Vox</name>",
+        "<name> <!-- a note --> Warm</name>",
+        "<name>\r\n  <b/>\r\n  Vox</name>",
+        "<name>A<b></b x='>' >  <c/>Vox</name>",
+        "<name>A<b x=\"1\">  </b>  <c/>B</name>",
+    };
+
+    for (const auto* name : names)
+    {
+        const auto document = juce::String ("<preset>\r\n  ") + name + "\r\n</preset>";
+        SCOPED_TRACE (document);
+        ASSERT_TRUE (read ("001_A.tnl", document));
+        EXPECT_EQ (readBack.name, nameAsParsed (document));
+    }
+}
+
 TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
 {
     const auto bytesOf = [] (const juce::String& text)
