@@ -4,7 +4,9 @@
 #include "presets/PresetNumberText.h"
 #include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
+#include "presets/WrittenLayoutReader.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -251,11 +253,23 @@ namespace
         return false;
     }
 
-    /** A character of a tag name as JUCE's parser reads one, in ASCII. */
+    /** The characters of a tag name as JUCE's parser reads one, in ASCII; a table, as every
+        character of every tag is looked up.
+    */
+    const auto plainNameCharacters = []
+    {
+        std::array<bool, 256> table {};
+
+        for (int c = 0; c < 256; ++c)
+            table[(size_t) c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                                c == '_' || c == '-' || c == ':' || c == '.';
+
+        return table;
+    }();
+
     bool isPlainNameCharacter (char c)
     {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-               c == '-' || c == ':' || c == '.';
+        return plainNameCharacters[(unsigned char) c];
     }
 
     /** Walks the markup of a preset file once, refusing what JUCE's parser cannot safely take
@@ -280,14 +294,15 @@ namespace
 
         std::optional<juce::String> run()
         {
-            for (size_t at = bytes.find (0, '<'); at < bytes.size; at = bytes.find (at, '<'))
+            for (size_t at = bytes.find (0, '<'); at < bytes.size;)
             {
                 const auto next = nextAfterMarkup (at);
 
                 if (! next.has_value())
                     return std::nullopt;
 
-                at = *next;
+                // Most markup is followed at once by the next tag.
+                at = *next < bytes.size && bytes.text[*next] == '<' ? *next : bytes.find (*next, '<');
             }
 
             // An element left open is a file cut short, whatever the parser would make of it.
@@ -459,24 +474,6 @@ namespace
         bool rootStarted = false;
     };
 
-    /** The text of a preset file as XmlDocument gets it, or nothing when the bytes are no
-        document it can safely take.
-
-        JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 or on an entity it
-        does not know, expands the entities of a document type declaration into elements
-        unchecked, and recurses once per nesting level; a preset folder can hold any file, so
-        all of that is checked first. A BOM is dropped.
-    */
-    std::optional<juce::String> preparedDocumentText (const juce::MemoryBlock& block)
-    {
-        const auto bytes = documentBytes (block);
-
-        if (! bytes.has_value() || ! hasOnlyProperReferences (*bytes))
-            return std::nullopt;
-
-        return MarkupWalk (*bytes).run();
-    }
-
     /** A regular file, not a folder, a pipe or a device: opening a pipe named like a preset file
         would block the folder scan until something writes to it.
     */
@@ -486,7 +483,10 @@ namespace
         return std::filesystem::is_regular_file (file.getFullPathName().toStdString(), error);
     }
 
-    std::optional<juce::String> readDocumentText (const juce::File& file)
+    /** The whole of a file that may be a preset file; nothing for one that is not a regular file
+        or is too large.
+    */
+    std::optional<juce::MemoryBlock> readFileBytes (const juce::File& file)
     {
         if (! isRegularFile (file) || file.getSize() > (juce::int64) kMaxPresetFileBytes)
             return std::nullopt;
@@ -503,7 +503,7 @@ namespace
         if (bytes.getSize() > kMaxPresetFileBytes)
             return std::nullopt;
 
-        return preparedDocumentText (bytes);
+        return bytes;
     }
 
     /** The element's one child when it is text, as it is with every element of text this
@@ -546,9 +546,7 @@ namespace
     */
     bool hasTag (const juce::XmlElement& element, const char* tag)
     {
-        if (element.isTextElement())
-            return false;
-
+        // A text element's tag name is empty, and so never matches.
         const auto& name = element.getTagName();
         const auto* nameBytes = name.toRawUTF8();
 
@@ -586,12 +584,12 @@ namespace
         return parameter;
     }
 
-    /** The "preset" element of a preset file, or null. The text is gone before the elements are
-        looked at.
+    /** The "preset" element of checked bytes, through JUCE's parser, or null. The text is gone
+        before the elements are looked at.
     */
-    std::unique_ptr<juce::XmlElement> readPresetElement (const juce::File& file)
+    std::unique_ptr<juce::XmlElement> parsePresetElement (const DocumentBytes& bytes)
     {
-        const auto text = readDocumentText (file);
+        const auto text = MarkupWalk (bytes).run();
 
         if (! text.has_value())
             return nullptr;
@@ -604,6 +602,43 @@ namespace
             return nullptr;
 
         return root;
+    }
+
+    /** What a "preset" element holds: the elements of each kind in any case, in any order, the
+        last of a kind counting, the parameters of every "data" element.
+    */
+    PresetData presetFromElement (const juce::XmlElement& root, juce::String* desc)
+    {
+        PresetData preset;
+
+        for (auto* element : root.getChildIterator())
+        {
+            if (hasTag (*element, "name"))
+            {
+                preset.name = ownText (*element);
+            }
+            else if (hasTag (*element, "version"))
+            {
+                preset.version = lowBitsAsInt16 (ownNumberBits (*element));
+            }
+            else if (hasTag (*element, "desc"))
+            {
+                if (desc != nullptr)
+                    *desc = ownText (*element);
+            }
+            else if (hasTag (*element, "data"))
+            {
+                // Once: a file of many "data" elements must not make it reserve more each time.
+                if (preset.parameters.capacity() == 0)
+                    preset.parameters.reserve (kParametersPerPreset);
+
+                for (auto* parameter : element->getChildIterator())
+                    if (hasTag (*parameter, "parameter"))
+                        preset.parameters.push_back (readParameter (*parameter));
+            }
+        }
+
+        return preset;
     }
 } // namespace
 
@@ -639,37 +674,26 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
     if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return std::nullopt;
 
-    const auto root = readPresetElement (folderEntry (folder, fileName));
+    const auto block = readFileBytes (folderEntry (folder, fileName));
 
-    if (root == nullptr)
+    if (! block.has_value())
         return std::nullopt;
 
-    PresetData preset;
+    // JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 or on an entity it
+    // does not know, expands the entities of a document type declaration into elements
+    // unchecked, and recurses once per nesting level; a preset folder can hold any file, so all
+    // of that is checked before it sees one (see MarkupWalk for the checks of the markup).
+    const auto bytes = documentBytes (*block);
 
-    for (auto* element : root->getChildIterator())
-    {
-        if (hasTag (*element, "name"))
-        {
-            preset.name = ownText (*element);
-        }
-        else if (hasTag (*element, "version"))
-        {
-            preset.version = lowBitsAsInt16 (ownNumberBits (*element));
-        }
-        else if (hasTag (*element, "desc"))
-        {
-            if (desc != nullptr)
-                *desc = ownText (*element);
-        }
-        else if (hasTag (*element, "data"))
-        {
-            for (auto* parameter : element->getChildIterator())
-                if (hasTag (*parameter, "parameter"))
-                    preset.parameters.push_back (readParameter (*parameter));
-        }
-    }
+    if (! bytes.has_value() || ! hasOnlyProperReferences (*bytes))
+        return std::nullopt;
 
-    return preset;
+    // A file as this program writes it needs no document, and no parser to be kept safe from.
+    if (auto preset = readWrittenLayout (bytes->text, bytes->size, desc))
+        return preset;
+
+    const auto root = parsePresetElement (*bytes);
+    return root == nullptr ? std::nullopt : std::optional<PresetData> (presetFromElement (*root, desc));
 }
 
 juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName)

@@ -2,7 +2,11 @@
 
 juce::uint32 readNumberBits (const juce::String& text)
 {
-    auto p = text.getCharPointer();
+    return readNumberBits (text.getCharPointer());
+}
+
+juce::uint32 readNumberBits (juce::CharPointer_UTF8 p)
+{
     p.incrementToEndOfWhitespace();
 
     const bool negative = *p == '-';

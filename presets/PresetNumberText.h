@@ -13,6 +13,11 @@
 /** The bits of the number text begins with, under the rule above. */
 juce::uint32 readNumberBits (const juce::String& text);
 
+/** The same for text in place, which ends at the first character that is no part of a number
+    (the "<" after an element's text, say), so that it need not be copied into a string.
+*/
+juce::uint32 readNumberBits (juce::CharPointer_UTF8 text);
+
 /** The low 32 or 16 bits as a signed number. */
 juce::int32 lowBitsAsInt32 (juce::uint32 bits);
 juce::int16 lowBitsAsInt16 (juce::uint32 bits);

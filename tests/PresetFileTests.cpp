@@ -258,6 +258,61 @@ TEST_F (PresetFile, ScanKeepsTheWhiteSpaceOfANameThatTheParserKeeps)
     }
 }
 
+TEST_F (PresetFile, FileAsWrittenReadsAsTheFullReaderReadsIt)
+{
+    // Files laid out as this program writes them are read without a document; a comment after
+    // the declaration sends the same file the full way, which must read the same.
+    const auto readBothWays = [this] (const juce::String& document)
+    {
+        SCOPED_TRACE (document);
+        const auto declarationEnd = document.indexOf ("?>") + 2;
+        ASSERT_GT (declarationEnd, 1);
+        const auto fullWay = document.substring (0, declarationEnd) + "<!-- the full way -->" +
+                             document.substring (declarationEnd);
+
+        ASSERT_TRUE (read ("001_A.tnl", document));
+        const auto quick = readBack;
+        const auto quickDesc = desc;
+        ASSERT_TRUE (read ("001_A.tnl", fullWay));
+        EXPECT_EQ (quick, readBack);
+        EXPECT_EQ (quickDesc, desc);
+    };
+
+    const PresetData presets[] = {
+        kWarmVox,
+        { 99,
+          "  Spaced  out  ",
+          -3,
+          { { 0, -134217728 }, { 16383, 134217727 }, { -1, -1 }, { 0, 2147483647 } } },
+        { 1, "a>b \"c\" 'd' /e", 32767, {} },
+        { 2, "", 0, { { 5, 0 } } },
+        { 3, "   ", 1, { { 0, 1 } } },
+        { 4, "Tab\tand\r\nline & <more>", 2, { { 1, 2 } } },
+        { 5, juce::String::fromUTF8 ("Caf\xc3\xa9"), 2, {} },
+    };
+
+    for (const auto& preset : presets)
+    {
+        ASSERT_TRUE (write (preset));
+        readBothWays (fileNamed (presetFileName (preset)).loadFileAsString());
+    }
+
+    const char* const declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    const char* const bodies[] = {
+        "<preset><name>A</name><version> 7x</version><desc>-3</desc><data></data></preset>",
+        "\n<preset>\n<name>A </name>\t<version>-</version><desc> </desc><data/></preset>\n",
+        "<preset><name>A</name><version>1</version><desc>2</desc><data><parameter><ID></ID><Value>  9</Value>"
+        "</parameter></data></preset>",
+        "<preset><NAME>A</NAME><version>1</version><desc>2</desc><data/></preset>",
+        "<preset><name>A</name><version>1</version><data/></preset>",
+        "<preset><name>A</name><version>1</version><desc>2</desc><data/><data/></preset>",
+        "<preset><name a='1'>A</name><version>1</version><desc>2</desc><data/></preset>",
+    };
+
+    for (const auto* body : bodies)
+        readBothWays (juce::String (declaration) + body);
+}
+
 TEST_F (PresetFile, FilesThatWouldFaultTheParserAreNotPresetFiles)
 {
     const auto bytesOf = [] (const juce::String& text)
