@@ -158,11 +158,10 @@ private:
     void applyParameterData (const juce::uint8* data, int size);
     bool headerCameFirst();
     void applySendPhase (const juce::uint8* data, int size);
+    void acknowledgeParameter (int phase);
     void sendNextParameter();
     bool sendFrame (const SysexFrame& frame);
     void waitForCallbacksToFinish() const;
-
-    void acknowledgeParameter (int phase);
 
     MidiPorts& ports;
     std::unique_ptr<MidiInputPort> midiInput;
@@ -174,7 +173,8 @@ private:
     PresetData outgoing;
 
     // Set when a read's outcome is taken, cleared when its preset is handed out or another
-    // exchange starts; only the caller touches it, but the callers may be on two threads.
+    // exchange starts. Only callers touch it, but they may be on two threads (the worker and the
+    // message thread), hence atomic.
     std::atomic<bool> receivedReady { false };
 
     FrameHistory recentFrames;
