@@ -153,12 +153,14 @@ bool PresetManager::isDeviceReachable() const
 //==============================================================================
 bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
 {
+    // Whether it starts or not, what an earlier read brought is not this one's.
+    receivedReady = false;
+
     // An exchange whose result nobody has taken yet is still going on: a second request would
     // mix its frames into it.
     if (midiInput == nullptr || sendState.load() > 0 || activeJob.load() != kJobNone)
         return false;
 
-    receivedReady = false;
     received.clear();
     nameOnly = readNameOnly;
     headerReceived = false;
@@ -167,6 +169,8 @@ bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
 
 bool PresetManager::sendPreset (int number, const PresetData& preset)
 {
+    receivedReady = false;
+
     if (number < kFirstPresetNumber || number > kLastPresetNumber || receiveState.load() > 0 ||
         preset.parameters.empty())
         return false;
@@ -175,7 +179,6 @@ bool PresetManager::sendPreset (int number, const PresetData& preset)
         return false;
 
     // The callback sends from this copy while the exchange runs; the caller's stays untouched.
-    receivedReady = false;
     outgoing = preset;
     outgoing.number = (juce::int16) number;
     parametersSent = 0;

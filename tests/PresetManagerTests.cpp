@@ -293,6 +293,14 @@ TEST_F (PresetManagerTest, ReadPresetIsHandedOutOnceAndNeverDuringItsExchange)
         ASSERT_EQ (send (makePreset (3), 44), 1);
         EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "the read before the send handed out late";
     }
+
+    {
+        SCOPED_TRACE ("a read refused at its start brings none either");
+        ASSERT_EQ (read (45), 1);
+        manager.closePorts();
+        ASSERT_FALSE (manager.requestPreset (46, false));
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "the read before taken for the refused one";
+    }
 }
 
 TEST_F (PresetManagerTest, RefusedStartsSendNothing)
