@@ -6,7 +6,6 @@
 #include "presets/VerifiedFileWrite.h"
 #include "presets/WrittenLayoutReader.h"
 
-#include <array>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -253,36 +252,12 @@ namespace
         return false;
     }
 
-    /** The characters of a tag name as JUCE's parser reads one, in ASCII; a table, as every
-        character of every tag is looked up.
-    */
-    const auto plainNameCharacters = []
-    {
-        std::array<bool, 256> table {};
-
-        for (int c = 0; c < 256; ++c)
-            table[(size_t) c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                                c == '_' || c == '-' || c == ':' || c == '.';
-
-        return table;
-    }();
-
-    bool isPlainNameCharacter (char c)
-    {
-        return plainNameCharacters[(unsigned char) c];
-    }
-
     /** Walks the markup of a preset file once, refusing what JUCE's parser cannot safely take
         (document type declarations, nesting past kMaxElementDepth, a processing instruction
         inside the root, an element left open or a closing tag cut off), and copies the text for
-        the parser with two changes that leave what it reads as it was:
-
-        - element content made only of white space becomes character references: the parser
-          drops such text even when told to keep empty text ("<name>   </name>" would read as no
-          name), but keeps references;
-        - white space that only separates a tag of a name alone from the next tag is left out:
-          the parser skips it anyway, one character at a time, and the indentation of a preset
-          file is a third of it.
+        the parser with element content made only of white space turned into character
+        references: the parser drops such text even when told to keep empty text ("<name>
+        </name>" would read as no name), but keeps references.
     */
     class MarkupWalk
     {
@@ -314,35 +289,6 @@ namespace
         }
 
     private:
-        /** Where a tag ends, and whether it is a tag of a name alone ("<name>", "</name>",
-            "<name/>"), which the parser reads as this walk does: without attributes there is no
-            quote to disagree about.
-        */
-        struct Tag
-        {
-            size_t end = 0;
-            bool plain = false;
-        };
-
-        /** The tag whose "<" is at at and whose name starts at nameStart. */
-        Tag scanTag (size_t at, size_t nameStart) const
-        {
-            auto i = nameStart;
-
-            while (i < bytes.size && isPlainNameCharacter (bytes.text[i]))
-                ++i;
-
-            const auto named = i > nameStart;
-
-            if (named && i < bytes.size && bytes.text[i] == '/' && bytes.text[at + 1] != '/')
-                ++i;
-
-            if (named && i < bytes.size && bytes.text[i] == '>')
-                return { i, true };
-
-            return { bytes.endOfTag (nameStart), false };
-        }
-
         /** Where to look on after the markup that starts with the "<" at at; nothing for a
             document to refuse.
         */
@@ -368,13 +314,13 @@ namespace
             {
                 // JUCE's parser takes a closing tag cut off before its ">" as closing every
                 // element still open, so a file cut there would read as a whole preset.
-                const auto tag = scanTag (at, at + 2);
+                const auto tagEnd = bytes.endOfTag (at + 2);
 
-                if (tag.end >= bytes.size)
+                if (tagEnd >= bytes.size)
                     return std::nullopt;
 
                 depth = juce::jmax (0, depth - 1);
-                return afterTag (tag);
+                return tagEnd + 1;
             }
 
             return afterStartTag (at);
@@ -393,53 +339,26 @@ namespace
             if (++depth > kMaxElementDepth)
                 return std::nullopt;
 
-            const auto tag = scanTag (at, at + 1);
+            const auto tagEnd = bytes.endOfTag (at + 1);
 
             // Cut off inside its start tag: the element stays open, and the file is refused.
-            if (tag.end >= bytes.size)
+            if (tagEnd >= bytes.size)
                 return bytes.size;
 
-            if (bytes.text[tag.end - 1] == '/')
+            if (bytes.text[tagEnd - 1] == '/')
             {
                 --depth;
-                return afterTag (tag);
+                return tagEnd + 1;
             }
 
-            const auto contentStart = tag.end + 1;
-            const auto blankEnd = endOfBlanks (contentStart);
+            const auto contentStart = tagEnd + 1;
+            auto blankEnd = contentStart;
+
+            while (blankEnd < bytes.size && isXmlBlank (bytes.text[blankEnd]))
+                ++blankEnd;
 
             if (blankEnd > contentStart && bytes.startsWith (blankEnd, "</"))
-            {
                 writeBlanksAsReferences (contentStart, blankEnd);
-                return blankEnd;
-            }
-
-            return afterTag (tag);
-        }
-
-        size_t endOfBlanks (size_t from) const
-        {
-            while (from < bytes.size && isXmlBlank (bytes.text[from]))
-                ++from;
-
-            return from;
-        }
-
-        /** Past the white space after a tag; left out of the copy when the parser would skip it:
-            after a plain tag, before the "<" of another tag (not a comment, which text may follow).
-        */
-        size_t afterTag (const Tag& tag)
-        {
-            const auto blankStart = tag.end + 1;
-            const auto blankEnd = endOfBlanks (blankStart);
-            const auto tagFollows = blankEnd + 1 < bytes.size && bytes.text[blankEnd] == '<' &&
-                                    bytes.text[blankEnd + 1] != '!' && bytes.text[blankEnd + 1] != '?';
-
-            if (blankEnd > blankStart && tagFollows && tag.plain)
-            {
-                copyUpTo (blankStart);
-                copiedUpTo = blankEnd;
-            }
 
             return blankEnd;
         }
@@ -540,33 +459,9 @@ namespace
         return readNumberBits (ownText (element));
     }
 
-    /** True for an element (not text) whose tag is tag in any case. tag is ASCII; a tag name
-        that is ASCII too is compared byte by byte, which is what the folder scan spends most of
-        its own time on otherwise, and any other goes through JUCE's comparison as before.
-    */
     bool hasTag (const juce::XmlElement& element, const char* tag)
     {
-        // A text element's tag name is empty, and so never matches.
-        const auto& name = element.getTagName();
-        const auto* nameBytes = name.toRawUTF8();
-
-        // The program runs in the "C" locale, where JUCE's case folding of ASCII is this one.
-        const auto lower = [] (unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-
-        for (size_t i = 0;; ++i)
-        {
-            const auto nameByte = (unsigned char) nameBytes[i];
-            const auto tagByte = (unsigned char) tag[i];
-
-            if (nameByte >= 0x80)
-                return name.equalsIgnoreCase (tag);
-
-            if (lower (nameByte) != lower (tagByte))
-                return false;
-
-            if (nameByte == 0)
-                return true;
-        }
+        return ! element.isTextElement() && element.getTagName().equalsIgnoreCase (tag);
     }
 
     PresetParameter readParameter (const juce::XmlElement& element)
