@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 namespace
 {
@@ -88,7 +89,6 @@ const PresetParameter* PresetManager::findParameterOffTheWire (const PresetData&
 PresetManager::PresetManager (MidiPorts& midiPorts) : juce::Thread ("PresetManager"), ports (midiPorts)
 {
     openPorts();
-    received.clear();
 }
 
 PresetManager::~PresetManager()
@@ -96,7 +96,6 @@ PresetManager::~PresetManager()
     // The watch thread looks at the ports on every pass, so it has to be gone before they are.
     stopThread (4000);
     closePorts();
-    received.clear();
 }
 
 //==============================================================================
@@ -154,6 +153,9 @@ bool PresetManager::isDeviceReachable() const
 //==============================================================================
 bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
 {
+    // Whether it starts or not, what an earlier read brought is not this one's.
+    receivedReady = false;
+
     // An exchange whose result nobody has taken yet is still going on: a second request would
     // mix its frames into it.
     if (midiInput == nullptr || sendState.load() > 0 || activeJob.load() != kJobNone)
@@ -165,16 +167,20 @@ bool PresetManager::requestPreset (juce::int16 number, bool readNameOnly)
     return startExchange (kJobRead, receiveState, 1, makeRequestPreset (number));
 }
 
-bool PresetManager::sendPreset (const juce::int16& number)
+bool PresetManager::sendPreset (int number, const PresetData& preset)
 {
+    receivedReady = false;
+
     if (number < kFirstPresetNumber || number > kLastPresetNumber || receiveState.load() > 0 ||
-        outgoing.parameters.empty())
+        preset.parameters.empty())
         return false;
 
-    if (sendState.load() > 0 || activeJob.load() != kJobNone || findParameterOffTheWire (outgoing) != nullptr)
+    if (sendState.load() > 0 || activeJob.load() != kJobNone || findParameterOffTheWire (preset) != nullptr)
         return false;
 
-    outgoing.number = number;
+    // The callback sends from this copy while the exchange runs; the caller's stays untouched.
+    outgoing = preset;
+    outgoing.number = (juce::int16) number;
     parametersSent = 0;
     acksReceived = 0;
     return startExchange (kJobSend, sendState, kSendAwaitingVersion, makeRequestPresetVersion());
@@ -215,7 +221,23 @@ bool PresetManager::startExchange (int job, std::atomic<int>& state, int opening
 
 ExchangeOutcome::Code PresetManager::takeReceiveResult()
 {
-    return takeResult (receiveState);
+    const auto wasRead = activeJob.load() == kJobRead;
+    const auto outcome = takeResult (receiveState);
+
+    if (wasRead && outcome != ExchangeOutcome::running)
+        receivedReady = true;
+
+    return outcome;
+}
+
+PresetData PresetManager::takeReceivedPreset()
+{
+    // Before the outcome is taken the callback may still be writing the record; after the
+    // preset has been handed out once, what is left is no read's.
+    if (! receivedReady.exchange (false))
+        return {};
+
+    return std::exchange (received, {});
 }
 
 ExchangeOutcome::Code PresetManager::takeSendResult()
@@ -364,66 +386,12 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
 
     switch (frameType (data, size))
     {
-        case SysexType::sendPresetStart:
-        {
-            SysexPresetHeader header;
-
-            switch (readSendPresetStart (data, size, header))
-            {
-                case PresetStartCheck::wrongLength:
-                    moveState (receiveState, 1, ExchangeOutcome::deviceError);
-                    sendErr();
-                    break;
-
-                case PresetStartCheck::checksumMismatch:
-                    moveState (receiveState, 1, ExchangeOutcome::checksumFailed);
-                    sendChecksumFailed();
-                    break;
-
-                case PresetStartCheck::ok:
-                    headerReceived = true;
-                    received.number = static_cast<juce::int16> (header.number);
-                    received.name = header.name;
-                    received.version = static_cast<juce::int16> (header.version);
-
-                    if (nameOnly.load())
-                    {
-                        // ERR is how the device is told to keep the parameters to itself.
-                        sendErr();
-                        moveState (receiveState, 1, kStateIdle);
-                    }
-                    else
-                    {
-                        sendAck();
-                    }
-                    break;
-            }
-            break;
-        }
+        case SysexType::sendPresetStart: applyPresetStart (data, size); break;
 
         case SysexType::parameterData:
-        {
-            if (! headerCameFirst())
-                break;
-
-            // A frame too short to hold index and value adds nothing; the read fails below.
-            if (const auto parameter = readParameterData (data, size))
-                received.parameters.push_back (
-                    { static_cast<juce::int16> (parameter->index), parameter->value });
-
-            if (size == frameLength (SysexType::parameterData))
-            {
-                sendAck();
-            }
-            else
-            {
-                moveState (receiveState, 1, ExchangeOutcome::deviceError);
-                sendErr();
-            }
-
-            progress = static_cast<double> (received.parameters.size()) / (double) kParametersPerPreset;
+            if (headerCameFirst())
+                applyParameterData (data, size);
             break;
-        }
 
         case SysexType::sendPresetEnd:
             if (! headerCameFirst())
@@ -441,6 +409,61 @@ void PresetManager::applyReadTable (const juce::uint8* data, int size)
 
         default: break;
     }
+}
+
+void PresetManager::applyPresetStart (const juce::uint8* data, int size)
+{
+    SysexPresetHeader header;
+
+    switch (readSendPresetStart (data, size, header))
+    {
+        case PresetStartCheck::wrongLength:
+            moveState (receiveState, 1, ExchangeOutcome::deviceError);
+            sendErr();
+            break;
+
+        case PresetStartCheck::checksumMismatch:
+            moveState (receiveState, 1, ExchangeOutcome::checksumFailed);
+            sendChecksumFailed();
+            break;
+
+        case PresetStartCheck::ok:
+            headerReceived = true;
+            received.number = static_cast<juce::int16> (header.number);
+            received.name = header.name;
+            received.version = static_cast<juce::int16> (header.version);
+
+            if (nameOnly.load())
+            {
+                // ERR is how the device is told to keep the parameters to itself.
+                sendErr();
+                moveState (receiveState, 1, kStateIdle);
+            }
+            else
+            {
+                sendAck();
+            }
+            break;
+    }
+}
+
+void PresetManager::applyParameterData (const juce::uint8* data, int size)
+{
+    // A frame too short to hold index and value adds nothing; the read fails below.
+    if (const auto parameter = readParameterData (data, size))
+        received.parameters.push_back ({ static_cast<juce::int16> (parameter->index), parameter->value });
+
+    if (size == frameLength (SysexType::parameterData))
+    {
+        sendAck();
+    }
+    else
+    {
+        moveState (receiveState, 1, ExchangeOutcome::deviceError);
+        sendErr();
+    }
+
+    progress = static_cast<double> (received.parameters.size()) / (double) kParametersPerPreset;
 }
 
 bool PresetManager::headerCameFirst()
@@ -480,8 +503,6 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
         return;
     }
 
-    const auto parameterCount = static_cast<juce::uint32> (outgoing.parameters.size());
-
     switch (phase)
     {
         case kSendAwaitingVersion:
@@ -503,24 +524,7 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
 
         case kSendParameters:
             if (type == SysexType::ack)
-            {
-                const auto acks = ++acksReceived;
-
-                if (acks >= parameterCount)
-                {
-                    sendPresetEnd();
-                    moveState (sendState, phase, kSendAwaitingEndAck);
-                }
-                else if (acks == parametersSent.load())
-                {
-                    // Every frame so far is acknowledged: the next burst may go.
-                    for (int i = 0; i < kParametersPerBurst; ++i)
-                        if (parametersSent.load() < parameterCount)
-                            sendNextParameter();
-
-                    progress = static_cast<double> (parametersSent.load()) / parameterCount;
-                }
-            }
+                acknowledgeParameter (phase);
             else if (size != frameLength (SysexType::ack))
             {
                 moveState (sendState, phase, ExchangeOutcome::deviceError);
@@ -533,6 +537,27 @@ void PresetManager::applySendPhase (const juce::uint8* data, int size)
             break;
 
         default: break;
+    }
+}
+
+void PresetManager::acknowledgeParameter (int phase)
+{
+    const auto parameterCount = static_cast<juce::uint32> (outgoing.parameters.size());
+    const auto acks = ++acksReceived;
+
+    if (acks >= parameterCount)
+    {
+        sendPresetEnd();
+        moveState (sendState, phase, kSendAwaitingEndAck);
+    }
+    else if (acks == parametersSent.load())
+    {
+        // Every frame so far is acknowledged: the next burst may go.
+        for (int i = 0; i < kParametersPerBurst; ++i)
+            if (parametersSent.load() < parameterCount)
+                sendNextParameter();
+
+        progress = static_cast<double> (parametersSent.load()) / parameterCount;
     }
 }
 
@@ -602,26 +627,4 @@ void PresetManager::waitForCallbacksToFinish() const
     // this thread has declared the exchange over.
     while (callbacksInFlight.load() > 0)
         std::this_thread::yield();
-}
-
-//==============================================================================
-bool PresetManager::presetFileExists (juce::String& fileName) const
-{
-    fileName = presetFileName (received);
-    return ::presetFileExists (presetFolder, received);
-}
-
-bool PresetManager::readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
-                                    juce::int16& number, juce::String& desc)
-{
-    const auto preset = ::readPresetFile (presetFolder, fileName, &desc);
-
-    if (! preset.has_value())
-        return false;
-
-    outgoing = *preset;
-    name = preset->name;
-    version = preset->version;
-    number = presetNumberFromFileName (fileName);
-    return true;
 }

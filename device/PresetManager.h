@@ -4,30 +4,27 @@
 #include "device/FrameHistory.h"
 #include "device/MidiPorts.h"
 #include "presets/PresetData.h"
-#include "presets/PresetFile.h"
 
 struct SysexFrame;
 
 #include <atomic>
 
-/** The librarian's only link to the device, and the keeper of the two preset records.
+/** The librarian's only link to the device.
 
     It finds the device's MIDI ports by name and carries out one exchange at a time: reading a
     preset out of a device slot (requestPreset) or writing one into a slot (sendPreset). The
     MIDI input's callback drives the conversation; a watch thread, started for each exchange,
     ends it on time-out or when the device goes away. Callers start an exchange, then wait with
     waitForExchangeEnd and take the result with takeReceiveResult or takeSendResult until it is
-    something other than 0.
-
-    It also offers the preset-file functions over its records and presetFolder, for callers
-    that hold a PresetManager already.
+    something other than 0; a read's preset is then handed out once by takeReceivedPreset.
 
     Threads: the caller (the transfer worker, or the message thread for the ports), the MIDI
     callback and the watch thread meet here without locks. The exchange fields are atomic; the
-    records are written by the callback while an exchange runs and read by the caller only once
-    the watch thread has declared the exchange over, after the last callback acting on it has
-    returned. Nobody polls: the callback wakes the watch thread when it ends an exchange, and the
-    watch thread wakes the caller. The librarian panel owns the one PresetManager.
+    preset being read or sent is written by the callback while an exchange runs and is the
+    caller's again only once the watch thread has declared the exchange over, after the last
+    callback acting on it has returned, and the caller has taken the result. Nobody polls: the
+    callback wakes the watch thread when it ends an exchange, and the watch thread wakes the
+    caller. The librarian panel owns the one PresetManager.
 */
 class PresetManager : public juce::MidiInputCallback, public juce::Thread
 {
@@ -65,11 +62,11 @@ public:
     */
     bool requestPreset (juce::int16 number, bool nameOnly);
 
-    /** Starts writing outgoing into slot number (1 to 99); outgoing.number takes the number. False
-        when the exchange was not started (nothing is sent then), also when a parameter of
-        outgoing cannot travel on the wire.
+    /** Starts writing a copy of preset into slot number (1 to 99), under that number. False when
+        the exchange was not started (nothing is sent then): also for a preset without
+        parameters, or with one that cannot travel on the wire.
     */
-    bool sendPreset (const juce::int16& number);
+    bool sendPreset (int number, const PresetData& preset);
 
     /** The first parameter whose index or value is wider than the wire carries (14 and 28 bits),
         or null. Sent, it would reach the device as another parameter or value.
@@ -79,6 +76,15 @@ public:
     /** running while the exchange is still running; then its outcome. Ends the exchange. */
     ExchangeOutcome::Code takeReceiveResult();
     ExchangeOutcome::Code takeSendResult();
+
+    /** The preset the last read brought, once takeReceiveResult has returned its outcome: whole
+        after a full read that succeeded, the header alone after a name-only one. A read that
+        failed hands out what was left of it: an emptied preset (slot 0), or the header alone
+        when it was ended from outside. Handed out once: a second call, and any call before the
+        read's outcome has been taken, returns an empty preset, as the record may still be
+        being written then.
+    */
+    PresetData takeReceivedPreset();
 
     /** Waits until the running exchange's result can be taken, or wakeExchangeWaiter is called,
         or at most timeOutMs. An exchange that ended before the call returns at once: the signal
@@ -138,50 +144,6 @@ public:
     bool sendParameter (int index, juce::int32 value);
 
     //==============================================================================
-    // The preset-file functions applied to presetFolder and the two records.
-
-    static juce::String presetFileName (const PresetData& preset) { return ::presetFileName (preset); }
-
-    /** Sets fileName to the file name of received and tells whether that file exists. */
-    bool presetFileExists (juce::String& fileName) const;
-
-    /** Writes received as a preset file; false when nothing could be written. */
-    bool writePresetFile (PresetWriteMode mode)
-    {
-        return static_cast<bool> (::writePresetFile (presetFolder, received, mode));
-    }
-
-    /** Reads a preset file of presetFolder into outgoing; a file that cannot be read changes
-        nothing. The number comes from the file name; desc is the slot the file says the preset
-        was read from.
-    */
-    bool readPresetFile (const juce::String& fileName, juce::String& name, juce::int16& version,
-                         juce::int16& number, juce::String& desc);
-
-    juce::String copyFileName (const juce::String& fileName) const
-    {
-        return presetCopyFileName (presetFolder, fileName);
-    }
-    juce::Result copyPresetFile (const juce::String& fileName)
-    {
-        return ::copyPresetFile (presetFolder, fileName);
-    }
-    juce::Result deletePresetFile (const juce::String& fileName)
-    {
-        return ::deletePresetFile (presetFolder, fileName);
-    }
-
-    //==============================================================================
-    /** The preset being read from the device. */
-    PresetData received;
-
-    /** The preset being written to the device; filled by the caller before sendPreset. */
-    PresetData outgoing;
-
-    /** Full path of the computer's preset folder, without a trailing separator. */
-    juce::String presetFolder;
-
-    //==============================================================================
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
     void run() override;
 
@@ -192,8 +154,11 @@ private:
     bool startExchange (int job, std::atomic<int>& state, int openingState, const SysexFrame& request);
     ExchangeOutcome::Code takeResult (std::atomic<int>& state);
     void applyReadTable (const juce::uint8* data, int size);
+    void applyPresetStart (const juce::uint8* data, int size);
+    void applyParameterData (const juce::uint8* data, int size);
     bool headerCameFirst();
     void applySendPhase (const juce::uint8* data, int size);
+    void acknowledgeParameter (int phase);
     void sendNextParameter();
     bool sendFrame (const SysexFrame& frame);
     void waitForCallbacksToFinish() const;
@@ -201,6 +166,16 @@ private:
     MidiPorts& ports;
     std::unique_ptr<MidiInputPort> midiInput;
     std::unique_ptr<MidiOutputPort> midiOutput;
+
+    // The preset being read from the device, and the one being written to it: the callback's
+    // while an exchange runs (see exchangeOver).
+    PresetData received;
+    PresetData outgoing;
+
+    // Set when a read's outcome is taken, cleared when its preset is handed out or another
+    // exchange starts. Only callers touch it, but they may be on two threads (the worker and the
+    // message thread), hence atomic.
+    std::atomic<bool> receivedReady { false };
 
     FrameHistory recentFrames;
     std::atomic<double> progress { 0.0 };

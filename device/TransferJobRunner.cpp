@@ -207,10 +207,6 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
             if (exchangeEndedFromOutside && outcome.result < 0)
                 outcome.result = TransferResult::cancelled;
 
-            // A whole read tells the device's preset format; a failed one leaves an emptied record.
-            if (! sending && outcome.result >= 0 && manager.received.version > 0)
-                lastDeviceVersion = manager.received.version;
-
             return;
         }
 
@@ -226,6 +222,18 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
         manager.waitForExchangeEnd (quick || manager.getProgress() > nearlyDone ? timings.quickLookMs
                                                                                 : timings.slowLookMs);
     }
+}
+
+PresetData TransferJobRunner::readSlot (int slot, bool nameOnly)
+{
+    awaitExchange (manager.requestPreset ((juce::int16) slot, nameOnly), false, nameOnly);
+    auto preset = manager.takeReceivedPreset();
+
+    // A whole read tells the device's preset format; a failed one hands on an emptied header.
+    if (outcome.result >= 0 && preset.version > 0)
+        lastDeviceVersion = preset.version;
+
+    return preset;
 }
 
 bool TransferJobRunner::shouldRetry (int& retries)
@@ -247,7 +255,7 @@ bool TransferJobRunner::shouldRetry (int& retries)
     return false;
 }
 
-void TransferJobRunner::readSlotsWhole (const std::function<void()>& useWholePreset)
+void TransferJobRunner::readSlotsWhole (const std::function<void (const PresetData&)>& useWholePreset)
 {
     const auto& slots = job.selection.slots;
     const auto count = slots.size();
@@ -268,19 +276,19 @@ void TransferJobRunner::readSlotsWhole (const std::function<void()>& useWholePre
         showPace (pace, i + 1, i);
 
         const auto startedAt = JobPace::now();
-        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+        const auto preset = readSlot (slot, false);
         logAttempt ("read", slot, {}, retries, startedAt);
 
         // A read cut short by Cancel or a fault is no preset: only a whole one is handed on.
         const auto readWhole = outcome.result >= 0;
 
         if (readWhole)
-            useWholePreset();
+            useWholePreset (preset);
 
         if (shouldRetry (retries))
             continue;
 
-        reportDone (slot, readWhole ? manager.received.name : slots.getReference (i).name, outcome.result);
+        reportDone (slot, readWhole ? preset.name : slots.getReference (i).name, outcome.result);
         ++i;
         host.showJobProgress ((double) i / count);
     }
@@ -297,7 +305,7 @@ void TransferJobRunner::saveDevicePresets()
     StandingAnswer fileAnswer;
 
     readSlotsWhole (
-        [&]
+        [&] (const PresetData& preset)
         {
             // Nothing is asked about a file that will not be written: that would only mislead.
             // A preset read whole but not saved is not done: the job was ended before it was.
@@ -309,11 +317,10 @@ void TransferJobRunner::saveDevicePresets()
 
             auto mode = PresetWriteMode::Overwrite;
 
-            if (presetFileExists (folder, manager.received))
+            if (presetFileExists (folder, preset))
                 mode = writeModeFor (fileAnswer.get (
                     [&] {
-                        return ask (TransferQuestion::fileExists (presetFileName (manager.received),
-                                                                  offerApplyToAll));
+                        return ask (TransferQuestion::fileExists (presetFileName (preset), offerApplyToAll));
                     }));
 
             if (host.jobShouldEnd())
@@ -322,18 +329,18 @@ void TransferJobRunner::saveDevicePresets()
                 return;
             }
 
-            const auto saved = writePresetFile (folder, manager.received, mode);
+            const auto saved = writePresetFile (folder, preset, mode);
 
             if (! saved)
-                saveFailed (presetFileName (manager.received));
+                saveFailed (presetFileName (preset));
 
-            noteUnsyncedFolder (saved, "save", presetFileName (manager.received));
+            noteUnsyncedFolder (saved, "save", preset.number, presetFileName (preset));
         });
 }
 
 void TransferJobRunner::readWholePresets()
 {
-    readSlotsWhole ([this] { host.wholePresetRead (manager.received); });
+    readSlotsWhole ([this] (const PresetData& preset) { host.wholePresetRead (preset); });
 }
 
 void TransferJobRunner::saveFailed (const juce::String& fileName)
@@ -419,10 +426,7 @@ void TransferJobRunner::sendPresetFiles()
     // as one: nothing is asked per slot.
     StandingAnswer slotAnswer { job.selection.wholeDeviceConfirmed || slots.size() == kPresetSlotCount,
                                 TransferQuestion::overwriteSlot };
-    auto retries = 0;
-    auto slotReached = false;         // an attempt on the current slot has sent something to the device
-    auto snapshotTaken = false;       // the current slot's old content is safe in the snapshot folder
-    std::optional<PresetData> preset; // the current slot's file, read once for all its attempts
+    SlotSend current;
 
     for (int k = 0; k < count;)
     {
@@ -432,63 +436,29 @@ void TransferJobRunner::sendPresetFiles()
         const auto& slot = slots.getReference (k);
         const auto& fileName = job.selection.fileNames[k];
 
-        showStatus (statusLine ("Sending preset ", slot.number, retries));
+        showStatus (statusLine ("Sending preset ", slot.number, current.retries));
         showPace (pace, k + 1, k);
 
-        if (retries == 0)
+        if (current.retries == 0)
         {
-            preset = presetForSlot (slot, fileName, count >= 2, slotAnswer);
+            current.preset = presetForSlot (slot, fileName, count >= 2, slotAnswer);
 
-            if (! preset.has_value())
+            if (! current.preset.has_value())
             {
                 ++k;
                 continue;
             }
         }
 
-        // The slot's old content is kept before anything is written over it, once per slot: a
-        // retried send must not take the half-written slot for its old content.
-        if (job.options.keepSnapshot && ! snapshotTaken)
-        {
-            if (! takeSnapshot (slot.number))
-            {
-                // The slot was not touched; the job ends as after any failed exchange.
-                reportDone (slot.number, fileName, outcome.result);
-                host.endJob();
-                break;
-            }
+        const auto step = sendAttempt (slot.number, fileName, current);
 
-            snapshotTaken = true;
-        }
+        if (step == SendStep::endJob)
+            break;
 
-        outcome.failureNotice.clear();
-        manager.outgoing = *preset;
-
-        const auto startedAt = JobPace::now();
-        const auto started = manager.sendPreset ((juce::int16) slot.number);
-        awaitExchange (started, true, false);
-        logAttempt ("send", slot.number, fileName, retries, startedAt);
-        slotReached = slotReached || started;
-
-        auto verified = false;
-
-        if (outcome.result >= 0 && job.options.verifyAfterLoading && ! host.jobShouldEnd())
-            verified = verifySlot (slot.number, fileName, *preset, retries);
-
-        if (shouldRetry (retries))
+        if (step == SendStep::sameSlot)
             continue;
 
-        reportDone (slot.number, fileName, outcome.result);
-
-        // Its name is read back afterwards: a slot that was being written when the job was
-        // cancelled or failed may hold the new preset, or part of it. A verified slot was just
-        // read whole, so its name is known already.
-        if (slotReached && ! verified)
-            outcome.slotsToReadBack.add (slot.number);
-
-        slotReached = false;
-        snapshotTaken = false;
-
+        current = {};
         ++k;
         host.showJobProgress (k / (count + 0.1));
     }
@@ -498,12 +468,59 @@ void TransferJobRunner::sendPresetFiles()
     host.pauseJob (timings.pauseAfterTransferMs);
 }
 
+TransferJobRunner::SendStep TransferJobRunner::sendAttempt (int slot, const juce::String& fileName,
+                                                            SlotSend& current)
+{
+    // The slot's old content is kept before anything is written over it, once per slot: a
+    // retried send must not take the half-written slot for its old content.
+    if (job.options.keepSnapshot && ! current.snapshotTaken)
+    {
+        if (! takeSnapshot (slot))
+        {
+            // The slot was not touched; the job ends as after any failed exchange.
+            reportDone (slot, fileName, outcome.result);
+            host.endJob();
+            return SendStep::endJob;
+        }
+
+        current.snapshotTaken = true;
+    }
+
+    outcome.failureNotice.clear();
+
+    const auto startedAt = JobPace::now();
+    const auto started = manager.sendPreset (slot, *current.preset);
+    awaitExchange (started, true, false);
+    logAttempt ("send", slot, fileName, current.retries, startedAt);
+    current.slotReached = current.slotReached || started;
+
+    auto verified = false;
+
+    if (outcome.result >= 0 && job.options.verifyAfterLoading && ! host.jobShouldEnd())
+        verified = verifySlot (slot, fileName, *current.preset, current.retries);
+
+    if (shouldRetry (current.retries))
+        return SendStep::sameSlot;
+
+    reportDone (slot, fileName, outcome.result);
+
+    // Its name is read back afterwards: a slot that was being written when the job was
+    // cancelled or failed may hold the new preset, or part of it. A verified slot was just
+    // read whole, so its name is known already.
+    if (current.slotReached && ! verified)
+        outcome.slotsToReadBack.add (slot);
+
+    return SendStep::nextSlot;
+}
+
 bool TransferJobRunner::takeSnapshot (int slot)
 {
+    PresetData snapshot;
+
     for (auto retries = 0;;)
     {
         const auto startedAt = JobPace::now();
-        awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+        snapshot = readSlot (slot, false);
         logAttempt ("snapshot", slot, {}, retries, startedAt);
 
         if (outcome.result >= 0 && ! host.jobShouldEnd())
@@ -531,8 +548,8 @@ bool TransferJobRunner::takeSnapshot (int slot)
 
     const auto saved = snapshotFolder == juce::File()
                            ? VerifiedWrite()
-                           : SnapshotFolders::savePreset (snapshotFolder, manager.received);
-    noteUnsyncedFolder (saved, "snapshot", presetFileName (manager.received));
+                           : SnapshotFolders::savePreset (snapshotFolder, snapshot);
+    noteUnsyncedFolder (saved, "snapshot", snapshot.number, presetFileName (snapshot));
 
     if (! saved)
     {
@@ -551,7 +568,7 @@ bool TransferJobRunner::verifySlot (int slot, const juce::String& fileName, cons
                                     int retries)
 {
     const auto startedAt = JobPace::now();
-    awaitExchange (manager.requestPreset ((juce::int16) slot, false), false, false);
+    const auto readBack = readSlot (slot, false);
 
     // The device checks only the header's checksum: a parameter spoilt on the way is stored as
     // it arrived, and only reading the slot back shows it.
@@ -559,12 +576,12 @@ bool TransferJobRunner::verifySlot (int slot, const juce::String& fileName, cons
 
     if (outcome.result >= 0 && ! host.jobShouldEnd())
     {
-        const auto differences = comparePresets (sent, manager.received);
+        const auto differences = comparePresets (sent, readBack);
         verified = differences.isEmpty();
 
         if (verified)
         {
-            outcome.verifiedSlots.add ({ slot, manager.received.name, manager.received.version });
+            outcome.verifiedSlots.add ({ slot, readBack.name, readBack.version });
         }
         else
         {
@@ -593,7 +610,7 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
         showPace (pace, i + 1, i);
 
         const auto startedAt = JobPace::now();
-        awaitExchange (manager.requestPreset ((juce::int16) slotNumbers[i], true), false, true);
+        const auto header = readSlot (slotNumbers[i], true);
         logAttempt ("read name", slotNumbers[i], {}, 0, startedAt);
 
         if (outcome.result < 0)
@@ -603,17 +620,17 @@ void TransferJobRunner::readNames (const juce::Array<int>& slotNumbers)
         }
 
         // A failed read leaves a cleared header (number 0), which the merge passes over.
-        host.presetHeaderRead ({ manager.received.number, manager.received.name, manager.received.version });
+        host.presetHeaderRead ({ header.number, header.name, header.version });
         host.showJobProgress ((double) (i + 1) / slotNumbers.size());
     }
 }
 
 void TransferJobRunner::noteUnsyncedFolder (const VerifiedWrite& saved, const juce::String& exchange,
-                                            const juce::String& fileName)
+                                            int slot, const juce::String& fileName)
 {
     // Not a failed save: the file is there, whole, and saving it again would only make a copy.
     if (log != nullptr && saved && ! saved.folderSynced)
-        log->logNote (job.name, exchange, manager.received.number, fileName,
+        log->logNote (job.name, exchange, slot, fileName,
                       "saved, but its folder could not be synced to the disk");
 }
 

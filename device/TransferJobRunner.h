@@ -47,7 +47,34 @@ private:
     /** Reads the selected slots whole, with the usual retries, and calls useWholePreset for each
         preset read whole; it may turn the outcome into a failure of its own (a save that failed).
     */
-    void readSlotsWhole (const std::function<void()>& useWholePreset);
+    void readSlotsWhole (const std::function<void (const PresetData&)>& useWholePreset);
+
+    /** What became of one attempt at sending a slot's file. */
+    enum class SendStep
+    {
+        sameSlot, // the attempt failed and is to be made again
+        nextSlot, // the slot is done with, sent or not
+        endJob    // the slot must not be written, and the job ends
+    };
+
+    /** Where the sending of one slot's file stands, over its attempts. */
+    struct SlotSend
+    {
+        int retries = 0;
+        bool slotReached = false;         // an attempt has sent something to the device
+        bool snapshotTaken = false;       // the slot's old content is safe in the snapshot folder
+        std::optional<PresetData> preset; // the slot's file, read once for all its attempts
+    };
+
+    /** One attempt at sending the current file into slot: the snapshot first (once per slot),
+        the send, the verify, and the retry rule.
+    */
+    SendStep sendAttempt (int slot, const juce::String& fileName, SlotSend& current);
+
+    /** Reads a slot, whole or its header only, and hands out what the read brought (see
+        PresetManager::takeReceivedPreset); the outcome is in outcome.result.
+    */
+    PresetData readSlot (int slot, bool nameOnly);
 
     /** Reads a send's file and checks that the device can take it, telling the user when it
         cannot; nothing when the file is not to be sent.
@@ -100,7 +127,7 @@ private:
     void showPace (const JobPace& pace, int position, int done);
 
     /** Notes in the log a file saved whose folder could not be flushed to the disk. */
-    void noteUnsyncedFolder (const VerifiedWrite& saved, const juce::String& exchange,
+    void noteUnsyncedFolder (const VerifiedWrite& saved, const juce::String& exchange, int slot,
                              const juce::String& fileName);
 
     /** Logs the exchange that just ended, with its outcome. */

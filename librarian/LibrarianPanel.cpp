@@ -262,12 +262,12 @@ void PresetLibrarianManager::showVersionTexts()
     if (isConnected() && deviceVersion > 0)
         deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
 
-    // The device's record belongs to the worker while a job runs.
+    // The device's version belongs to the worker while a job runs.
     if (jobThread.isRunning())
         return;
 
     const auto fileVersion = lastFileVersion.load();
-    const auto receivedVersion = presetManager->received.version;
+    const auto receivedVersion = deviceVersion.load();
 
     if (fileVersion <= 0 || receivedVersion <= 0)
         return;

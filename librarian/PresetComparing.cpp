@@ -76,10 +76,8 @@ void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
     for (const auto& row : deviceSlots.getEntries())
         slotItems.set (row.number - kFirstPresetNumber, juce::String (row.number) + "  " + row.name);
 
-    const auto numberInName = (int) presetNumberFromFileName (fileName);
-    const auto proposed = numberInName >= kFirstPresetNumber && numberInName <= kLastPresetNumber
-                              ? numberInName - kFirstPresetNumber
-                              : 0;
+    const auto slotInName = presetSlotFromFileName (fileName);
+    const auto proposed = slotInName.has_value() ? *slotInName - kFirstPresetNumber : 0;
     const auto chosen = services.dialogs.chooseFromList (
         "Compare with Slot", "Compare " + fileName + " with the preset in slot:", slotItems, proposed,
         "Compare");
@@ -107,7 +105,7 @@ void PresetLibrarianManager::compareSlotWithFile (int slot)
 
     for (const auto& row : presetFiles.getEntries())
     {
-        if (proposed < 0 && presetNumberFromFileName (row.fileName) == slot)
+        if (proposed < 0 && presetSlotFromFileName (row.fileName) == slot)
             proposed = fileNames.size();
 
         fileNames.add (row.fileName);
@@ -156,11 +154,9 @@ void PresetLibrarianManager::compareDeviceWithFolder()
 
     for (const auto& row : presetFiles.getEntries())
     {
-        const auto slot = (int) presetNumberFromFileName (row.fileName);
-
-        if (slot >= kFirstPresetNumber && slot <= kLastPresetNumber)
+        if (const auto slot = presetSlotFromFileName (row.fileName))
             if (auto preset = readPresetFile (presetFiles.getFolderPath(), row.fileName))
-                filesBySlot[slot].push_back (std::move (*preset));
+                filesBySlot[*slot].push_back (std::move (*preset));
     }
 
     juce::Array<int> allSlots;

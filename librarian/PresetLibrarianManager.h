@@ -192,6 +192,7 @@ public:
     DeviceSlotsModel& getDeviceSlots() noexcept { return deviceSlots; }
     PresetFilesModel& getPresetFiles() noexcept { return presetFiles; }
     PresetManager& getPresetManager() const noexcept { return *presetManager; }
+
     juce::FilenameComponent& getFolderChooser() const noexcept { return *folderChooser; }
     juce::Label& getStatusLabel() const noexcept { return *statusLabel; }
     juce::Label& getDeviceLabel() const noexcept { return *deviceLabel; }

@@ -150,8 +150,7 @@ void PresetLibrarianManager::readSelectedDeviceNames()
         return;
     }
 
-    const auto& header = presetManager->received;
-    addDevicePreset (header.number, header.name, header.version);
+    // The job handed each header it read to addDevicePreset.
     deviceSlots.merge (devicePresets);
 }
 

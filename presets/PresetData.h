@@ -63,12 +63,6 @@ struct PresetData
     bool operator!= (const PresetData& other) const { return ! operator== (other); }
 };
 
-/** The file name a preset is saved under: its slot as three digits, "_", its name without
-    blanks, ".tnl". Characters no file system of ours can take become "_", so an unnamed slot
-    gives "NNN_.tnl".
-*/
-juce::String presetFileName (const PresetData& preset);
-
 /** What writing a preset file does when the caller has chosen. */
 enum class PresetWriteMode
 {

@@ -1,22 +1,18 @@
 #include "presets/PresetFile.h"
 
 #include "presets/PresetFileName.h"
+#include "presets/PresetNumberText.h"
 #include "presets/StrictUtf8.h"
 #include "presets/VerifiedFileWrite.h"
+#include "presets/WrittenLayoutReader.h"
 
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace
 {
-    /** A number read from a file name outside the slots and not a clone: "some other preset". */
-    constexpr int kUnknownFileNumber = 999;
-
-    /** Each "clone_" in front of a file name puts its slot number another hundred higher. */
-    constexpr const char* kClonePrefix = "clone_";
-    constexpr int kCloneNumberStep = 100;
-
     /** A real preset file is a few kilobytes; anything much larger is not one, and reading it
         would only stall the folder scan.
     */
@@ -30,79 +26,6 @@ namespace
     constexpr const char* kNewLine = "\r\n";
     constexpr int kIndentPerLevel = 2;
 
-    //==============================================================================
-    /** Every path is built as the folder, "/" and a plain name: File::getChildFile would read a
-        leading "~" as the home folder, and an empty folder path would put files at the root.
-    */
-    bool isUsableFolder (const juce::String& folder)
-    {
-        return folder.isNotEmpty() && juce::File::isAbsolutePath (folder);
-    }
-
-    juce::File fileInFolder (const juce::String& folder, const juce::String& fileName)
-    {
-        return juce::File (folder + "/" + fileName);
-    }
-
-    //==============================================================================
-    /** The number rule of preset files: leading white space, an optional minus sign, then decimal
-        digits up to the first other character; no digits read as 0. Arithmetic wraps in 32 bits,
-        so an over-long number keeps its low bits instead of overflowing.
-    */
-    juce::uint32 readNumberBits (const juce::String& text)
-    {
-        auto p = text.getCharPointer();
-        p.incrementToEndOfWhitespace();
-
-        const bool negative = *p == '-';
-
-        if (negative)
-            ++p;
-
-        juce::uint32 magnitude = 0;
-
-        for (; *p >= '0' && *p <= '9'; ++p)
-            magnitude = magnitude * 10u + (juce::uint32) (*p - '0');
-
-        return negative ? 0u - magnitude : magnitude;
-    }
-
-    juce::int32 lowBitsAsInt32 (juce::uint32 bits)
-    {
-        return bits <= 0x7fffffffu ? (juce::int32) bits : -(juce::int32) (~bits) - 1;
-    }
-
-    juce::int16 lowBitsAsInt16 (juce::uint32 bits)
-    {
-        const auto low = (int) (bits & 0xffffu);
-        return (juce::int16) (low <= 0x7fff ? low : low - 0x10000);
-    }
-} // namespace
-
-juce::int16 presetNumberFromFileName (const juce::String& fileName)
-{
-    const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
-
-    if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
-        return (juce::int16) leading;
-
-    if (! fileName.startsWithIgnoreCase (kClonePrefix))
-        return (juce::int16) kUnknownFileNumber;
-
-    auto rest = fileName;
-    juce::uint32 clones = 0;
-
-    while (rest.startsWithIgnoreCase (kClonePrefix))
-    {
-        rest = rest.substring ((int) std::strlen (kClonePrefix));
-        ++clones;
-    }
-
-    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) + clones * (juce::uint32) kCloneNumberStep);
-}
-
-namespace
-{
     //==============================================================================
     /** Everything but printable ASCII goes out as a character reference, so the file stays ASCII
         and tabs and line breaks in a device name come back unchanged (a parser folds raw line
@@ -186,49 +109,41 @@ namespace
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
     }
 
-    /** The text of a preset file as XmlDocument gets it, or nothing when the bytes are no
-        document it can safely take.
-
-        JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 and recurses once
-        per nesting level, and a preset folder can hold any file, so both are checked first (and
-        zero bytes, at which it would quietly stop reading).
-        Document type declarations are refused too: a preset never has one, and JUCE would
-        expand its entities into elements unchecked. A BOM is dropped.
-
-        The parser also drops text made only of white space even when told to keep empty text
-        ("<name>   </name>" reads as no name), so such element content is handed to it as
-        character references, which it keeps.
-    */
-    std::optional<juce::String> preparedDocumentText (const juce::MemoryBlock& bytes)
+    /** The bytes of a preset file, with the token helpers the checks below share. */
+    struct DocumentBytes
     {
-        auto* text = static_cast<const char*> (bytes.getData());
-        auto size = bytes.getSize();
+        const char* text = nullptr;
+        size_t size = 0;
 
-        if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (text))
-        {
-            text += 3;
-            size -= 3;
-        }
-
-        if (size == 0 || ! isStrictUtf8 (text, size))
-            return std::nullopt;
-
-        const auto startsWith = [&] (size_t at, const char* token)
+        bool startsWith (size_t at, const char* token) const
         {
             const auto length = std::strlen (token);
             return size - at >= length && std::memcmp (text + at, token, length) == 0;
-        };
+        }
 
-        const auto skipPast = [&] (size_t from, const char* token)
+        /** The position of the next c at or after from, or size. */
+        size_t find (size_t from, char c) const
         {
-            for (auto at = from; at < size; ++at)
+            if (from >= size)
+                return size;
+
+            const auto* found = std::memchr (text + from, c, size - from);
+            return found == nullptr ? size : (size_t) (static_cast<const char*> (found) - text);
+        }
+
+        size_t skipPast (size_t from, const char* token) const
+        {
+            for (auto at = find (from, token[0]); at < size; at = find (at + 1, token[0]))
                 if (startsWith (at, token))
                     return at + std::strlen (token);
 
             return size;
-        };
+        }
 
-        const auto endOfTag = [&] (size_t from)
+        /** The ">" that ends the tag whose name starts at from (a ">" inside quotes does not),
+            or size.
+        */
+        size_t endOfTag (size_t from) const
         {
             for (char quote = 0; from < size; ++from)
             {
@@ -241,157 +156,242 @@ namespace
             }
 
             return from;
-        };
+        }
+    };
 
-        // JUCE's parser reads "&#" and up to twelve characters of any kind before a ";" as a
-        // number and inserts whatever character comes out, far beyond Unicode too; such a name
-        // would not survive being written and read again. Only proper references pass.
-        const auto isProperCharacterReference = [&] (size_t from)
+    /** The bytes without a BOM, or nothing when they are empty or not strict UTF-8 (which also
+        refuses zero bytes, at which JUCE's parser would quietly stop reading).
+    */
+    std::optional<DocumentBytes> documentBytes (const juce::MemoryBlock& block)
+    {
+        DocumentBytes bytes { static_cast<const char*> (block.getData()), block.getSize() };
+
+        if (bytes.size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes.text))
         {
-            auto at = from + 2;
-            const bool hex = at < size && (text[at] == 'x' || text[at] == 'X');
-            juce::int64 value = 0;
-            int digits = 0;
+            bytes.text += 3;
+            bytes.size -= 3;
+        }
 
-            for (at += hex ? 1 : 0; at < size && text[at] != ';'; ++at, ++digits)
+        if (bytes.size == 0 || ! isStrictUtf8 (bytes.text, bytes.size))
+            return std::nullopt;
+
+        return bytes;
+    }
+
+    /** JUCE's parser reads "&#" and up to twelve characters of any kind before a ";" as a number
+        and inserts whatever character comes out, far beyond Unicode too; such a name would not
+        survive being written and read again. Only proper references pass.
+    */
+    bool isProperCharacterReference (const DocumentBytes& bytes, size_t from)
+    {
+        const auto* text = bytes.text;
+        auto at = from + 2;
+        const bool hex = at < bytes.size && (text[at] == 'x' || text[at] == 'X');
+        juce::int64 value = 0;
+        int digits = 0;
+
+        for (at += hex ? 1 : 0; at < bytes.size && text[at] != ';'; ++at, ++digits)
+        {
+            const auto digit = hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[at])
+                                   : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+
+            if (digit < 0 || digits >= 8)
+                return false;
+
+            value = value * (hex ? 16 : 10) + digit;
+        }
+
+        return at < bytes.size && value > 0 && value < 0x110000;
+    }
+
+    /** JUCE's parser takes any "&" as the start of an entity of its own and, on some that start
+        none (an "&" before a "<", say), reads past the end of its buffer. A preset file holds
+        only the five predefined entities and proper character references, wherever an "&"
+        stands: the parser's idea of where a tag or a comment ends need not be ours.
+    */
+    bool hasOnlyProperReferences (const DocumentBytes& bytes)
+    {
+        for (auto at = bytes.find (0, '&'); at < bytes.size; at = bytes.find (at + 1, '&'))
+        {
+            if (bytes.startsWith (at, "&#"))
             {
-                const auto digit =
-                    hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) text[at])
-                        : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
-
-                if (digit < 0 || digits >= 8)
+                if (! isProperCharacterReference (bytes, at))
                     return false;
 
-                value = value * (hex ? 16 : 10) + digit;
+                continue;
             }
 
-            return at < size && value > 0 && value < 0x110000;
-        };
+            const auto predefined = [&]
+            {
+                for (auto* entity : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
+                    if (bytes.startsWith (at, entity))
+                        return true;
 
-        // JUCE's parser takes any other "&" as the start of an entity of its own and, on some
-        // that start none (an "&" before a "<", say), reads past the end of its buffer. A preset
-        // file holds only the five predefined entities and proper character references.
-        const auto isProperReference = [&] (size_t from)
+                return false;
+            };
+
+            if (! predefined())
+                return false;
+        }
+
+        return true;
+    }
+
+    /** Inside an element, JUCE's parser skips a processing instruction as white space, then rolls
+        back to it when text follows and adds empty text elements until memory runs out. A preset
+        has none past its declaration, so from the root on "<?" is refused wherever it stands (in
+        a tag, a comment or a section too: the parser's idea of where those end need not be ours).
+    */
+    bool hasInstructionFrom (const DocumentBytes& bytes, size_t from)
+    {
+        // Looked for by its "?", which is rare past the declaration, where "<" is everywhere.
+        for (auto at = bytes.find (from, '?'); at < bytes.size; at = bytes.find (at + 1, '?'))
+            if (at > from && bytes.text[at - 1] == '<')
+                return true;
+
+        return false;
+    }
+
+    /** Walks the markup of a preset file once, refusing what JUCE's parser cannot safely take
+        (document type declarations, nesting past kMaxElementDepth, a processing instruction
+        inside the root, an element left open or a closing tag cut off), and copies the text for
+        the parser with element content made only of white space turned into character
+        references: the parser drops such text even when told to keep empty text ("<name>
+        </name>" would read as no name), but keeps references.
+    */
+    class MarkupWalk
+    {
+    public:
+        explicit MarkupWalk (const DocumentBytes& documentBytes) : bytes (documentBytes)
         {
-            if (startsWith (from, "&#"))
-                return isProperCharacterReference (from);
+            prepared.reserve (bytes.size);
+        }
 
-            for (auto* entity : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
-                if (startsWith (from, entity))
-                    return true;
+        std::optional<juce::String> run()
+        {
+            for (size_t at = bytes.find (0, '<'); at < bytes.size;)
+            {
+                const auto next = nextAfterMarkup (at);
 
-            return false;
-        };
+                if (! next.has_value())
+                    return std::nullopt;
 
-        // Wherever it stands: the parser's idea of where a tag or a comment ends need not be ours.
-        for (size_t at = 0; at < size; ++at)
-            if (text[at] == '&' && ! isProperReference (at))
+                // Most markup is followed at once by the next tag.
+                at = *next < bytes.size && bytes.text[*next] == '<' ? *next : bytes.find (*next, '<');
+            }
+
+            // An element left open is a file cut short, whatever the parser would make of it.
+            if (depth > 0)
                 return std::nullopt;
 
-        juce::MemoryOutputStream prepared (size + 64);
-        size_t copiedUpTo = 0;
-        int depth = 0;
-        bool rootStarted = false;
+            copyUpTo (bytes.size);
+            return juce::String::fromUTF8 (prepared.data(), (int) prepared.size());
+        }
 
-        for (size_t at = 0; at < size;)
+    private:
+        /** Where to look on after the markup that starts with the "<" at at; nothing for a
+            document to refuse.
+        */
+        std::optional<size_t> nextAfterMarkup (size_t at)
         {
-            if (text[at] != '<')
+            const auto next = at + 1 < bytes.size ? bytes.text[at + 1] : 0;
+
+            if (next == '!')
             {
-                ++at;
-            }
-            else if (startsWith (at, "<!--"))
-            {
-                at = skipPast (at + 4, "-->");
-            }
-            else if (startsWith (at, "<![CDATA["))
-            {
-                at = skipPast (at + 9, "]]>");
-            }
-            else if (startsWith (at, "<?"))
-            {
-                at = skipPast (at + 2, "?>");
-            }
-            else if (startsWith (at, "<!"))
-            {
+                if (bytes.startsWith (at, "<!--"))
+                    return bytes.skipPast (at + 4, "-->");
+
+                if (bytes.startsWith (at, "<![CDATA["))
+                    return bytes.skipPast (at + 9, "]]>");
+
                 return std::nullopt;
             }
-            else if (startsWith (at, "</"))
+
+            if (next == '?')
+                return bytes.skipPast (at + 2, "?>");
+
+            if (next == '/')
             {
                 // JUCE's parser takes a closing tag cut off before its ">" as closing every
                 // element still open, so a file cut there would read as a whole preset.
-                const auto tagEnd = endOfTag (at + 2);
+                const auto tagEnd = bytes.endOfTag (at + 2);
 
-                if (tagEnd >= size)
+                if (tagEnd >= bytes.size)
                     return std::nullopt;
 
                 depth = juce::jmax (0, depth - 1);
-                at = tagEnd + 1;
+                return tagEnd + 1;
             }
-            else
-            {
-                // Inside an element, JUCE's parser skips a processing instruction as white space,
-                // then rolls back to it when text follows and adds empty text elements until
-                // memory runs out. A preset has none past its declaration, so from the root on
-                // "<?" is refused wherever it stands (in a tag, a comment or a section too: the
-                // parser's idea of where those end need not be ours).
-                if (! rootStarted)
-                {
-                    rootStarted = true;
 
-                    for (auto later = at; later < size; ++later)
-                        if (startsWith (later, "<?"))
-                            return std::nullopt;
-                }
-
-                if (++depth > kMaxElementDepth)
-                    return std::nullopt;
-
-                const auto tagEnd = endOfTag (at + 1);
-
-                if (tagEnd >= size)
-                    break;
-
-                at = tagEnd + 1;
-
-                if (text[tagEnd - 1] == '/')
-                {
-                    --depth;
-                    continue;
-                }
-
-                auto blankEnd = at;
-
-                while (blankEnd < size && isXmlBlank (text[blankEnd]))
-                    ++blankEnd;
-
-                if (blankEnd > at && startsWith (blankEnd, "</"))
-                {
-                    prepared.write (text + copiedUpTo, at - copiedUpTo);
-
-                    for (auto blank = at; blank < blankEnd; ++blank)
-                    {
-                        // XML reads a CR LF pair, and a lone CR, as one LF.
-                        if (text[blank] == '\r' && blank + 1 < blankEnd && text[blank + 1] == '\n')
-                            continue;
-
-                        prepared << "&#" << (text[blank] == '\r' ? (int) '\n' : (int) text[blank]) << ";";
-                    }
-
-                    copiedUpTo = blankEnd;
-                }
-
-                at = blankEnd;
-            }
+            return afterStartTag (at);
         }
 
-        // An element left open is a file cut short, whatever the parser would make of it.
-        if (depth > 0)
-            return std::nullopt;
+        std::optional<size_t> afterStartTag (size_t at)
+        {
+            if (! rootStarted)
+            {
+                rootStarted = true;
 
-        prepared.write (text + copiedUpTo, size - copiedUpTo);
-        return juce::String::fromUTF8 (static_cast<const char*> (prepared.getData()),
-                                       (int) prepared.getDataSize());
-    }
+                if (hasInstructionFrom (bytes, at))
+                    return std::nullopt;
+            }
+
+            if (++depth > kMaxElementDepth)
+                return std::nullopt;
+
+            const auto tagEnd = bytes.endOfTag (at + 1);
+
+            // Cut off inside its start tag: the element stays open, and the file is refused.
+            if (tagEnd >= bytes.size)
+                return bytes.size;
+
+            if (bytes.text[tagEnd - 1] == '/')
+            {
+                --depth;
+                return tagEnd + 1;
+            }
+
+            const auto contentStart = tagEnd + 1;
+            auto blankEnd = contentStart;
+
+            while (blankEnd < bytes.size && isXmlBlank (bytes.text[blankEnd]))
+                ++blankEnd;
+
+            if (blankEnd > contentStart && bytes.startsWith (blankEnd, "</"))
+                writeBlanksAsReferences (contentStart, blankEnd);
+
+            return blankEnd;
+        }
+
+        void writeBlanksAsReferences (size_t from, size_t to)
+        {
+            copyUpTo (from);
+
+            for (auto blank = from; blank < to; ++blank)
+            {
+                // XML reads a CR LF pair, and a lone CR, as one LF.
+                if (bytes.text[blank] == '\r' && blank + 1 < to && bytes.text[blank + 1] == '\n')
+                    continue;
+
+                const auto character = bytes.text[blank] == '\r' ? (int) '\n' : (int) bytes.text[blank];
+                prepared += "&#" + std::to_string (character) + ";";
+            }
+
+            copiedUpTo = to;
+        }
+
+        void copyUpTo (size_t position)
+        {
+            prepared.append (bytes.text + copiedUpTo, position - copiedUpTo);
+            copiedUpTo = position;
+        }
+
+        const DocumentBytes& bytes;
+        std::string prepared;
+        size_t copiedUpTo = 0;
+        int depth = 0;
+        bool rootStarted = false;
+    };
 
     /** A regular file, not a folder, a pipe or a device: opening a pipe named like a preset file
         would block the folder scan until something writes to it.
@@ -402,7 +402,10 @@ namespace
         return std::filesystem::is_regular_file (file.getFullPathName().toStdString(), error);
     }
 
-    std::optional<juce::String> readDocumentText (const juce::File& file)
+    /** The whole of a file that may be a preset file; nothing for one that is not a regular file
+        or is too large.
+    */
+    std::optional<juce::MemoryBlock> readFileBytes (const juce::File& file)
     {
         if (! isRegularFile (file) || file.getSize() > (juce::int64) kMaxPresetFileBytes)
             return std::nullopt;
@@ -419,12 +422,25 @@ namespace
         if (bytes.getSize() > kMaxPresetFileBytes)
             return std::nullopt;
 
-        return preparedDocumentText (bytes);
+        return bytes;
+    }
+
+    /** The element's one child when it is text, as it is with every element of text this
+        program writes; else null.
+    */
+    const juce::XmlElement* onlyTextChild (const juce::XmlElement& element)
+    {
+        const auto* first = element.getFirstChildElement();
+        return first != nullptr && first->isTextElement() && first->getNextElement() == nullptr ? first
+                                                                                                : nullptr;
     }
 
     /** Only the element's own text children: text inside nested elements is not part of it. */
     juce::String ownText (const juce::XmlElement& element)
     {
+        if (const auto* text = onlyTextChild (element))
+            return text->getText();
+
         juce::String text;
 
         for (auto* child : element.getChildIterator())
@@ -432,6 +448,15 @@ namespace
                 text << child->getText();
 
         return text;
+    }
+
+    /** The number the element's own text begins with (see readNumberBits). */
+    juce::uint32 ownNumberBits (const juce::XmlElement& element)
+    {
+        if (const auto* text = onlyTextChild (element))
+            return readNumberBits (text->getText());
+
+        return readNumberBits (ownText (element));
     }
 
     bool hasTag (const juce::XmlElement& element, const char* tag)
@@ -446,19 +471,76 @@ namespace
         for (auto* child : element.getChildIterator())
         {
             if (hasTag (*child, "ID"))
-                parameter.index = lowBitsAsInt16 (readNumberBits (ownText (*child)));
+                parameter.index = lowBitsAsInt16 (ownNumberBits (*child));
             else if (hasTag (*child, "Value"))
-                parameter.value = lowBitsAsInt32 (readNumberBits (ownText (*child)));
+                parameter.value = lowBitsAsInt32 (ownNumberBits (*child));
         }
 
         return parameter;
+    }
+
+    /** The "preset" element of checked bytes, through JUCE's parser, or null. The text is gone
+        before the elements are looked at.
+    */
+    std::unique_ptr<juce::XmlElement> parsePresetElement (const DocumentBytes& bytes)
+    {
+        const auto text = MarkupWalk (bytes).run();
+
+        if (! text.has_value())
+            return nullptr;
+
+        juce::XmlDocument document (*text);
+        document.setEmptyTextElementsIgnored (false);
+        auto root = document.getDocumentElement();
+
+        if (root == nullptr || ! hasTag (*root, "preset"))
+            return nullptr;
+
+        return root;
+    }
+
+    /** What a "preset" element holds: the elements of each kind in any case, in any order, the
+        last of a kind counting, the parameters of every "data" element.
+    */
+    PresetData presetFromElement (const juce::XmlElement& root, juce::String* desc)
+    {
+        PresetData preset;
+
+        for (auto* element : root.getChildIterator())
+        {
+            if (hasTag (*element, "name"))
+            {
+                preset.name = ownText (*element);
+            }
+            else if (hasTag (*element, "version"))
+            {
+                preset.version = lowBitsAsInt16 (ownNumberBits (*element));
+            }
+            else if (hasTag (*element, "desc"))
+            {
+                if (desc != nullptr)
+                    *desc = ownText (*element);
+            }
+            else if (hasTag (*element, "data"))
+            {
+                // Once: a file of many "data" elements must not make it reserve more each time.
+                if (preset.parameters.capacity() == 0)
+                    preset.parameters.reserve (kParametersPerPreset);
+
+                for (auto* parameter : element->getChildIterator())
+                    if (hasTag (*parameter, "parameter"))
+                        preset.parameters.push_back (readParameter (*parameter));
+            }
+        }
+
+        return preset;
     }
 } // namespace
 
 //==============================================================================
 bool presetFileExists (const juce::String& folder, const PresetData& preset)
 {
-    return isUsableFolder (folder) && fileInFolder (folder, presetFileName (preset)).existsAsFile();
+    return isUsableFolderPath (folder) && folderEntry (folder, presetFileName (preset)).existsAsFile();
 }
 
 VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode)
@@ -470,13 +552,13 @@ VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& pre
     if (preset.number < kFirstPresetNumber || preset.number > kLastPresetNumber)
         return { false, false, "the slot number is outside 1 to 99" };
 
-    if (! isUsableFolder (folder))
+    if (! isUsableFolderPath (folder))
         return { false, false, "the folder is not a full path" };
 
     const auto fileName = presetFileName (preset);
     const auto target = mode == PresetWriteMode::CreateCopy
                             ? juce::File (presetCopyFileName (folder, fileName))
-                            : fileInFolder (folder, fileName);
+                            : folderEntry (folder, fileName);
 
     return writeFileVerified (target, presetDocument (preset));
 }
@@ -484,72 +566,37 @@ VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& pre
 std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
                                           juce::String* desc)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return std::nullopt;
 
-    const auto text = readDocumentText (fileInFolder (folder, fileName));
+    const auto block = readFileBytes (folderEntry (folder, fileName));
 
-    if (! text.has_value())
+    if (! block.has_value())
         return std::nullopt;
 
-    juce::XmlDocument document (*text);
-    document.setEmptyTextElementsIgnored (false);
-    const auto root = document.getDocumentElement();
+    // JUCE 7.0.5's parser reads past its buffer on bytes that are not UTF-8 or on an entity it
+    // does not know, expands the entities of a document type declaration into elements
+    // unchecked, and recurses once per nesting level; a preset folder can hold any file, so all
+    // of that is checked before it sees one (see MarkupWalk for the checks of the markup).
+    const auto bytes = documentBytes (*block);
 
-    if (root == nullptr || ! hasTag (*root, "preset"))
+    if (! bytes.has_value() || ! hasOnlyProperReferences (*bytes))
         return std::nullopt;
 
-    PresetData preset;
+    // A file as this program writes it needs no document, and no parser to be kept safe from.
+    if (auto preset = readWrittenLayout (bytes->text, bytes->size, desc))
+        return preset;
 
-    for (auto* element : root->getChildIterator())
-    {
-        if (hasTag (*element, "name"))
-        {
-            preset.name = ownText (*element);
-        }
-        else if (hasTag (*element, "version"))
-        {
-            preset.version = lowBitsAsInt16 (readNumberBits (ownText (*element)));
-        }
-        else if (hasTag (*element, "desc"))
-        {
-            if (desc != nullptr)
-                *desc = ownText (*element);
-        }
-        else if (hasTag (*element, "data"))
-        {
-            for (auto* parameter : element->getChildIterator())
-                if (hasTag (*parameter, "parameter"))
-                    preset.parameters.push_back (readParameter (*parameter));
-        }
-    }
-
-    return preset;
-}
-
-juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName)
-{
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
-        return {};
-
-    const auto base = fileName.upToLastOccurrenceOf (".", false, false);
-
-    for (juce::int64 copyNumber = 1;; ++copyNumber)
-    {
-        const auto candidate = fileInFolder (folder, makePlainFileName ("copy" + juce::String (copyNumber) +
-                                                                        "_" + base + kPresetFileExtension));
-
-        if (! candidate.existsAsFile())
-            return candidate.getFullPathName();
-    }
+    const auto root = parsePresetElement (*bytes);
+    return root == nullptr ? std::nullopt : std::optional<PresetData> (presetFromElement (*root, desc));
 }
 
 juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return juce::Result::fail ("it is not a file of the preset folder");
 
-    const auto source = fileInFolder (folder, fileName);
+    const auto source = folderEntry (folder, fileName);
     juce::MemoryBlock content;
 
     if (! isRegularFile (source) || source.getSize() > (juce::int64) kMaxPresetFileBytes)
@@ -565,10 +612,10 @@ juce::Result copyPresetFile (const juce::String& folder, const juce::String& fil
 
 juce::Result deletePresetFile (const juce::String& folder, const juce::String& fileName)
 {
-    if (! isUsableFolder (folder) || ! isFolderEntryName (fileName))
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return juce::Result::fail ("it is not a file of the preset folder");
 
-    const std::filesystem::path path (fileInFolder (folder, fileName).getFullPathName().toStdString());
+    const std::filesystem::path path (folderEntry (folder, fileName).getFullPathName().toStdString());
     std::error_code error;
 
     if (std::filesystem::is_directory (std::filesystem::symlink_status (path, error)))

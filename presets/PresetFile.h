@@ -1,6 +1,7 @@
 #pragma once
 
 #include "presets/PresetData.h"
+#include "presets/PresetFileName.h"
 #include "presets/VerifiedFileWrite.h"
 
 #include <optional>
@@ -43,16 +44,6 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
     where it came from. Many file systems list a directory in no useful order.
 */
 juce::StringArray listPresetFileNames (const juce::File& folder);
-
-/** The slot a file name stands for: its first three digits, a hundred more per "clone_" in
-    front of them, or 999 for any other name.
-*/
-juce::int16 presetNumberFromFileName (const juce::String& fileName);
-
-/** The full path of the first free copy name ("copy1_…", "copy2_…") for fileName; empty when
-    fileName is no plain entry of folder or folder is not an absolute path.
-*/
-juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName);
 
 /** Copies a preset file of folder under its first free copy name, as durably as a save; the
     failure says why not.

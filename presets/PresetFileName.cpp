@@ -1,6 +1,18 @@
 #include "presets/PresetFileName.h"
 
-#include "presets/PresetData.h"
+#include "presets/PresetNumberText.h"
+
+#include <cstring>
+
+namespace
+{
+    /** A number read from a file name outside the slots and not a clone: "some other preset". */
+    constexpr int kUnknownFileNumber = 999;
+
+    /** Each "clone_" in front of a file name puts its slot number another hundred higher. */
+    constexpr const char* kClonePrefix = "clone_";
+    constexpr int kCloneNumberStep = 100;
+} // namespace
 
 bool isUnsafeFileNameCharacter (juce::juce_wchar character) noexcept
 {
@@ -74,4 +86,63 @@ juce::String presetFileName (const PresetData& preset)
                                                    : juce::String (number);
 
     return makePlainFileName (numberText + "_" + preset.name.removeCharacters (" ") + kPresetFileExtension);
+}
+
+juce::int16 presetNumberFromFileName (const juce::String& fileName)
+{
+    const auto leading = lowBitsAsInt32 (readNumberBits (fileName.substring (0, 3)));
+
+    if (leading >= kFirstPresetNumber && leading <= kLastPresetNumber)
+        return (juce::int16) leading;
+
+    if (! fileName.startsWithIgnoreCase (kClonePrefix))
+        return (juce::int16) kUnknownFileNumber;
+
+    auto rest = fileName;
+    juce::uint32 clones = 0;
+
+    while (rest.startsWithIgnoreCase (kClonePrefix))
+    {
+        rest = rest.substring ((int) std::strlen (kClonePrefix));
+        ++clones;
+    }
+
+    return lowBitsAsInt16 (readNumberBits (rest.substring (0, 3)) + clones * (juce::uint32) kCloneNumberStep);
+}
+
+std::optional<int> presetSlotFromFileName (const juce::String& fileName)
+{
+    const auto number = (int) presetNumberFromFileName (fileName);
+
+    if (number < kFirstPresetNumber || number > kLastPresetNumber)
+        return std::nullopt;
+
+    return number;
+}
+
+bool isUsableFolderPath (const juce::String& folder)
+{
+    return folder.isNotEmpty() && juce::File::isAbsolutePath (folder);
+}
+
+juce::File folderEntry (const juce::String& folder, const juce::String& fileName)
+{
+    return juce::File (folder + "/" + fileName);
+}
+
+juce::String presetCopyFileName (const juce::String& folder, const juce::String& fileName)
+{
+    if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
+        return {};
+
+    const auto base = fileName.upToLastOccurrenceOf (".", false, false);
+
+    for (juce::int64 copyNumber = 1;; ++copyNumber)
+    {
+        const auto candidate = folderEntry (folder, makePlainFileName ("copy" + juce::String (copyNumber) +
+                                                                       "_" + base + kPresetFileExtension));
+
+        if (! candidate.existsAsFile())
+            return candidate.getFullPathName();
+    }
 }

@@ -1,7 +1,6 @@
 #include "presets/SlotFilePairing.h"
 
-#include "presets/PresetData.h"
-#include "presets/PresetFile.h"
+#include "presets/PresetFileName.h"
 
 #include <map>
 
@@ -12,12 +11,12 @@ SlotFilePairing pairFilesWithSlots (const juce::StringArray& fileNames, const ju
 
     for (const auto& fileName : fileNames)
     {
-        const auto slot = (int) presetNumberFromFileName (fileName);
+        const auto slot = presetSlotFromFileName (fileName);
 
-        if (slot < kFirstPresetNumber || slot > kLastPresetNumber)
+        if (! slot.has_value())
             pairing.unnumberedFiles.add (fileName);
-        else if (chosenSlots.isEmpty() || chosenSlots.contains (slot))
-            filesOfSlot[slot].add (fileName);
+        else if (chosenSlots.isEmpty() || chosenSlots.contains (*slot))
+            filesOfSlot[*slot].add (fileName);
     }
 
     for (const auto& [slot, namingFiles] : filesOfSlot)

@@ -5,7 +5,7 @@
 /** Which file of a preset folder goes back into which slot when a whole set is sent to the
     device ("<< Load All" and the command line's restore).
 
-    A file goes to the slot its name begins with (presetNumberFromFileName, the rule the saves
+    A file goes to the slot its name begins with (presetSlotFromFileName, the rule the saves
     write by), never to the slot of its place in a list: one file missing or added would
     otherwise shift every later slot. A slot no file names is left out, so the device keeps what
     it holds there; a file whose name begins with no slot number is left out; two or more files

@@ -463,23 +463,7 @@ private:
 
         switch (type)
         {
-            case SysexType::requestPreset:
-            {
-                beginExchange();
-                const auto number = decode14 (data + kPresetNumberOffset);
-
-                if (number < kFirstPresetNumber || number > kLastPresetNumber)
-                {
-                    exchange = Exchange::none;
-                    return reply (makeErr());
-                }
-
-                exchange = Exchange::reading;
-                exchangePreset = slots[(size_t) number - 1];
-                parametersSent = 0;
-                presetEndSent = false;
-                return reply (makeSendPresetStart (number, exchangePreset.name, exchangePreset.version));
-            }
+            case SysexType::requestPreset: return startRead (decode14 (data + kPresetNumberOffset));
 
             case SysexType::requestPresetVersion:
                 beginExchange();
@@ -495,48 +479,8 @@ private:
             case SysexType::err:
             case SysexType::checksumFailed: exchange = Exchange::none; return false;
 
-            case SysexType::sendPresetStart:
-            {
-                if (exchange != Exchange::awaitingPresetStart)
-                    return refuse();
-
-                SysexPresetHeader header;
-
-                if (readSendPresetStart (data, size, header) != PresetStartCheck::ok)
-                {
-                    exchange = Exchange::none;
-                    return reply (makeChecksumFailed());
-                }
-
-                if (header.number < kFirstPresetNumber || header.number > kLastPresetNumber)
-                    return refuse();
-
-                exchangePreset.clear();
-                exchangePreset.number = (juce::int16) header.number;
-                exchangePreset.name = header.name;
-                exchangePreset.version = (juce::int16) header.version;
-                exchange = Exchange::receivingParameters;
-                return reply (makeAck());
-            }
-
-            case SysexType::parameterData:
-            {
-                if (exchange != Exchange::receivingParameters)
-                    return refuse();
-
-                const auto parameter = readParameterData (data, size);
-                jassert (parameter.has_value()); // the length was checked above
-                auto value = parameter->value;
-
-                if (faults.spoilReceivedParameter == (int) exchangePreset.parameters.size() + 1)
-                {
-                    faults.spoilReceivedParameter = 0;
-                    value ^= 1;
-                }
-
-                exchangePreset.parameters.push_back ({ (juce::int16) parameter->index, value });
-                return reply (makeAck());
-            }
+            case SysexType::sendPresetStart: return takePresetStart (data, size);
+            case SysexType::parameterData: return takeParameter (data, size);
 
             case SysexType::sendPresetEnd:
                 if (exchange != Exchange::receivingParameters)
@@ -555,6 +499,69 @@ private:
             case SysexType::sendFirmwareEnd:
             default: return refuse();
         }
+    }
+
+    /** REQUEST PRESET: the slot's header goes out, and its parameters follow one per ACK. */
+    bool startRead (int number)
+    {
+        beginExchange();
+
+        if (number < kFirstPresetNumber || number > kLastPresetNumber)
+        {
+            exchange = Exchange::none;
+            return reply (makeErr());
+        }
+
+        exchange = Exchange::reading;
+        exchangePreset = slots[(size_t) number - 1];
+        parametersSent = 0;
+        presetEndSent = false;
+        return reply (makeSendPresetStart (number, exchangePreset.name, exchangePreset.version));
+    }
+
+    /** SEND PRESET START of a preset coming in, after PRESET VERSION DATA went out. */
+    bool takePresetStart (const juce::uint8* data, int size)
+    {
+        if (exchange != Exchange::awaitingPresetStart)
+            return refuse();
+
+        SysexPresetHeader header;
+
+        if (readSendPresetStart (data, size, header) != PresetStartCheck::ok)
+        {
+            exchange = Exchange::none;
+            return reply (makeChecksumFailed());
+        }
+
+        if (header.number < kFirstPresetNumber || header.number > kLastPresetNumber)
+            return refuse();
+
+        exchangePreset.clear();
+        exchangePreset.number = (juce::int16) header.number;
+        exchangePreset.name = header.name;
+        exchangePreset.version = (juce::int16) header.version;
+        exchange = Exchange::receivingParameters;
+        return reply (makeAck());
+    }
+
+    /** One PARAMETER DATA of a preset coming in; the spoilt-parameter fault strikes here. */
+    bool takeParameter (const juce::uint8* data, int size)
+    {
+        if (exchange != Exchange::receivingParameters)
+            return refuse();
+
+        const auto parameter = readParameterData (data, size);
+        jassert (parameter.has_value()); // the length was checked before
+        auto value = parameter->value;
+
+        if (faults.spoilReceivedParameter == (int) exchangePreset.parameters.size() + 1)
+        {
+            faults.spoilReceivedParameter = 0;
+            value ^= 1;
+        }
+
+        exchangePreset.parameters.push_back ({ (juce::int16) parameter->index, value });
+        return reply (makeAck());
     }
 
     /** The read goes on by one frame for each ACK. */

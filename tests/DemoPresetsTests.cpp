@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "presets/PresetFileName.h"
 #include "simulator/DemoPresets.h"
 #include "simulator/DeviceSimulator.h"
 #include "presets/PresetData.h"

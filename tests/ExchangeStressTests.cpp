@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
+#include "simulator/DeviceSimulator.h"
 
 #include <map>
 
@@ -190,8 +190,7 @@ protected:
 
         if (sending)
         {
-            manager.outgoing = sent;
-            ASSERT_TRUE (manager.sendPreset (slot));
+            ASSERT_TRUE (manager.sendPreset (slot, sent));
             result = awaitResult ([this] { return manager.takeSendResult(); });
         }
         else
@@ -223,7 +222,7 @@ protected:
             if (sending)
                 EXPECT_EQ (device.getSlot (slot), stored) << "the slot does not hold what was sent";
             else
-                EXPECT_EQ (manager.received, before) << "the preset read is not the slot's";
+                EXPECT_EQ (manager.takeReceivedPreset(), before) << "the preset read is not the slot's";
         }
         else if (sending)
         {

@@ -6,6 +6,7 @@
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "presets/PresetFile.h"
 #include "simulator/DeviceSimulator.h"
 #include "simulator/InProcessMidiPorts.h"
 #include "tests/TestHelpers.h"

@@ -49,7 +49,6 @@ TEST_F (LibrarianPanel, DeviceLabelTellsTheStateAndTheVersion)
 TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
 {
     openPanel();
-    auto& manager = panel->getPresetManager();
     auto& status = panel->getStatusLabel();
 
     const auto showWith = [&] (juce::int16 fileVersion, juce::int16 deviceVersion)
@@ -59,7 +58,7 @@ TEST_F (LibrarianPanel, VersionWarningComparesTheLastFileWithTheLastHeader)
         folder.deleteRecursively();
         writePresetFile (folder, { 1, "File", fileVersion, {} });
         panel->rescanPresetFolder();
-        manager.received.version = deviceVersion;
+        panel->addDevicePreset (1, "Slot", deviceVersion);
         panel->getConnectionMonitor().tick();
         return status.getText();
     };

@@ -138,15 +138,12 @@ TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNex
 
     if (child == 0)
     {
-        InProcessMidiPorts noPorts;
-        PresetManager writer (noPorts);
-        writer.presetFolder = folder.getFullPathName();
-        writer.received = warmVox;
-        writer.received.parameters.assign (500, { 3, 123456 });
+        auto larger = warmVox;
+        larger.parameters.assign (500, { 3, 123456 });
         std::signal (SIGXFSZ, SIG_DFL);
         const rlimit limit { 0, 0 };
         ::setrlimit (RLIMIT_FSIZE, &limit);
-        writer.writePresetFile (PresetWriteMode::Overwrite);
+        ::writePresetFile (folder.getFullPathName(), larger, PresetWriteMode::Overwrite);
         ::_exit (0);
     }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
 #include "device/SysexFrame.h"
+#include "simulator/DeviceSimulator.h"
 
 #include <atomic>
 #include <chrono>
@@ -84,10 +84,7 @@ namespace
 
         int send (const PresetData& preset, int slot)
         {
-            manager.outgoing = preset;
-            const auto number = static_cast<juce::int16> (slot);
-
-            if (! manager.sendPreset (number))
+            if (! manager.sendPreset (slot, preset))
                 return 0;
 
             return waitForResult ([this] { return manager.takeSendResult(); });
@@ -131,8 +128,9 @@ TEST_F (PresetManagerTest, ReadsAFullPresetAndItsName)
     {
         SCOPED_TRACE ("full read");
         ASSERT_EQ (read (42), 1);
-        EXPECT_EQ (manager.received, device.getSlot (42));
-        EXPECT_EQ (manager.received.parameters.size(), (size_t) DeviceSimulator::parametersPerPreset);
+        const auto preset = manager.takeReceivedPreset();
+        EXPECT_EQ (preset, device.getSlot (42));
+        EXPECT_EQ (preset.parameters.size(), (size_t) DeviceSimulator::parametersPerPreset);
         EXPECT_DOUBLE_EQ (manager.getProgress(), 1.0);
 
         const auto lines = transcript();
@@ -148,10 +146,11 @@ TEST_F (PresetManagerTest, ReadsAFullPresetAndItsName)
         SCOPED_TRACE ("name-only read: ERR stops the device after the header");
         device.clearTranscript();
         ASSERT_EQ (read (7, true), 1);
-        EXPECT_EQ (manager.received.number, 7);
-        EXPECT_EQ (manager.received.name, device.getSlot (7).name);
-        EXPECT_EQ (manager.received.version, DeviceSimulator::presetVersion);
-        EXPECT_TRUE (manager.received.parameters.empty());
+        const auto header = manager.takeReceivedPreset();
+        EXPECT_EQ (header.number, 7);
+        EXPECT_EQ (header.name, device.getSlot (7).name);
+        EXPECT_EQ (header.version, DeviceSimulator::presetVersion);
+        EXPECT_TRUE (header.parameters.empty());
         EXPECT_EQ (transcript(), juce::StringArray (">REQUEST PRESET", "<SEND PRESET START", ">ERR"));
     }
 
@@ -159,7 +158,7 @@ TEST_F (PresetManagerTest, ReadsAFullPresetAndItsName)
         SCOPED_TRACE ("clock and active sensing in the middle of a read change nothing");
         setFaults ([] (auto& faults) { faults.realtimeBetweenReplies = true; });
         ASSERT_EQ (read (99), 1);
-        EXPECT_EQ (manager.received, device.getSlot (99));
+        EXPECT_EQ (manager.takeReceivedPreset(), device.getSlot (99));
     }
 }
 
@@ -183,7 +182,8 @@ TEST_F (PresetManagerTest, SendsInTheDevicesBurstPattern)
         ASSERT_EQ (send (makePreset (12), 12), 1);
         EXPECT_DOUBLE_EQ (manager.getProgress(), 1.0);
 
-        juce::StringArray expected { ">REQUEST PRESET VERSION", "<PRESET VERSION DATA", ">SEND PRESET START", "<ACK" };
+        juce::StringArray expected { ">REQUEST PRESET VERSION", "<PRESET VERSION DATA", ">SEND PRESET START",
+                                     "<ACK" };
 
         for (const auto& [first, last] : { std::pair { 1, 1 }, { 2, 6 }, { 7, 11 }, { 12, 12 } })
         {
@@ -202,10 +202,12 @@ TEST_F (PresetManagerTest, SendsInTheDevicesBurstPattern)
     {
         SCOPED_TRACE ("a preset read from one slot and sent to another arrives unchanged");
         ASSERT_EQ (read (20), 1);
-        auto preset = manager.received;
+        const auto preset = manager.takeReceivedPreset();
         ASSERT_EQ (send (preset, 21), 1);
-        preset.number = 21;
-        EXPECT_EQ (device.getSlot (21), preset);
+        EXPECT_EQ (preset.number, 20) << "the caller's preset is not the one the send numbers";
+        auto expected = preset;
+        expected.number = 21;
+        EXPECT_EQ (device.getSlot (21), expected);
     }
 }
 
@@ -236,7 +238,8 @@ TEST_F (PresetManagerTest, ReportsEachWayAReadCanFail)
 
         EXPECT_EQ (read (10), c.expectedResult);
         EXPECT_EQ (lastSentByLibrarian(), juce::String (c.lastFrameSent));
-        EXPECT_EQ (manager.received, PresetData()) << "a failed read leaves no half preset behind";
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData())
+            << "a failed read leaves no half preset behind";
     }
 
     {
@@ -256,33 +259,69 @@ TEST_F (PresetManagerTest, ReadEndedFromOutsideKeepsNoHalfPreset)
 
     manager.endExchange();
     EXPECT_EQ (waitForResult ([this] { return manager.takeReceiveResult(); }), -2);
-    EXPECT_TRUE (manager.received.parameters.empty());
+    EXPECT_TRUE (manager.takeReceivedPreset().parameters.empty());
     EXPECT_EQ (lastSentByLibrarian(), ">ERR") << "the device is told the read is over";
+}
+
+TEST_F (PresetManagerTest, ReadPresetIsHandedOutOnceAndNeverDuringItsExchange)
+{
+    {
+        SCOPED_TRACE ("a read stalled mid-preset: its record is the callback's until the outcome is taken");
+        setFaults ([] (auto& f) { f.dropReply = 30; });
+        ASSERT_TRUE (manager.requestPreset (4, false));
+        ASSERT_TRUE (device.waitUntilQuiet());
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "half a preset handed out as a value";
+
+        manager.endExchange();
+        EXPECT_EQ (waitForResult ([this] { return manager.takeReceiveResult(); }), -2);
+        const auto header = manager.takeReceivedPreset();
+        EXPECT_EQ (header.number, 4) << "a read ended from outside keeps its header";
+        EXPECT_TRUE (header.parameters.empty());
+    }
+
+    {
+        SCOPED_TRACE ("a whole read, taken twice");
+        setFaults ([] (auto&) {});
+        ASSERT_EQ (read (42), 1);
+        EXPECT_EQ (manager.takeReceivedPreset(), device.getSlot (42));
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "one read handed out twice";
+    }
+
+    {
+        SCOPED_TRACE ("a send brings no preset to take");
+        ASSERT_EQ (read (43), 1);
+        ASSERT_EQ (send (makePreset (3), 44), 1);
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "the read before the send handed out late";
+    }
+
+    {
+        SCOPED_TRACE ("a read refused at its start brings none either");
+        ASSERT_EQ (read (45), 1);
+        manager.closePorts();
+        ASSERT_FALSE (manager.requestPreset (46, false));
+        EXPECT_EQ (manager.takeReceivedPreset(), PresetData()) << "the read before taken for the refused one";
+    }
 }
 
 TEST_F (PresetManagerTest, RefusedStartsSendNothing)
 {
-    manager.outgoing = makePreset (5);
+    for (const int slot : { 0, 100, -1 })
+        EXPECT_FALSE (manager.sendPreset (slot, makePreset (5))) << slot;
 
-    for (const juce::int16 slot : { 0, 100, -1 })
-        EXPECT_FALSE (manager.sendPreset (slot)) << slot;
+    EXPECT_FALSE (manager.sendPreset (5, makePreset (0))) << "nothing to send";
 
-    manager.outgoing = makePreset (0);
-    EXPECT_FALSE (manager.sendPreset (5)) << "nothing to send";
+    auto offTheWire = makePreset (3);
+    offTheWire.parameters[1].value = kMax28BitValue + 1;
+    EXPECT_FALSE (manager.sendPreset (5, offTheWire)) << "a value the wire cannot carry would arrive changed";
 
-    manager.outgoing = makePreset (3);
-    manager.outgoing.parameters[1].value = kMax28BitValue + 1;
-    EXPECT_FALSE (manager.sendPreset (5)) << "a value the wire cannot carry would arrive changed";
-
-    manager.outgoing.parameters[1] = { -4, 0 };
-    EXPECT_FALSE (manager.sendPreset (5)) << "so would a negative index";
+    offTheWire.parameters[1] = { -4, 0 };
+    EXPECT_FALSE (manager.sendPreset (5, offTheWire)) << "so would a negative index";
 
     {
         SCOPED_TRACE ("no second exchange while one is unfinished");
         ASSERT_TRUE (manager.requestPreset (1, false));
         EXPECT_FALSE (manager.requestPreset (2, false));
-        manager.outgoing = makePreset (3);
-        EXPECT_FALSE (manager.sendPreset (5));
+        EXPECT_FALSE (manager.sendPreset (5, makePreset (3)));
         waitForResult ([this] { return manager.takeReceiveResult(); });
         device.clearTranscript();
     }
@@ -341,8 +380,9 @@ TEST_F (PresetManagerTest, SilentDeviceTimesOutOnTimeKeepingWhatArrived)
         auto result = 0;
         EXPECT_GE (timeOf (1, false, result), transferBudgetMs);
         EXPECT_EQ (result, -3);
-        EXPECT_EQ (manager.received.parameters.size(), 9u);
-        EXPECT_EQ (manager.received.name, device.getSlot (1).name);
+        const auto partial = manager.takeReceivedPreset();
+        EXPECT_EQ (partial.parameters.size(), 9u);
+        EXPECT_EQ (partial.name, device.getSlot (1).name);
     }
 }
 
@@ -369,8 +409,8 @@ TEST_F (PresetManagerTest, ResultWaitsForACallbackStillAtWorkWhenTheBudgetRunsOu
     ownManager.setExchangeBudget (40); // a full read's budget is then 100 ms
     ASSERT_TRUE (ownManager.requestPreset (1, false));
 
-    std::thread midiInput (
-        [&] { ownPorts.deliver (input, makeSendPresetStart (1, "Held", 3).toMidiMessage()); });
+    std::thread midiInput ([&]
+                           { ownPorts.deliver (input, makeSendPresetStart (1, "Held", 3).toMidiMessage()); });
     ASSERT_TRUE (ackBeingSent.wait (20000));
 
     for (int look = 0; look < 10; ++look)
@@ -388,7 +428,7 @@ TEST_F (PresetManagerTest, ResultWaitsForACallbackStillAtWorkWhenTheBudgetRunsOu
         ownManager.waitForExchangeEnd (20);
 
     EXPECT_EQ (result, -3);
-    EXPECT_EQ (ownManager.received.name, "Held");
+    EXPECT_EQ (ownManager.takeReceivedPreset().name, "Held");
 }
 
 TEST_F (PresetManagerTest, StrayMessagesOutsideAnExchangeAreDropped)

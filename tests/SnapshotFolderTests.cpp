@@ -1,5 +1,6 @@
 // The snapshot folders themselves: which go when there are too many, and what of them goes.
 
+#include "presets/PresetFileName.h"
 #include "presets/SnapshotFolders.h"
 #include "tests/TestHelpers.h"
 
