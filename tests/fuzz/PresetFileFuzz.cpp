@@ -7,6 +7,7 @@
 #include "tests/fuzz/FuzzEntries.h"
 
 #include "presets/PresetFile.h"
+#include "presets/WrittenLayoutReader.h"
 
 #include <iostream>
 
@@ -21,12 +22,46 @@ namespace
         return false;
     }
 
+    /** A file the quick reader of the program's own layout takes must read the same the full
+        way: a comment after the declaration sends the same content through the parser.
+    */
+    bool checkQuickReaderAgrees (const juce::File& folder, const uint8_t* data, size_t size)
+    {
+        const auto quick = readWrittenLayout (reinterpret_cast<const char*> (data), size, nullptr);
+        const auto asRead = readPresetFile (folder.getFullPathName(), kFileName);
+
+        if (! quick.has_value() || ! asRead.has_value())
+            return true;
+
+        // The quick reader took a declaration, so there is one, maybe after white space.
+        const std::string bytes (reinterpret_cast<const char*> (data), size);
+        const auto afterDeclaration = bytes.find ("?>") + 2;
+        juce::MemoryOutputStream detour;
+        detour.write (data, afterDeclaration);
+        detour << "<!-- the full way -->";
+        detour.write (data + afterDeclaration, size - afterDeclaration);
+
+        if (! folder.getChildFile (kFileName).replaceWithData (detour.getData(), detour.getDataSize()))
+            return fail ("the input could not be written");
+
+        const auto full = readPresetFile (folder.getFullPathName(), kFileName);
+
+        if (! full.has_value() || full->name != quick->name || full->version != quick->version ||
+            full->parameters != quick->parameters)
+            return fail ("the quick reader and the full one read a file differently");
+
+        return folder.getChildFile (kFileName).replaceWithData (data, size);
+    }
+
     bool checkPresetFile (const juce::File& folder, const uint8_t* data, size_t size)
     {
         const auto folderPath = folder.getFullPathName();
 
         if (! folder.getChildFile (kFileName).replaceWithData (data, size))
             return fail ("the input could not be written");
+
+        if (! checkQuickReaderAgrees (folder, data, size))
+            return false;
 
         const auto first = readPresetFile (folderPath, kFileName);
 
