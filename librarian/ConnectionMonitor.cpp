@@ -51,7 +51,7 @@ bool PresetLibrarianManager::detectDevicePorts()
 bool PresetLibrarianManager::confirmDeviceReachable()
 {
     // The ports are listed but could not both be opened: most often another program holds one.
-    while (! presetManager->isDeviceReachable())
+    while (! getPresetManager().isDeviceReachable())
     {
         if (! services.dialogs.confirm (Dialogs::Icon::warning, {},
                                         "Tonarel is being used by another program. Please close that program "
@@ -63,7 +63,7 @@ bool PresetLibrarianManager::confirmDeviceReachable()
         }
 
         juce::Thread::sleep (services.timings.pauseBeforeRetryMs);
-        presetManager->reopenPorts();
+        getPresetManager().reopenPorts();
     }
 
     return true;
@@ -86,7 +86,7 @@ void PresetLibrarianManager::timerCallback (int timerID)
 void PresetLibrarianManager::checkConnection()
 {
     // A running job owns the ports; it notices a lost device itself.
-    if (jobThread.isRunning())
+    if (isThreadRunning())
         return;
 
     showVersionTexts();
@@ -99,7 +99,7 @@ void PresetLibrarianManager::checkConnection()
 
     if (connected)
     {
-        connected = presetManager->isDeviceReachable();
+        connected = getPresetManager().isDeviceReachable();
 
         if (! connected)
         {
@@ -115,7 +115,7 @@ void PresetLibrarianManager::checkConnection()
     setJobProgress (0.0);
     showJobProgress();
 
-    if (! presetManager->reopenPorts())
+    if (! getPresetManager().reopenPorts())
         return;
 
     // The device is back, but it takes a moment before it answers a read: the monitor looks
@@ -134,7 +134,7 @@ void PresetLibrarianManager::finishReconnecting()
     deviceSettlesAtMs.reset();
 
     // Gone again while it settled: the next tick looks for it afresh.
-    if (! presetManager->isDeviceReachable())
+    if (! getPresetManager().isDeviceReachable())
     {
         startTimer (monitorTimerId, monitorPeriodAfterReconnectMs);
         return;

@@ -79,9 +79,12 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
     deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
 
-    presetManager = std::make_unique<PresetManager> (services.midiPorts);
-    presetManager->setPauseBeforeRequest (services.timings.pauseBeforeRequestMs);
-    jobThread.addListener (&cancelWake);
+    controller = std::make_unique<TransferController> (services.midiPorts, services.timings,
+                                                       configuration.getTransferLogFile());
+
+    // The question outlives neither the dialogs nor the program, but may outlive the panel.
+    controller->setQuestionAsker ([&dialogs = services.dialogs] (const TransferQuestion& question)
+                                  { return dialogs.ask (question); });
 
     if (detected)
         connected = confirmDeviceReachable();
@@ -110,13 +113,9 @@ PresetLibrarianManager::~PresetLibrarianManager()
     stopTimer (monitorTimerId);
     comparisonWindow.reset();
 
-    // The worker uses the preset manager; it must have returned before the manager goes. It is
-    // asked to end and waited for, never cut off.
-    jobThread.endAndWait();
-    jobThread.removeListener (&cancelWake);
-
+    // A running job is asked to end and waited for, never cut off, as the controller goes.
     removeKeyListener (this);
-    presetManager.reset();
+    controller.reset();
     progressBar.reset();
 
     headerConnectedImage = {};
@@ -212,18 +211,18 @@ void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
 
 void PresetLibrarianManager::showVersionTexts()
 {
-    if (presetManager == nullptr)
+    if (controller == nullptr)
         return;
 
     if (connected && deviceVersion > 0)
-        deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
+        deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion), juce::dontSendNotification);
 
-    // The device's record belongs to the worker while a job runs.
-    if (jobThread.isRunning())
+    // The device's record belongs to the job while one runs.
+    if (controller->isRunning())
         return;
 
-    const auto fileVersion = lastFileVersion.load();
-    const auto receivedVersion = presetManager->received.version;
+    const auto fileVersion = lastFileVersion;
+    const auto receivedVersion = getPresetManager().received.version;
 
     if (fileVersion <= 0 || receivedVersion <= 0)
         return;

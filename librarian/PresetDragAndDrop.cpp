@@ -67,7 +67,7 @@ void PresetLibrarianManager::saveDroppedSlots (const juce::Array<int>& deviceRow
 
 void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
 {
-    const auto folderPath = presetManager->presetFolder;
+    const auto folderPath = getPresetManager().presetFolder;
     const juce::File folder (folderPath);
     juce::Array<juce::File> sources;
 

@@ -24,16 +24,16 @@ void PresetLibrarianManager::rescanPresetFolder()
 {
     // The chooser's first notification can arrive inside a modal loop of the constructor, but
     // only of those that come after the preset manager was made.
-    jassert (presetManager != nullptr);
+    jassert (controller != nullptr);
 
     const auto folder = folderChooser->getCurrentFile();
     const auto folderPath = folder.getFullPathName();
 
     // The files selected stay selected where they are still listed, wherever the new listing
     // puts them; in another folder a file of the same name is another file.
-    const auto selectedFiles =
-        presetManager->presetFolder == folderPath ? localList->getSelectedKeys() : std::set<juce::String>();
-    presetManager->presetFolder = folderPath;
+    const auto selectedFiles = getPresetManager().presetFolder == folderPath ? localList->getSelectedKeys()
+                                                                             : std::set<juce::String>();
+    getPresetManager().presetFolder = folderPath;
     configuration.rememberPresetFolder (folder);
 
     // What a save that was cut short (a crash, a kill, a power cut) left behind.
@@ -57,7 +57,7 @@ void PresetLibrarianManager::rescanPresetFolder()
 
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 {
-    const auto copied = copyPresetFile (presetManager->presetFolder, fileName);
+    const auto copied = copyPresetFile (getPresetManager().presetFolder, fileName);
     rescanPresetFolder();
 
     if (copied.failed())

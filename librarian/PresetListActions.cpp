@@ -12,7 +12,7 @@
 void PresetLibrarianManager::showPresetInfo (const juce::String& fileName)
 {
     juce::String desc;
-    const auto preset = readPresetFile (presetManager->presetFolder, fileName, &desc);
+    const auto preset = readPresetFile (getPresetManager().presetFolder, fileName, &desc);
 
     const auto message = preset.has_value()
                              ? fileName + "\n\nName: " + preset->name +
@@ -45,7 +45,8 @@ void PresetLibrarianManager::deleteLocalPresets (const juce::String& fileName)
 
     if (! fileNames.isEmpty() && services.dialogs.confirm (Dialogs::Icon::question, {}, question))
         for (const auto& name : fileNames)
-            if (const auto deleted = deletePresetFile (presetManager->presetFolder, name); deleted.failed())
+            if (const auto deleted = deletePresetFile (getPresetManager().presetFolder, name);
+                deleted.failed())
                 failures.add (name + ": " + deleted.getErrorMessage());
 
     rescanPresetFolder();
@@ -73,11 +74,9 @@ void PresetLibrarianManager::readSelectedDeviceNames()
     {
         // The slot the read stopped at, which need not be the first one selected.
         services.dialogs.showMessage (Dialogs::Icon::warning, "Preset Information",
-                                      "Unable to read #" + juce::String (jobOutcome.failedSlot), "Ok");
+                                      "Unable to read #" + juce::String (jobOutcome().failedSlot), "Ok");
         return;
     }
 
-    const auto& header = presetManager->received;
-    addDevicePreset (header.number, header.name, header.version);
     deviceList->mergeDevicePresets();
 }
