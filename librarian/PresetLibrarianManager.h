@@ -292,6 +292,9 @@ private:
     /** The outcome word of a transfer job, and its notice when it is not a success. */
     juce::String reportOutcome (bool completed);
 
+    /** How the job that ran last ended. */
+    const TransferJobOutcome& jobOutcome() const noexcept { return lastReport->outcome; }
+
     /** On the message thread with the running job's report, once its thread has returned. */
     void jobEnded (TransferController::Report report);
 
@@ -339,7 +342,6 @@ private:
     // The report of the job that ran last, delivered as it ended; an empty one while the next
     // runs, and when a job was not started.
     TransferController::Report lastReport = std::make_shared<const TransferReport>();
-    const TransferJobOutcome& jobOutcome() const noexcept { return lastReport->outcome; }
 
     // The device's version as the last header that told one gave it.
     juce::int16 deviceVersion = 0;
