@@ -141,7 +141,7 @@ void PresetLibrarianManager::loadAllPresets()
         if (! services.dialogs.confirm (Dialogs::Icon::question, {}, question))
             return;
 
-        // Confirmed once for the whole device: the worker asks about no slot.
+        // Confirmed once for the whole device: the job asks about no slot.
         selection.wholeDeviceConfirmed = true;
         sendPresets (selection);
     }
@@ -291,7 +291,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
 
 TransferSelection PresetLibrarianManager::selectedInLists() const
 {
-    // The worker takes the selections as they are now: the lists themselves belong to the
+    // The job takes the selections as they are now: the lists themselves belong to the
     // message thread. A row stands for the slot it shows, whatever the filter hides above it.
     TransferSelection selected;
     const auto& deviceTable = deviceList->getTable();

@@ -237,7 +237,7 @@ private:
     //==============================================================================
     // The commands.
 
-    /** Runs the worker behind the progress window on the lists' selections; false when the
+    /** Runs a job behind the progress window on the lists' selections; false when the
         user cancelled.
     */
     bool runJob (TransferKind jobKind);
