@@ -68,16 +68,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     // notification is what fills the computer list.
     folderChooser->setCurrentFile (presetFolder, true, juce::sendNotificationAsync);
 
-    progressBar = std::make_unique<juce::ProgressBar> (progress);
-    addAndMakeVisible (*progressBar);
-    progressBar->setPercentageDisplay (false);
-
-    statusLabel = std::make_unique<juce::Label> ("Label", juce::String());
-    addAndMakeVisible (*statusLabel);
-    deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
-    addAndMakeVisible (*deviceLabel);
-    deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
-    deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
+    createStatusDisplays();
 
     controller = std::make_unique<TransferController> (services.midiPorts, services.timings,
                                                        configuration.getTransferLogFile());
@@ -138,6 +129,20 @@ PresetLibrarianManager::~PresetLibrarianManager()
 
     devicePresets.clear();
     numbers.clear();
+}
+
+void PresetLibrarianManager::createStatusDisplays()
+{
+    progressBar = std::make_unique<juce::ProgressBar> (progress);
+    addAndMakeVisible (*progressBar);
+    progressBar->setPercentageDisplay (false);
+
+    statusLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*statusLabel);
+    deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*deviceLabel);
+    deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
+    deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
 }
 
 std::unique_ptr<juce::TextButton>

@@ -213,6 +213,9 @@ private:
                                                     bool enabled);
     void paintCaptions (juce::Graphics& g);
 
+    /** The progress bar, the status label and the device label. */
+    void createStatusDisplays();
+
     /** Start-up detection: whether the device's ports are listed. */
     bool detectDevicePorts();
 
