@@ -47,7 +47,6 @@ void ConsoleJobHost::beginJob (const juce::String& jobVerb, bool overwrite, bool
     fraction = 0.0;
     succeeded = failed = 0;
     failure.clear();
-    headers.clear();
     status.clear();
     pace.clear();
 }
@@ -115,12 +114,6 @@ int ConsoleJobHost::ask (const TransferQuestion& question)
                TransferQuestion::applyToAllBonus;
 
     return TransferQuestion::overwriteSlot + TransferQuestion::applyToAllBonus;
-}
-
-void ConsoleJobHost::presetHeaderRead (const DevicePresetEntry& header)
-{
-    if (header.number > 0)
-        headers.add (header);
 }
 
 void ConsoleJobHost::presetDone (int slot, const juce::String& nameOrFile, int result)

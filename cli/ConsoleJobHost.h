@@ -38,11 +38,7 @@ public:
     void showJobStatus (const juce::String& status, const juce::String& pace) override;
     void showJobProgress (double fraction) override;
     int ask (const TransferQuestion& question) override;
-    void presetHeaderRead (const DevicePresetEntry& header) override;
     void presetDone (int slot, const juce::String& nameOrFile, int result) override;
-
-    /** The headers the job read, in order; failed reads (number 0) left out. */
-    const juce::Array<DevicePresetEntry>& getHeaders() const noexcept { return headers; }
 
     /** Presets that succeeded, and presets that failed or were refused, in this job. */
     int getSucceeded() const noexcept { return succeeded; }
@@ -63,5 +59,4 @@ private:
     bool overwriteFiles = false, printResults = false, ended = false, barShown = false;
     double fraction = 0.0;
     int succeeded = 0, failed = 0;
-    juce::Array<DevicePresetEntry> headers;
 };

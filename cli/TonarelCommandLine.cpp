@@ -2,30 +2,42 @@
 
 #include "cli/ConsoleJobHost.h"
 #include "device/PresetManager.h"
-#include "device/TransferJobRunner.h"
-#include "device/TransferLog.h"
+#include "device/TransferController.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetFile.h"
 #include "presets/SlotFilePairing.h"
 
-/** What one command needs while it runs: the device link, the log and the job host. */
+/** What one command needs while it runs: the transfer controller the librarian uses too (the
+    device link and the log), and the job host. The jobs run on the command line's own thread.
+*/
 struct TonarelCommandLine::Session
 {
     Session (MidiPorts& ports, const LibrarianConfiguration& files, const LibrarianTimings& timings,
              std::ostream& out, std::ostream& err, bool errIsTerminal, const std::atomic<bool>& interrupted)
-        : configuration (files), manager (ports), log (configuration.getTransferLogFile()),
-          host (out, err, errIsTerminal, interrupted), runner (manager, host, &log, timings)
+        : configuration (files), controller (ports, timings, configuration.getTransferLogFile()),
+          host (out, err, errIsTerminal, interrupted)
     {
-        manager.setPauseBeforeRequest (timings.pauseBeforeRequestMs);
         configuration.getApplicationFolder().createDirectory();
     }
 
-    TransferJobOutcome run (TransferJob job, const juce::String& verb, bool overwriteFiles, bool printResults)
+    TransferReport run (TransferJob job, const juce::String& verb, bool overwriteFiles, bool printResults)
     {
         host.beginJob (verb, overwriteFiles, printResults);
-        const auto outcome = runner.run (job);
+        auto report = controller.runHere (std::move (job), host);
         host.finishProgress();
-        return outcome;
+        return report;
+    }
+
+    /** The headers a job read; failed reads (number 0) left out. */
+    static juce::Array<DevicePresetEntry> headersRead (const TransferReport& report)
+    {
+        juce::Array<DevicePresetEntry> read;
+
+        for (const auto& header : report.headers)
+            if (header.number > 0)
+                read.add (header);
+
+        return read;
     }
 
     /** A job of the given kind on the given slots, named for the log. */
@@ -43,10 +55,8 @@ struct TonarelCommandLine::Session
     }
 
     const LibrarianConfiguration configuration;
-    PresetManager manager;
-    TransferLog log;
+    TransferController controller;
     ConsoleJobHost host;
-    TransferJobRunner runner;
 };
 
 namespace
@@ -91,7 +101,7 @@ int TonarelCommandLine::run (const CommandLineOptions& options)
     Session session (midiPorts, LibrarianConfiguration (documentsFolder, edition), timings, out, err,
                      errIsTerminal, interrupted);
 
-    if (! session.manager.isDeviceReachable())
+    if (! session.controller.getPresetManager().isDeviceReachable())
     {
         err << "tonarel: no Tonarel found: no MIDI input and output named \""
             << PresetManager::deviceInputName << "\" can be opened" << std::endl;
@@ -117,15 +127,17 @@ int TonarelCommandLine::run (const CommandLineOptions& options)
 
 int TonarelCommandLine::list (Session& session, const CommandLineOptions& options)
 {
-    const auto outcome = session.run (Session::makeJob (TransferKind::ReadListedNames, "List", options.slots),
-                                      "reading", false, false);
+    const auto report = session.run (Session::makeJob (TransferKind::ReadListedNames, "List", options.slots),
+                                     "reading", false, false);
+    const auto& outcome = report.outcome;
+    const auto headers = Session::headersRead (report);
 
-    for (const auto& header : session.host.getHeaders())
+    for (const auto& header : headers)
         out << juce::String (header.number).paddedLeft ('0', 2) << "\t" << header.name << std::endl;
 
     if (outcome.result < 0 || outcome.cancelled)
     {
-        const auto read = session.host.getHeaders().size();
+        const auto read = headers.size();
         err << "tonarel: reading slot " << options.slots[read] << " failed: " << outcome.word() << std::endl;
     }
 
@@ -150,7 +162,7 @@ int TonarelCommandLine::backup (Session& session, const CommandLineOptions& opti
     auto job = Session::makeJob (TransferKind::ReadAndSave, "Backup", options.slots);
     job.presetFolder = options.folder;
 
-    const auto outcome = session.run (job, "saving", options.overwrite, true);
+    const auto outcome = session.run (job, "saving", options.overwrite, true).outcome;
     const auto& host = session.host;
 
     if (outcome.result < 0 || outcome.cancelled)
@@ -183,8 +195,10 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
 
     // A send checks each file's format against the device's, which a read tells.
     const auto versionRead =
-        session.run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }),
-                     "reading", false, false);
+        session
+            .run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }), "reading",
+                  false, false)
+            .outcome;
 
     if (versionRead.result < 0 || versionRead.cancelled)
     {
@@ -195,11 +209,10 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
     auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
     job.selection.fileNames = plan.fileNames;
     job.presetFolder = options.folder;
-    job.options.keepSnapshot = options.snapshot;
-    job.options.verifyAfterLoading = false;
     job.snapshotsFolder = session.configuration.getSnapshotsFolder();
+    session.controller.setOptions ({ options.snapshot, false });
 
-    const auto outcome = session.run (job, "sending", false, true);
+    const auto outcome = session.run (job, "sending", false, true).outcome;
     const auto& host = session.host;
 
     if (outcome.result < 0 || outcome.cancelled)
@@ -218,10 +231,11 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
     // What the slots reached now hold, as the device tells it.
     if (! outcome.slotsToReadBack.isEmpty())
     {
-        session.run (Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack),
-                     "reading", false, false);
+        const auto readBack =
+            session.run (Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack),
+                         "reading", false, false);
 
-        for (const auto& header : session.host.getHeaders())
+        for (const auto& header : Session::headersRead (readBack))
             err << "slot " << header.number << " now holds \"" << header.name << "\"" << std::endl;
     }
 

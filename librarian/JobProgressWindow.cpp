@@ -4,9 +4,10 @@
 
 namespace
 {
-    // The longest the loop goes without looking whether the thread has returned; the thread's
-    // own end-of-job message usually wakes it sooner.
-    constexpr int threadCheckMs = 20;
+    // Each turn of the job's loop runs what is pending, or sleeps for a millisecond when nothing
+    // is, and returns: the loop looks at the job after every message it handles, the report's
+    // included, instead of first running out a slice of time.
+    constexpr int dispatchTurnMs = 0;
 
     constexpr auto cancellingText = "Canceling...";
 }
@@ -41,9 +42,9 @@ bool JobProgressWindow::runUntilJobEnds()
 
     auto& messageManager = *juce::MessageManager::getInstance();
 
-    while (thread.isRunning())
+    while (! ended && thread.isRunning())
     {
-        if (! messageManager.runDispatchLoopUntil (threadCheckMs))
+        if (! messageManager.runDispatchLoopUntil (dispatchTurnMs))
         {
             // The program is quitting and the loop will dispatch nothing more: the job is asked
             // to end and waited for, as Cancel would, rather than left running under a
@@ -53,9 +54,19 @@ bool JobProgressWindow::runUntilJobEnds()
         }
     }
 
-    exitModalState (0);
+    if (isCurrentlyModal (false))
+        exitModalState (0);
+
     setVisible (false);
     return ! cancelled;
+}
+
+void JobProgressWindow::jobHasEnded()
+{
+    ended = true;
+
+    if (isCurrentlyModal (false))
+        exitModalState (0);
 }
 
 void JobProgressWindow::cancel()

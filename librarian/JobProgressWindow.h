@@ -2,14 +2,15 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "librarian/TransferJobThread.h"
+#include "device/TransferJobThread.h"
 
 /** The window a running transfer job stands behind: the panel's title, a progress bar, the
     job's status and a Cancel button.
 
-    It only shows the job. Cancel asks the job's thread to end and the window says it is
-    cancelling; it stays, with the message loop running under it, until the thread has returned
-    by itself. The panel makes one for each job and owns it while the job runs.
+    It only shows the job; the transfer controller runs it. Cancel asks the job's thread to end
+    and the window says it is cancelling; it stays, with the message loop running under it, until
+    the thread has returned by itself or the job's report has been delivered, and goes the moment
+    either happens. The panel makes one for each job and owns it while the job runs.
 */
 class JobProgressWindow final : public juce::AlertWindow
 {
@@ -18,10 +19,15 @@ public:
     JobProgressWindow (const juce::String& title, TransferJobThread& jobThread, bool cancellable,
                        juce::Component& owner);
 
-    /** Shows the window modally and runs the message loop until the job's thread has returned;
-        true unless the job was cancelled. The thread must be running.
+    /** Shows the window modally and runs the message loop until the job's thread has returned
+        or jobHasEnded() is called; true unless the job was cancelled. The thread must be running.
     */
     bool runUntilJobEnds();
+
+    /** The job's report has been delivered: the loop of runUntilJobEnds returns at once. On the
+        message thread.
+    */
+    void jobHasEnded();
 
     /** What Cancel does: asks the job to end and shows that it is ending. */
     void cancel();
@@ -44,6 +50,7 @@ private:
     juce::Component& owner;
     double progress = 0.0;
     bool cancelled = false;
+    bool ended = false;
     juce::String shownStatus;
     juce::TextButton* cancelButton = nullptr;
 

@@ -1,15 +1,23 @@
-// The buttons' commands and the operations they share with the rest of the panel: reading the
-// device's slot names, refreshing the device list and enabling the buttons.
+// The buttons' commands and the operations they share with the rest of the panel: running a job
+// behind the progress window and taking in its report, reading the device's slot names,
+// refreshing the device list and enabling the buttons. Last, comparing the preset folder with the
+// device: one file with one slot, shown in the comparison window, and every slot with the files
+// of its number, marked in the device list. The slots are read whole behind the progress window;
+// a comparison writes nothing, neither to the device nor to a file.
 
 #include "librarian/PresetLibrarianManager.h"
 
+#include "device/PresetComparison.h"
 #include "device/PresetManager.h"
 #include "librarian/HelpDocuments.h"
 #include "librarian/JobProgressWindow.h"
+#include "librarian/PresetComparisonWindow.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "presets/PresetFile.h"
 #include "presets/SlotFilePairing.h"
 
+#include <map>
 #include <utility>
 
 namespace
@@ -129,7 +137,7 @@ void PresetLibrarianManager::loadAllPresets()
         if (! services.dialogs.confirm (Dialogs::Icon::question, {}, question))
             return;
 
-        // Confirmed once for the whole device: the worker asks about no slot.
+        // Confirmed once for the whole device: the job asks about no slot.
         selection.wholeDeviceConfirmed = true;
         sendPresets (selection);
     }
@@ -178,7 +186,7 @@ void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
     const auto completed = runJob (TransferKind::Send, selection);
 
     // A slot read back whole by the verify is shown at once; the others are read below.
-    for (const auto& slot : jobOutcome.verifiedSlots)
+    for (const auto& slot : jobOutcome().verifiedSlots)
         deviceSlots.setEntry (slot.number, slot.name, slot.version);
 
     const auto word = reportOutcome (completed);
@@ -225,12 +233,12 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
     juce::StringArray notices;
 
     if (completed && word != "done")
-        notices.add (jobOutcome.failureNotice);
+        notices.add (jobOutcome().failureNotice);
 
-    notices.addArray (jobOutcome.unreadableFiles);
+    notices.addArray (jobOutcome().unreadableFiles);
 
-    if (word != "done" && jobOutcome.kind == TransferKind::Send)
-        notices.add (describeSlotsWritten (jobOutcome));
+    if (word != "done" && jobOutcome().kind == TransferKind::Send)
+        notices.add (describeSlotsWritten (jobOutcome()));
 
     notices.removeEmptyStrings();
 
@@ -263,7 +271,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind)
 
 TransferSelection PresetLibrarianManager::selectedInLists() const
 {
-    // The worker takes the selections as they are now: the lists themselves belong to the
+    // The job takes the selections as they are now: the lists themselves belong to the
     // message thread. A row stands for the slot it shows, whatever the filter hides above it.
     TransferSelection selected;
 
@@ -281,34 +289,37 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     if (quitting)
         return false;
 
-    // Everything the worker works from is taken here, on the message thread: the folder chooser
+    // Everything the job works from is taken here, on the message thread: the folder chooser
     // may announce a new folder while the progress window's modal loop runs, and the job goes on
     // with the one it started with.
-    job = {};
+    TransferJob job;
     job.kind = jobKind;
     job.name = jobNameOf (jobKind);
     job.selection = jobSelection;
     job.listedSlots = numbers;
-    job.options = { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
     job.presetFolder = presetFiles.getFolder();
     job.snapshotsFolder = configuration.getSnapshotsFolder();
-    job.deviceVersion = deviceVersion.load();
-    jobOutcome = {};
-    setJobStatus ({});
+    job.deviceVersion = deviceVersion;
+    controller->setOptions ({ settings.getKeepSnapshot(), settings.getVerifyAfterLoading() });
+    lastReport = std::make_shared<const TransferReport>();
 
     // A window for each job: an idle window would keep its progress bar's timer running.
-    progressWindow = std::make_unique<JobProgressWindow> (getName(), jobThread, jobCancellable, *this);
+    progressWindow =
+        std::make_unique<JobProgressWindow> (getName(), controller->getJobThread(), jobCancellable, *this);
 
     if (keysDuringJobs != nullptr)
         progressWindow->addKeyListener (keysDuringJobs);
 
-    showJobProgress();
     setJobWindowsActive (true);
-    jobThread.start ([this] { runJobBody(); }, [this] { jobEnded(); });
+    controller->start (std::move (job), [this] (TransferController::Report report) { jobEnded (report); });
+    showJobProgress();
     startTimer (progressTimerId, progressPeriodMs);
 
     const auto completed = progressWindow->runUntilJobEnds();
 
+    // The window also goes when it sees the thread return before the report's message came:
+    // the report is then taken now.
+    controller->finishNow();
     stopTimer (progressTimerId);
     showJobProgress();
     setJobWindowsActive (false);
@@ -321,14 +332,42 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     // not look at them again until new input arrived (the mouse moving).
     if (auto* window = getTopLevelComponent())
         window->repaint();
-    job.kind = TransferKind::none;
 
-    // What was read or sent is no longer what a comparison found.
-    deviceSlots.clearMarks (slotsTouched);
-
-    slotsTouched.clear();
+    takeReport (*lastReport);
     showVersionTexts();
     return completed;
+}
+
+void PresetLibrarianManager::takeReport (const TransferReport& report)
+{
+    lastResult = report.outcome.result;
+
+    for (const auto& header : report.headers)
+        addDevicePreset (header.number, header.name, header.version);
+
+    if (report.fileVersion.has_value())
+        lastFileVersion = *report.fileVersion;
+
+    if (report.outcome.kind == TransferKind::Send)
+        numbers = report.outcome.slotsToReadBack;
+
+    // What was read or sent is no longer what a comparison found.
+    deviceSlots.clearMarks (report.slotsTouched);
+}
+
+juce::String PresetLibrarianManager::jobNameOf (TransferKind kind)
+{
+    switch (kind)
+    {
+        case TransferKind::ReadAndSave: return "Save";
+        case TransferKind::Send: return "Load";
+        case TransferKind::ReadSelectedNames:
+        case TransferKind::ReadListedNames: return "Read names";
+        case TransferKind::ReadWhole: return "Compare";
+        case TransferKind::none: break;
+    }
+
+    return {};
 }
 
 void PresetLibrarianManager::setJobWindowsActive (bool active)
@@ -347,20 +386,12 @@ void PresetLibrarianManager::timerCallback (int timerID)
 
 void PresetLibrarianManager::showJobProgress()
 {
-    progress = jobProgress.load();
-
     if (progressWindow == nullptr)
         return;
 
+    progress = controller->getProgress();
     progressWindow->setProgress (progress);
-    const juce::ScopedLock lock (jobStatusLock);
-    progressWindow->setStatus (jobStatus);
-}
-
-void PresetLibrarianManager::setJobStatus (const juce::String& status)
-{
-    const juce::ScopedLock lock (jobStatusLock);
-    jobStatus = status;
+    progressWindow->setStatus (controller->getStatus());
 }
 
 juce::AlertWindow* PresetLibrarianManager::getAlertWindow() const noexcept
@@ -375,7 +406,7 @@ void PresetLibrarianManager::closeRequested (std::function<void()> quitNow)
     if (quitting || closeQuestionOpen)
         return;
 
-    if (jobThread.isRunning())
+    if (controller->isRunning())
     {
         closeQuestionOpen = true;
         const auto answer = services.dialogs.ask (
@@ -390,7 +421,7 @@ void PresetLibrarianManager::closeRequested (std::function<void()> quitNow)
     quitting = true;
 
     // The job may have ended while the question was up.
-    if (! jobThread.isRunning())
+    if (! controller->isRunning())
     {
         quitNow();
         return;
@@ -403,14 +434,21 @@ void PresetLibrarianManager::closeRequested (std::function<void()> quitNow)
     if (progressWindow != nullptr)
         progressWindow->cancel();
     else
-        jobThread.askToEnd();
+        controller->cancel();
 }
 
-void PresetLibrarianManager::jobEnded()
+void PresetLibrarianManager::jobEnded (TransferController::Report report)
 {
-    // Quitting now unwinds every modal loop on the way out, the job's and any box's.
+    lastReport = std::move (report);
+
+    if (progressWindow != nullptr)
+        progressWindow->jobHasEnded();
+
+    // Quitting unwinds every modal loop on the way out, the job's and any box's; it comes from
+    // the message loop, after the command that ran the job has shown how it ended, also when
+    // the report was taken in the middle of that command.
     if (quitAfterJob != nullptr)
-        std::exchange (quitAfterJob, nullptr)();
+        juce::MessageManager::callAsync ([quitNow = std::exchange (quitAfterJob, nullptr)] { quitNow(); });
 }
 
 void PresetLibrarianManager::runNameReadingJob (TransferKind jobKind)
@@ -455,11 +493,11 @@ void PresetLibrarianManager::refresh (bool read)
 void PresetLibrarianManager::updateButtonStates()
 {
     // The lists report their selection from the moment they exist, before the device link does.
-    if (presetManager == nullptr)
+    if (controller == nullptr)
         return;
 
     // A device that has just come back is not used before the monitor has let it settle.
-    const auto reachable = isConnected() && presetManager->isDeviceReachable();
+    const auto reachable = isConnected() && getPresetManager().isDeviceReachable();
     const auto deviceRowsSelected = deviceSlots.getNumSelected();
     const auto localRowsSelected = presetFiles.getNumSelected();
 
@@ -474,4 +512,186 @@ void PresetLibrarianManager::updateButtonStates()
         deviceSlots.clear();
 
     deviceList->setEnabled (reachable);
+}
+
+//==============================================================================
+// Comparing the preset folder with the device.
+
+namespace
+{
+    constexpr auto notConnectedText = "The Tonarel is not connected: there is no slot to compare with.";
+}
+
+std::vector<PresetData> PresetLibrarianManager::readWholeSlots (const juce::Array<int>& slots)
+{
+    TransferSelection toRead;
+
+    for (const auto slot : slots)
+        toRead.slots.add ({ slot, {}, 0 });
+
+    setJobProgress (0.0);
+    statusLabel->setText ("comparing", juce::dontSendNotification);
+
+    const auto word = reportOutcome (runJob (TransferKind::ReadWhole, toRead));
+    statusLabel->setText ("comparing " + word, juce::dontSendNotification);
+    setJobProgress (1.0);
+    showJobProgress();
+
+    // A whole read tells the slot's name as well: the list shows it.
+    for (const auto& preset : lastReport->wholePresets)
+        deviceSlots.setEntry (preset.number, preset.name, preset.version);
+
+    return lastReport->wholePresets;
+}
+
+void PresetLibrarianManager::showComparison (const juce::String& fileName, const PresetData& filePreset,
+                                             const PresetData& slotPreset)
+{
+    if (comparisonWindow == nullptr)
+        comparisonWindow = std::make_unique<PresetComparisonWindow> (*this);
+
+    comparisonWindow->getView().show (fileName, filePreset, slotPreset.number, slotPreset);
+    comparisonWindow->showInFront();
+}
+
+void PresetLibrarianManager::compareFileWithSlot (const juce::String& fileName)
+{
+    const auto filePreset = readPresetFile (presetFiles.getFolderPath(), fileName);
+
+    if (! filePreset.has_value())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, "Unable to read preset...", "Ok");
+        return;
+    }
+
+    if (! getPresetManager().isDeviceReachable())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notConnectedText, "Ok");
+        return;
+    }
+
+    // Every slot is offered, with the name the list knows it by.
+    juce::StringArray slotItems;
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+        slotItems.add (juce::String (slot));
+
+    for (const auto& row : deviceSlots.getEntries())
+        slotItems.set (row.number - kFirstPresetNumber, juce::String (row.number) + "  " + row.name);
+
+    const auto slotInName = presetSlotFromFileName (fileName);
+    const auto proposed = slotInName.has_value() ? *slotInName - kFirstPresetNumber : 0;
+    const auto chosen = services.dialogs.chooseFromList (
+        "Compare with Slot", "Compare " + fileName + " with the preset in slot:", slotItems, proposed,
+        "Compare");
+
+    if (! juce::isPositiveAndBelow (chosen, kPresetSlotCount))
+        return;
+
+    const auto read = readWholeSlots ({ chosen + kFirstPresetNumber });
+
+    if (read.size() == 1)
+        showComparison (fileName, *filePreset, read.front());
+}
+
+void PresetLibrarianManager::compareSlotWithFile (int slot)
+{
+    if (! getPresetManager().isDeviceReachable())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notConnectedText, "Ok");
+        return;
+    }
+
+    // All files of the folder, also those the filter hides.
+    juce::StringArray fileNames;
+    auto proposed = -1;
+
+    for (const auto& row : presetFiles.getEntries())
+    {
+        if (proposed < 0 && presetSlotFromFileName (row.fileName) == slot)
+            proposed = fileNames.size();
+
+        fileNames.add (row.fileName);
+    }
+
+    if (fileNames.isEmpty())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {},
+                                      "There is no preset file in the preset folder to compare with.", "Ok");
+        return;
+    }
+
+    const auto chosen = services.dialogs.chooseFromList (
+        "Compare with File", "Compare preset " + juce::String (slot) + " with the file:", fileNames,
+        juce::jmax (0, proposed), "Compare");
+
+    if (! juce::isPositiveAndBelow (chosen, fileNames.size()))
+        return;
+
+    const auto fileName = fileNames[chosen];
+    const auto filePreset = readPresetFile (presetFiles.getFolderPath(), fileName);
+
+    if (! filePreset.has_value())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, "Unable to read preset...", "Ok");
+        return;
+    }
+
+    const auto read = readWholeSlots ({ slot });
+
+    if (read.size() == 1)
+        showComparison (fileName, *filePreset, read.front());
+}
+
+void PresetLibrarianManager::compareDeviceWithFolder()
+{
+    if (! getPresetManager().isDeviceReachable())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notConnectedText, "Ok");
+        return;
+    }
+
+    // The files are read before the slots, each slot number with every file that stands for it:
+    // a slot saved again under a new name has two, and matching either is no change.
+    std::map<int, std::vector<PresetData>> filesBySlot;
+
+    for (const auto& row : presetFiles.getEntries())
+    {
+        if (const auto slot = presetSlotFromFileName (row.fileName))
+            if (auto preset = readPresetFile (presetFiles.getFolderPath(), row.fileName))
+                filesBySlot[*slot].push_back (std::move (*preset));
+    }
+
+    juce::Array<int> allSlots;
+
+    for (int slot = kFirstPresetNumber; slot <= kLastPresetNumber; ++slot)
+        allSlots.add (slot);
+
+    // Cancel leaves the slots read so far compared and marked.
+    const auto read = readWholeSlots (allSlots);
+    auto differing = 0;
+
+    for (const auto& slotPreset : read)
+    {
+        const auto& files = filesBySlot[slotPreset.number];
+        const auto matches = std::any_of (files.begin(), files.end(),
+                                          [&slotPreset] (const PresetData& file)
+                                          { return comparePresets (file, slotPreset).isEmpty(); });
+
+        deviceSlots.setDiffersFromFolder (slotPreset.number, ! matches);
+        differing += matches ? 0 : 1;
+    }
+
+    const auto readCount = (int) read.size();
+    juce::String summary;
+
+    if (readCount == kPresetSlotCount)
+        summary = differing == 0 ? juce::String ("No preset in the Tonarel differs from the preset folder.")
+                                 : juce::String (differing) + " of " + juce::String (kPresetSlotCount) +
+                                       " presets in the Tonarel differ from the preset folder.";
+    else
+        summary = juce::String (differing) + " of the " + juce::String (readCount) +
+                  " presets read differ from the preset folder.";
+
+    services.dialogs.showMessage (Dialogs::Icon::info, "Compare Device with Folder", summary, "Ok");
 }

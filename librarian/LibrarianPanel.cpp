@@ -71,20 +71,14 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     // notification is what fills the computer list.
     folderChooser->setCurrentFile (presetFolder, true, juce::sendNotificationAsync);
 
-    progressBar = std::make_unique<juce::ProgressBar> (progress);
-    addAndMakeVisible (*progressBar);
-    progressBar->setPercentageDisplay (false);
+    createStatusDisplays();
 
-    statusLabel = std::make_unique<juce::Label> ("Label", juce::String());
-    addAndMakeVisible (*statusLabel);
-    deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
-    addAndMakeVisible (*deviceLabel);
-    deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
-    deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
+    controller = std::make_unique<TransferController> (services.midiPorts, services.timings,
+                                                       configuration.getTransferLogFile());
 
-    presetManager = std::make_unique<PresetManager> (services.midiPorts);
-    presetManager->setPauseBeforeRequest (services.timings.pauseBeforeRequestMs);
-    jobThread.addListener (&cancelWake);
+    // The question outlives neither the dialogs nor the program, but may outlive the panel.
+    controller->setQuestionAsker ([&dialogs = services.dialogs] (const TransferQuestion& question)
+                                  { return dialogs.ask (question); });
 
     if (detected)
         monitor->confirmDeviceReachable();
@@ -115,13 +109,9 @@ PresetLibrarianManager::~PresetLibrarianManager()
     monitor.reset();
     comparisonWindow.reset();
 
-    // The worker uses the preset manager; it must have returned before the manager goes. It is
-    // asked to end and waited for, never cut off.
-    jobThread.endAndWait();
-    jobThread.removeListener (&cancelWake);
-
+    // A running job is asked to end and waited for, never cut off, as the controller goes.
     removeKeyListener (this);
-    presetManager.reset();
+    controller.reset();
     progressBar.reset();
 
     headerConnectedImage = {};
@@ -151,8 +141,8 @@ std::unique_ptr<ConnectionMonitor> PresetLibrarianManager::createConnectionMonit
     ConnectionMonitor::Needs needs { services.midiPorts,
                                      services.dialogs,
                                      services.timings,
-                                     [this] { return presetManager.get(); },
-                                     [this] { return jobThread.isRunning(); },
+                                     [this] { return controller != nullptr ? &controller->getPresetManager() : nullptr; },
+                                     [this] { return controller != nullptr && controller->isRunning(); },
                                      services.quitApplication };
 
     ConnectionMonitor::Callbacks callbacks;
@@ -183,6 +173,20 @@ std::unique_ptr<ConnectionMonitor> PresetLibrarianManager::createConnectionMonit
     };
 
     return std::make_unique<ConnectionMonitor> (std::move (needs), std::move (callbacks));
+}
+
+void PresetLibrarianManager::createStatusDisplays()
+{
+    progressBar = std::make_unique<juce::ProgressBar> (progress);
+    addAndMakeVisible (*progressBar);
+    progressBar->setPercentageDisplay (false);
+
+    statusLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*statusLabel);
+    deviceLabel = std::make_unique<juce::Label> ("Label", juce::String());
+    addAndMakeVisible (*deviceLabel);
+    deviceLabel->setColour (juce::Label::backgroundColourId, labelBackground);
+    deviceLabel->setFont (juce::Font (deviceLabelFontHeight, juce::Font::plain));
 }
 
 std::unique_ptr<juce::TextButton>
@@ -256,18 +260,18 @@ void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
 
 void PresetLibrarianManager::showVersionTexts()
 {
-    if (presetManager == nullptr)
+    if (controller == nullptr)
         return;
 
     if (isConnected() && deviceVersion > 0)
-        deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion.load()), juce::dontSendNotification);
+        deviceLabel->setText ("Tonarel v" + juce::String (deviceVersion), juce::dontSendNotification);
 
-    // The device's version belongs to the worker while a job runs.
-    if (jobThread.isRunning())
+    // The device's version belongs to the job while one runs.
+    if (controller->isRunning())
         return;
 
-    const auto fileVersion = lastFileVersion.load();
-    const auto receivedVersion = deviceVersion.load();
+    const auto fileVersion = lastFileVersion;
+    const auto receivedVersion = deviceVersion;
 
     if (fileVersion <= 0 || receivedVersion <= 0)
         return;

@@ -2,20 +2,18 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "device/TransferController.h"
 #include "device/TransferJob.h"
-#include "device/TransferLog.h"
 #include "librarian/AppServices.h"
 #include "librarian/ConnectionMonitor.h"
 #include "librarian/DeviceSlotsModel.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianSettings.h"
 #include "librarian/PresetFilesModel.h"
-#include "librarian/TransferJobThread.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetData.h"
 #include "presets/PresetListEntries.h"
 
-#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -32,24 +30,21 @@ class PresetTonarel;
     preset folder (PresetLocal) under a folder chooser, and between them the transfer buttons.
     The two lists draw models the panel owns (DeviceSlotsModel, PresetFilesModel), and the
     commands take their slots and files from those models; the lists hold no reference to the
-    panel, which hears of what the user does in them through their callbacks.
-    The panel owns the device link (PresetManager), runs the transfer jobs (the engine's
-    TransferJobRunner, which it hosts) on a thread of its own (TransferJobThread) behind a modal
-    progress window (JobProgressWindow), keeps
-    the preset folder, its configuration file, its settings and the transfer log, and has the
-    device's connection watched by a ConnectionMonitor, whose callbacks it answers.
+    panel, which hears of what the user does in them through their callbacks. The panel owns the
+    transfer controller (TransferController: the device link, the transfer log and the thread
+    the jobs run on), stands a modal progress window (JobProgressWindow) over each job it runs,
+    keeps the preset folder, its configuration file and its settings, and has the device's
+    connection watched by a ConnectionMonitor, whose callbacks it answers.
 
-    The class is one but its concerns are several, each in its own source file: the panel itself
-    (LibrarianPanel.cpp), the preset folder, the lists' actions and drops onto the lists
-    (PresetListActions.cpp), the buttons' commands (LibrarianCommands.cpp), comparing presets of
-    the folder with the device's (PresetComparing.cpp) and the transfer worker (TransferWorker.cpp).
+    The class is one but its concerns are several, in three source files: the panel itself
+    (LibrarianPanel.cpp), the buttons' commands and the comparisons (LibrarianCommands.cpp),
+    and the preset folder, the lists' actions and drops onto the lists (PresetListActions.cpp).
 
-    Threads: everything runs on the message thread except runJobBody(), the transfer worker, which
-    writes lastResult, jobOutcome, numbers, devicePresets, wholePresets, slotsTouched and
-    deviceVersion while the progress window is up;
-    the message thread reads them only once the job has ended. The worker reports its progress
-    through an atomic that timer 1 carries into the progress bars on the message thread, and
-    asks its questions through the dialogs on the message thread, waiting for the answer.
+    Threads: everything of the panel runs on the message thread. A job runs on the controller's
+    thread and writes nothing of the panel: what it did comes back as one TransferReport, on the
+    message thread, once its thread has returned. Timer 1 carries the job's status and progress
+    from the controller into the progress bars, and the job's questions are asked through the
+    dialogs on the message thread.
 
     Created by the content component's "Preset Librarian" command, which owns it.
 */
@@ -84,10 +79,10 @@ public:
     // The running job.
 
     /** Whether a transfer job runs. */
-    bool isThreadRunning() const { return jobThread.isRunning(); }
+    bool isThreadRunning() const { return controller != nullptr && controller->isRunning(); }
 
     /** Asks the running job to end, as Cancel does, but leaves its window as it is. */
-    void signalThreadShouldExit() { jobThread.askToEnd(); }
+    void signalThreadShouldExit() { controller->cancel(); }
 
     /** The running job's progress window; nullptr while no job runs. */
     juce::AlertWindow* getAlertWindow() const noexcept;
@@ -115,7 +110,7 @@ public:
     */
     void updateButtonStates();
 
-    /** Records a preset header read from the device. Called by the worker during a job. */
+    /** Records a preset header read from the device, to be merged into the device list. */
     void addDevicePreset (juce::int32 number, const juce::String& name, juce::int16 version);
 
     /** Reads the names of the slots in numbers and merges them into the device list. */
@@ -191,7 +186,8 @@ public:
     PresetLocal& getLocalList() const noexcept { return *localList; }
     DeviceSlotsModel& getDeviceSlots() noexcept { return deviceSlots; }
     PresetFilesModel& getPresetFiles() noexcept { return presetFiles; }
-    PresetManager& getPresetManager() const noexcept { return *presetManager; }
+    PresetManager& getPresetManager() const noexcept { return controller->getPresetManager(); }
+    TransferController& getTransferController() const noexcept { return *controller; }
 
     juce::FilenameComponent& getFolderChooser() const noexcept { return *folderChooser; }
     juce::Label& getStatusLabel() const noexcept { return *statusLabel; }
@@ -213,16 +209,10 @@ public:
     /** The timer that shows a running job's progress. */
     static constexpr int progressTimerId = 1;
 
-    /** Called on the worker thread with each status line a job shows, so that a test can
-        follow a job through its retries. Set it only while no job runs.
+    /** Shows a fraction of a job done, 0 to 1, in the panel's progress bar until the running
+        job's own progress is shown.
     */
-    std::function<void (const juce::String&)> onStatusMessage;
-
-    /** Sets the progress of the job, 0 to 1; from any thread. */
-    void setJobProgress (double fraction) noexcept { jobProgress = fraction; }
-
-    /** Sets the status line the progress window shows; from any thread. */
-    void setJobStatus (const juce::String& status);
+    void setJobProgress (double fraction) noexcept { progress = fraction; }
 
 private:
     //==============================================================================
@@ -233,6 +223,9 @@ private:
     /** The monitor, with the panel's answers to what it finds. */
     std::unique_ptr<ConnectionMonitor> createConnectionMonitor();
 
+    /** The progress bar, the status label and the device label. */
+    void createStatusDisplays();
+
     /** Shows the device's version in the device label, and warns when the last preset file's
         differs from it.
     */
@@ -242,7 +235,7 @@ private:
     //==============================================================================
     // The commands.
 
-    /** Runs the worker behind the progress window on the lists' selections; false when the
+    /** Runs a job behind the progress window on the lists' selections; false when the
         user cancelled.
     */
     bool runJob (TransferKind jobKind);
@@ -266,8 +259,15 @@ private:
     /** Runs a job that reads slot names and puts its outcome in the status label. */
     void runNameReadingJob (TransferKind jobKind);
 
-    /** Carries the job's progress into the progress window and the panel's bar. */
+    /** Carries the running job's status and progress into the progress window and the panel's
+        bar.
+    */
     void showJobProgress();
+
+    /** Takes in what a job's report tells the panel: its outcome, the headers read, the
+        versions, the slots to read back and the comparison marks to clear.
+    */
+    void takeReport (const TransferReport& report);
 
     /** Readies the progress window and the two progress bars for a job, or lets them rest. */
     void setJobWindowsActive (bool active);
@@ -295,35 +295,14 @@ private:
     /** The outcome word of a transfer job, and its notice when it is not a success. */
     juce::String reportOutcome (bool completed);
 
-    //==============================================================================
-    // The transfer worker, on its own thread.
+    /** How the job that ran last ended. */
+    const TransferJobOutcome& jobOutcome() const noexcept { return lastReport->outcome; }
 
-    class WorkerHost;
-
-    /** The job itself, on the job's thread. */
-    void runJobBody();
-
-    /** On the message thread once the job's thread has returned. */
-    void jobEnded();
+    /** On the message thread with the running job's report, once its thread has returned. */
+    void jobEnded (TransferController::Report report);
 
     /** The job's name in the transfer log. */
     static juce::String jobNameOf (TransferKind kind);
-
-    /** Shows a question on the message thread and waits for the answer. */
-    int askFromWorker (const TransferQuestion& question);
-
-    //==============================================================================
-    /** Wakes the worker's wait for an exchange when the job is told to end (Cancel, or the
-        panel going away), so that it ends the exchange at once instead of at its next look.
-    */
-    struct CancelWake final : public juce::Thread::Listener
-    {
-        explicit CancelWake (PresetLibrarianManager& p) : panel (p) {}
-
-        void exitSignalSent() override;
-
-        PresetLibrarianManager& panel;
-    };
 
     //==============================================================================
     AppServices& services;
@@ -346,15 +325,9 @@ private:
     std::unique_ptr<juce::ProgressBar> progressBar;
     std::unique_ptr<juce::Label> statusLabel;
     std::unique_ptr<juce::Label> deviceLabel;
-    std::unique_ptr<PresetManager> presetManager;
-    CancelWake cancelWake { *this };
-    TransferJobThread jobThread;
+    std::unique_ptr<TransferController> controller;
     std::unique_ptr<JobProgressWindow> progressWindow;
     juce::KeyListener* keysDuringJobs = nullptr;
-
-    // Written by the worker, read by the progress timer.
-    juce::CriticalSection jobStatusLock;
-    juce::String jobStatus;
 
     // A refresh shows no Cancel: the device list would be left half read.
     bool jobCancellable = true;
@@ -364,24 +337,21 @@ private:
     bool quitting = false;
     bool closeQuestionOpen = false;
     std::function<void()> quitAfterJob;
-    TransferLog transferLog { configuration.getTransferLogFile() };
 
     double progress = 0.0;
-    std::atomic<double> jobProgress { 0.0 };
     int lastResult = 0;
     juce::Array<int> numbers;
 
-    // The job is set by the message thread as it starts; the worker writes the outcome while it
-    // runs, and the message thread reads that once it has ended.
-    TransferJob job;
-    TransferJobOutcome jobOutcome;
+    // The report of the job that ran last, delivered as it ended; an empty one while the next
+    // runs, and when a job was not started.
+    TransferController::Report lastReport = std::make_shared<const TransferReport>();
 
-    // Written by the worker and read when the panel paints, also while a job runs.
-    std::atomic<juce::int16> deviceVersion { 0 };
+    // The device's version as the last header that told one gave it.
+    juce::int16 deviceVersion = 0;
 
     // The version of the preset file read last, by the folder scan or by a send; the panel
     // warns when it differs from the device's.
-    std::atomic<juce::int16> lastFileVersion { 0 };
+    juce::int16 lastFileVersion = 0;
 
     juce::Image headerConnectedImage;
     juce::Image headerDisconnectedImage;
@@ -390,11 +360,6 @@ private:
     juce::Image headerCapImage;
 
     juce::Array<DevicePresetEntry> devicePresets;
-
-    // Written by the worker during a job: the presets a ReadWhole job read, and the slots a job
-    // read or sent successfully, whose comparison marks go once it has ended.
-    std::vector<PresetData> wholePresets;
-    juce::Array<int> slotsTouched;
 
     std::unique_ptr<PresetComparisonWindow> comparisonWindow;
 

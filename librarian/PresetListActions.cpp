@@ -58,8 +58,8 @@ void PresetLibrarianManager::filenameComponentChanged (juce::FilenameComponent*)
 void PresetLibrarianManager::rescanPresetFolder()
 {
     // The chooser's first notification can arrive inside a modal loop of the constructor, but
-    // only of those that come after the preset manager was made.
-    jassert (presetManager != nullptr);
+    // only of those that come after the transfer controller was made.
+    jassert (controller != nullptr);
 
     const auto folder = folderChooser->getCurrentFile();
     configuration.rememberPresetFolder (folder);
@@ -146,7 +146,7 @@ void PresetLibrarianManager::readSelectedDeviceNames()
     {
         // The slot the read stopped at, which need not be the first one selected.
         services.dialogs.showMessage (Dialogs::Icon::warning, "Preset Information",
-                                      "Unable to read #" + juce::String (jobOutcome.failedSlot), "Ok");
+                                      "Unable to read #" + juce::String (jobOutcome().failedSlot), "Ok");
         return;
     }
 

@@ -353,7 +353,7 @@ private:
     {
         device->setFaults ({});
         panel->getPresetManager().setExchangeBudget (programBudget);
-        panel->onStatusMessage = nullptr;
+        panel->getTransferController().onStatusMessage = nullptr;
 
         for (int slot = 1; slot <= numSlots; ++slot)
             if (! samePreset (device->getSlot (slot), factorySlots[(size_t) slot - 1]))
@@ -514,7 +514,7 @@ private:
             const auto second = juce::String (slots[1]);
             const auto prefix = c.kind == Kind::Send ? "Sending preset " : "Reading preset ";
 
-            panel->onStatusMessage = [this, &manager, &c, faults, budget, first = prefix + second,
+            panel->getTransferController().onStatusMessage = [this, &manager, &c, faults, budget, first = prefix + second,
                                       retry = prefix + second + "-1"] (const juce::String& status)
             {
                 if (status == first)
@@ -550,7 +550,7 @@ private:
         }
 
         const auto word = runJob (c, slots, problems);
-        panel->onStatusMessage = nullptr;
+        panel->getTransferController().onStatusMessage = nullptr;
         const auto namesUnplugged = namesUnplug != nullptr;
         namesUnplug.reset();
         device->setFaults ({});

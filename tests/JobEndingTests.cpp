@@ -86,13 +86,13 @@ TEST_F (JobEnding, CancelKilledTheWorkerInsteadOfLettingItEnd)
     table.selectRow (4, true, false);
 
     std::atomic<bool> reading { false };
-    panel->onStatusMessage = [&] (const juce::String& status)
+    panel->getTransferController().onStatusMessage = [&] (const juce::String& status)
     { reading = reading || status.startsWith ("Reading"); };
     WhileJobRuns cancel (
         *panel, [&] { return reading.load(); },
         [&] { cancelButtonOf (panel->getAlertWindow())->triggerClick(); });
     panel->buttonClicked (&panel->getSaveButton());
-    panel->onStatusMessage = nullptr;
+    panel->getTransferController().onStatusMessage = nullptr;
 
     ASSERT_TRUE (cancel.taken);
     EXPECT_EQ (statusText(), "reading and saving Canceled");

@@ -47,7 +47,7 @@ protected:
     {
         LibrarianFixture::openConnectedPanel();
 
-        panel->onStatusMessage = [this] (const juce::String& status)
+        panel->getTransferController().onStatusMessage = [this] (const juce::String& status)
         {
             const std::lock_guard<std::mutex> guard (statusLock);
             statuses.add (status);
@@ -650,7 +650,7 @@ TEST_F (TransferJobs, CancelledLoadLeavesTheListShowingWhatTheSlotsHold)
     dialogs.answers = { 1 + Dialogs::applyToAllBonus };
 
     // The device stops answering in the third send, so that Cancel surely finds the job running.
-    panel->onStatusMessage = [this] (const juce::String& status)
+    panel->getTransferController().onStatusMessage = [this] (const juce::String& status)
     {
         if (status == "Sending preset 12")
         {
@@ -764,7 +764,7 @@ TEST_F (TransferJobs, FailedNameReadNamesItsSlotAndLeavesTheDeviceVersionForLate
 
     SCOPED_TRACE ("the second of three names is refused by the device");
     auto statusesShown = 0; // only the worker counts: the status before each read
-    panel->onStatusMessage = [this, &statusesShown] (const juce::String&)
+    panel->getTransferController().onStatusMessage = [this, &statusesShown] (const juce::String&)
     {
         if (++statusesShown == 3)
         {
@@ -781,7 +781,7 @@ TEST_F (TransferJobs, FailedNameReadNamesItsSlotAndLeavesTheDeviceVersionForLate
     dialogs.boxes.clear();
 
     SCOPED_TRACE ("a file of the device's version still goes in");
-    panel->onStatusMessage = nullptr;
+    panel->getTransferController().onStatusMessage = nullptr;
     device->setFaults ({});
     loadFileIntoSlot (fileName, 3);
     EXPECT_EQ (device->getSlot (3).name, "After Failed Read");

@@ -7,7 +7,7 @@
 /** The thread a transfer job runs on, and the one way such a job ends: it is asked to, and
     returns by itself at its next look.
 
-    The panel owns one and runs each job's body on it. Nothing here ever kills the thread: a
+    The transfer controller owns one and runs each job's body on it. Nothing here ever kills the thread: a
     thread cut off in the middle of a write or a prune could leave a half-written file or a held
     lock behind. Asking it to end calls the listeners (which wake an exchange the body may be
     waiting on) and wakes a pause; the destructor asks and then waits for as long as the body
@@ -33,6 +33,11 @@ public:
 
     /** Asks the running body to end and waits, without a time-out, until it has returned. */
     void endAndWait();
+
+    /** Waits, without a time-out and without asking, until the body has returned; for the
+        owner once the body has said it ended.
+    */
+    void waitUntilReturned() { waitForThreadToExit (-1); }
 
     /** Whether the body has been asked to end; for the body to look at. */
     bool shouldEnd() const { return threadShouldExit(); }

@@ -1,4 +1,4 @@
-#include "librarian/TransferJobThread.h"
+#include "device/TransferJobThread.h"
 
 TransferJobThread::TransferJobThread() : juce::Thread ("Transfer job") {}
 
@@ -47,11 +47,12 @@ void TransferJobThread::run()
 {
     jobBody();
 
-    // The owner may be gone by the time the message is delivered.
+    // The owner may be gone by the time the message is delivered, and the message may come after
+    // the next body has started: it carries this body's own callback, not the one set then.
     juce::MessageManager::callAsync (
-        [self = selfReference]
+        [self = selfReference, whenEnded = jobEnded]
         {
-            if (self != nullptr && self->jobEnded != nullptr)
-                self->jobEnded();
+            if (self != nullptr && whenEnded != nullptr)
+                whenEnded();
         });
 }
