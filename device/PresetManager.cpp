@@ -126,6 +126,7 @@ bool PresetManager::openPorts()
     if (outputIndex >= 0)
         midiOutput = ports.openOutput (outputIndex);
 
+    portsOpenedAtMs = juce::Time::getMillisecondCounterHiRes();
     return midiInput != nullptr && midiOutput != nullptr;
 }
 

@@ -56,6 +56,15 @@ public:
     /** isDevicePresent and both ports open, and the ports not lost since they were opened. */
     bool isDeviceReachable() const;
 
+    /** Milliseconds since the ports were last opened (or tried), on the monotonic clock. The
+        device answers a read only a moment after its ports open; time spent since counts
+        towards that pause.
+    */
+    double getMsSincePortsOpened() const noexcept
+    {
+        return juce::Time::getMillisecondCounterHiRes() - portsOpenedAtMs;
+    }
+
     //==============================================================================
     /** Starts reading a slot; with nameOnly the read ends after the preset header. False when the
         exchange was not started (nothing is sent then).
@@ -208,6 +217,9 @@ private:
     // A device that is unplugged and plugged back in lists its ports under the same names, but
     // the handles opened before stay dead, so its presence alone does not make them usable.
     std::atomic<bool> portsLost { false };
+
+    // Message thread only, as the ports are opened there.
+    double portsOpenedAtMs = 0.0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetManager)
 };

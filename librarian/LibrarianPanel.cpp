@@ -32,14 +32,23 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     : services (appServices), configuration (appServices.documentsFolder, appServices.edition),
       settings (configuration.getSettingsFile())
 {
+    monitor = createConnectionMonitor();
+    const auto detected = monitor->findDevicePorts();
+
+    // The device link opens the ports as it is made: the rest of the panel is built while the
+    // device settles after that.
+    controller = std::make_unique<TransferController> (services.midiPorts, services.timings,
+                                                       configuration.getTransferLogFile());
+
+    // The question outlives neither the dialogs nor the program, but may outlive the panel.
+    controller->setQuestionAsker ([&dialogs = services.dialogs] (const TransferQuestion& question)
+                                  { return dialogs.ask (question); });
+
     headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
     headerDisconnectedImage = Artwork::decode (Artwork::Picture::headerDisconnected);
     headerRightImage = Artwork::decode (Artwork::Picture::headerRight);
     headerFillImage = Artwork::decode (Artwork::Picture::headerFill);
     headerCapImage = Artwork::decode (Artwork::Picture::headerCap);
-
-    monitor = createConnectionMonitor();
-    const auto detected = monitor->findDevicePorts();
 
     setName (panelName);
 
@@ -73,13 +82,6 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     createStatusDisplays();
 
-    controller = std::make_unique<TransferController> (services.midiPorts, services.timings,
-                                                       configuration.getTransferLogFile());
-
-    // The question outlives neither the dialogs nor the program, but may outlive the panel.
-    controller->setQuestionAsker ([&dialogs = services.dialogs] (const TransferQuestion& question)
-                                  { return dialogs.ask (question); });
-
     if (detected)
         monitor->confirmDeviceReachable();
 
@@ -90,8 +92,10 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     if (isConnected())
     {
-        // The device takes a moment after its ports open before it answers a read.
-        ModalPause::run (services.timings.pauseBeforeFirstReadMs);
+        // The device takes a moment after its ports open before it answers a read; building
+        // the panel took part of it already.
+        const auto settledMs = (int) getPresetManager().getMsSincePortsOpened();
+        ModalPause::run (juce::jmax (0, services.timings.pauseBeforeFirstReadMs - settledMs));
         refresh (true);
     }
 
