@@ -1,9 +1,9 @@
 // The simulated device is the fake every device test stands on, so it is held to the device's
 // side of the handshake and to the faults it is told to inject; nothing else of it is tested.
 
+#include "device/SysexFrame.h"
 #include "simulator/DeviceSimulator.h"
 #include "simulator/InProcessMidiPorts.h"
-#include "device/SysexFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -283,43 +283,57 @@ TEST (DeviceSimulator, SentPresetIsStoredBeforeTheAckOfItsEndAndReadsBack)
     }
 }
 
-TEST (DeviceSimulator, InjectedFaults)
+namespace
 {
-    InProcessMidiPorts ports;
-    DeviceSimulator device (ports, WireModel::instant());
-    ProgramSide program (ports);
-
-    // Reads slot 3 under the faults, acknowledging at most `acks` frames, and returns what arrived
-    // once the conversation has come to rest.
-    auto faultyRead = [&] (DeviceSimulator::Faults faults, int acks)
+    /** A device on an instant wire with the program's side connected, reading under the faults
+        the device is told to inject.
+    */
+    class DeviceSimulatorFaults : public ::testing::Test
     {
-        device.setFaults (faults);
-        auto acksLeft = std::make_shared<int> (acks);
-        program.setAnswer (
-            [acksLeft] (ProgramSide& p, auto& message)
-            {
-                if (*acksLeft > 0 && typeOf (message) != SysexType::none)
+    protected:
+        /** Reads slot 3 under the faults, acknowledging at most `acks` frames, and returns what
+            arrived once the conversation has come to rest.
+        */
+        std::vector<ProgramSide::Arrival> faultyRead (DeviceSimulator::Faults faults, int acks)
+        {
+            device.setFaults (faults);
+            auto acksLeft = std::make_shared<int> (acks);
+            program.setAnswer (
+                [acksLeft] (ProgramSide& p, auto& message)
                 {
-                    --*acksLeft;
-                    acknowledgeReadFrames (p, message);
-                }
-            });
-        program.send (makeRequestPreset (3));
-        EXPECT_TRUE (device.waitUntilQuiet());
-        return program.takeArrivals();
+                    if (*acksLeft > 0 && typeOf (message) != SysexType::none)
+                    {
+                        --*acksLeft;
+                        acknowledgeReadFrames (p, message);
+                    }
+                });
+            program.send (makeRequestPreset (3));
+            EXPECT_TRUE (device.waitUntilQuiet());
+            return program.takeArrivals();
+        }
+
+        static int sizeOf (const ProgramSide::Arrival& arrival) { return arrival.message.getRawDataSize(); }
+
+        InProcessMidiPorts ports;
+        DeviceSimulator device { ports, WireModel::instant() };
+        ProgramSide program { ports };
     };
+} // namespace
 
-    const auto sizeOf = [] (const ProgramSide::Arrival& arrival) { return arrival.message.getRawDataSize(); };
+TEST_F (DeviceSimulatorFaults, SilenceAndALostReplyLeaveTheDeviceWaiting)
+{
     DeviceSimulator::Faults faults;
-
     faults.silent = true;
     EXPECT_TRUE (faultyRead (faults, 5).empty());
 
     faults = {};
     faults.dropReply = 3;
     EXPECT_EQ (faultyRead (faults, 5).size(), 2u) << "the second parameter is lost and the device waits";
+}
 
-    faults = {};
+TEST_F (DeviceSimulatorFaults, RefusalsComeInsteadOfTheReply)
+{
+    DeviceSimulator::Faults faults;
     faults.errAtReply = 2;
     auto arrivals = faultyRead (faults, 5);
     ASSERT_EQ (arrivals.size(), 2u);
@@ -330,11 +344,14 @@ TEST (DeviceSimulator, InjectedFaults)
     arrivals = faultyRead (faults, 5);
     ASSERT_EQ (arrivals.size(), 1u);
     EXPECT_EQ (typeOf (arrivals[0].message), SysexType::checksumFailed);
+}
 
-    faults = {};
+TEST_F (DeviceSimulatorFaults, DamagedFramesComeInsteadOfTheReply)
+{
+    DeviceSimulator::Faults faults;
     faults.corruptPresetStartChecksum = true;
     faults.wrongLengthAtReply = 2;
-    arrivals = faultyRead (faults, 1);
+    auto arrivals = faultyRead (faults, 1);
     ASSERT_EQ (arrivals.size(), 2u);
     EXPECT_FALSE (checksumMatches (arrivals[0].message.getRawData(), sizeOf (arrivals[0])));
     EXPECT_EQ (sizeOf (arrivals[1]), 12);
@@ -347,33 +364,32 @@ TEST (DeviceSimulator, InjectedFaults)
     ASSERT_EQ (arrivals.size(), 1u);
     EXPECT_EQ (sizeOf (arrivals[0]), 34);
     EXPECT_EQ (typeOf (arrivals[0].message), SysexType::none) << "not a device frame";
-
-    {
-        SCOPED_TRACE ("clock and active sensing between the replies of a whole read");
-        faults = {};
-        faults.realtimeBetweenReplies = true;
-        device.setFaults (faults);
-        device.clearTranscript();
-        EXPECT_EQ (readSlot (device, program, 8), device.getSlot (8));
-
-        const auto transcript = device.getTranscript();
-        EXPECT_EQ (std::count_if (transcript.begin(), transcript.end(),
-                                  [] (auto& entry) { return isRealtime (entry.message); }),
-                   2 * (DeviceSimulator::parametersPerPreset + 2));
-    }
-
-    {
-        SCOPED_TRACE ("unplugged instead of a reply, then plugged in again");
-        faults = {};
-        faults.unplugAtReply = 3;
-        EXPECT_EQ (faultyRead (faults, 5).size(), 2u);
-        EXPECT_FALSE (device.isPluggedIn());
-        EXPECT_TRUE (ports.getInputNames().isEmpty());
-        EXPECT_TRUE (ports.getOutputNames().isEmpty());
-
-        device.plugIn();
-        ASSERT_TRUE (program.connect());
-        EXPECT_EQ (readSlot (device, program, 3), device.getSlot (3)) << "the unplug fault fires once";
-    }
 }
 
+TEST_F (DeviceSimulatorFaults, ClockAndActiveSensingBetweenTheRepliesOfAWholeRead)
+{
+    DeviceSimulator::Faults faults;
+    faults.realtimeBetweenReplies = true;
+    device.setFaults (faults);
+    device.clearTranscript();
+    EXPECT_EQ (readSlot (device, program, 8), device.getSlot (8));
+
+    const auto transcript = device.getTranscript();
+    EXPECT_EQ (std::count_if (transcript.begin(), transcript.end(),
+                              [] (auto& entry) { return isRealtime (entry.message); }),
+               2 * (DeviceSimulator::parametersPerPreset + 2));
+}
+
+TEST_F (DeviceSimulatorFaults, UnpluggedInsteadOfAReplyThenPluggedInAgain)
+{
+    DeviceSimulator::Faults faults;
+    faults.unplugAtReply = 3;
+    EXPECT_EQ (faultyRead (faults, 5).size(), 2u);
+    EXPECT_FALSE (device.isPluggedIn());
+    EXPECT_TRUE (ports.getInputNames().isEmpty());
+    EXPECT_TRUE (ports.getOutputNames().isEmpty());
+
+    device.plugIn();
+    ASSERT_TRUE (program.connect());
+    EXPECT_EQ (readSlot (device, program, 3), device.getSlot (3)) << "the unplug fault fires once";
+}

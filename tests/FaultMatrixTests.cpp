@@ -75,7 +75,8 @@ namespace
         std::vector<Case> cases;
 
         for (auto wire : { Wire::usb, Wire::din })
-            for (auto kind : { Kind::ReadAndSave, Kind::Send, Kind::ReadSelectedNames, Kind::ReadListedNames })
+            for (auto kind :
+                 { Kind::ReadAndSave, Kind::Send, Kind::ReadSelectedNames, Kind::ReadListedNames })
                 for (int f = 0; f <= (int) Fault::replug; ++f)
                 {
                     const auto fault = (Fault) f;
@@ -99,8 +100,8 @@ namespace
 
     void PrintTo (const Case& c, std::ostream* out)
     {
-        *out << kindNames[(int) c.kind] << ' ' << faultNames[(int) c.fault] << (c.wire == Wire::usb ? " USB" : " DIN")
-             << (c.firstAttemptOnly ? ", first attempt only" : "");
+        *out << kindNames[(int) c.kind] << ' ' << faultNames[(int) c.fault]
+             << (c.wire == Wire::usb ? " USB" : " DIN") << (c.firstAttemptOnly ? ", first attempt only" : "");
     }
 
     //==============================================================================
@@ -231,8 +232,7 @@ class FaultMatrixBench : private RecordedDesktop
 {
 public:
     explicit FaultMatrixBench (Wire wireOfBench)
-        : wireKind (wireOfBench),
-          wire (wireOfBench == Wire::usb ? WireModel::usb() : WireModel::din()),
+        : wireKind (wireOfBench), wire (wireOfBench == Wire::usb ? WireModel::usb() : WireModel::din()),
           random (seedForWire())
     {
         device = std::make_unique<DeviceSimulator> (midiPorts, wire);
@@ -274,12 +274,12 @@ public:
         previousCaseFailed = ! passed;
         (passed ? tally.passed : tally.failed)++;
 
-        std::cout
-            << juce::String (kindNames[(int) c.kind]).paddedRight (' ', 18)
-            << (juce::String (faultNames[(int) c.fault]) + (c.firstAttemptOnly ? "/once" : "")).paddedRight (' ', 22)
-            << wire.name.paddedRight (' ', 5) << (passed ? "PASS " : "FAIL ") << detail << " ("
-            << juce::String (seconds, 1) << " s)" << (passed ? "" : ": " + problems.joinIntoString ("; "))
-            << std::endl;
+        std::cout << juce::String (kindNames[(int) c.kind]).paddedRight (' ', 18)
+                  << (juce::String (faultNames[(int) c.fault]) + (c.firstAttemptOnly ? "/once" : ""))
+                         .paddedRight (' ', 22)
+                  << wire.name.paddedRight (' ', 5) << (passed ? "PASS " : "FAIL ") << detail << " ("
+                  << juce::String (seconds, 1) << " s)"
+                  << (passed ? "" : ": " + problems.joinIntoString ("; ")) << std::endl;
         return problems;
     }
 
@@ -492,85 +492,27 @@ private:
     //==============================================================================
     void runAndCheck (const Case& c, juce::StringArray& problems, juce::String& detail)
     {
-        auto& manager = panel->getPresetManager();
         const auto slots = slotsOf (c.kind);
         const auto filesBefore = filesIn (presetFolder());
         const auto rowsBefore = panel->getDeviceList().getRows();
-        std::vector<PresetData> slotsBefore;
-
-        for (int slot = 1; slot <= numSlots; ++slot)
-            slotsBefore.push_back (device->getSlot (slot));
+        const auto slotsBefore = deviceSlots();
 
         const auto faults = faultsFor (c, detail);
-        const auto budget = budgetFor (c);
-        const auto unplugs = c.fault == Fault::unplug || c.fault == Fault::replug;
         std::unique_ptr<UnplugAfterRequests> namesUnplug;
 
         if (isTransfer (c.kind))
-        {
-            // The fault is armed as the worker turns to the second preset, so the first one has
-            // gone through whole and the job fails, if it does, in its middle. A transient fault
-            // is cleared as the retry begins; a replugged device comes back then too.
-            const auto second = juce::String (slots[1]);
-            const auto prefix = c.kind == Kind::Send ? "Sending preset " : "Reading preset ";
-
-            panel->getTransferController().onStatusMessage = [this, &manager, &c, faults, budget, first = prefix + second,
-                                      retry = prefix + second + "-1"] (const juce::String& status)
-            {
-                if (status == first)
-                {
-                    manager.setExchangeBudget (budget);
-                    device->setFaults (faults);
-                }
-                else if (status == retry)
-                {
-                    if (c.firstAttemptOnly)
-                    {
-                        manager.setExchangeBudget (retryBudget);
-                        device->setFaults ({});
-                    }
-
-                    if (c.fault == Fault::replug)
-                        device->plugIn();
-                }
-            };
-        }
+            armFaultsAtSecondPreset (c, slots, faults);
         else
-        {
-            manager.setExchangeBudget (budget);
-            device->setFaults (faults);
-
-            if (unplugs)
-            {
-                const auto requests = c.kind == Kind::ReadListedNames ? numSlots : (int) slots.size();
-                const auto unplugAt = 1 + random.nextInt (requests - 1);
-                detail << "request " << unplugAt << ", ";
-                namesUnplug = std::make_unique<UnplugAfterRequests> (*device, unplugAt);
-            }
-        }
+            namesUnplug = armFaultsForNames (c, slots, faults, detail);
 
         const auto word = runJob (c, slots, problems);
-        panel->getTransferController().onStatusMessage = nullptr;
         const auto namesUnplugged = namesUnplug != nullptr;
-        namesUnplug.reset();
-        device->setFaults ({});
-        manager.setExchangeBudget (programBudget);
-
-        if (c.fault == Fault::replug && ! device->isPluggedIn())
-            device->plugIn();
-
+        disarmFaults (c, namesUnplug);
         detail << word;
 
-        // A name read cut off by the test's own unplug may have got every header first; it
-        // may then report either way, and the names it shows are checked below.
-        const auto allHeadersArrived =
-            namesUnplugged &&
-            headersFromDevice() >= (c.kind == Kind::ReadListedNames ? numSlots : (int) slots.size());
+        checkOutcomeWord (c, slots, word, namesUnplugged, problems);
 
-        if (word != expectedWord (c) && ! allHeadersArrived)
-            problems.add ("reported \"" + word + "\", expected \"" + expectedWord (c) + "\"");
-
-        if (manager.isThreadRunning())
+        if (panel->getPresetManager().isThreadRunning())
             problems.add ("the watch thread outlived the job");
 
         if (! device->waitUntilQuiet())
@@ -583,6 +525,95 @@ private:
             checkNames (slots, word, rowsBefore, problems);
 
         checkConnectionState (problems);
+    }
+
+    std::vector<PresetData> deviceSlots() const
+    {
+        std::vector<PresetData> slots;
+
+        for (int slot = 1; slot <= numSlots; ++slot)
+            slots.push_back (device->getSlot (slot));
+
+        return slots;
+    }
+
+    /** Arms a transfer's fault as the worker turns to the second preset, so the first one has
+        gone through whole and the job fails, if it does, in its middle. A transient fault is
+        cleared as the retry begins; a replugged device comes back then too.
+    */
+    void armFaultsAtSecondPreset (const Case& c, const std::vector<int>& slots,
+                                  const DeviceSimulator::Faults& faults)
+    {
+        auto& manager = panel->getPresetManager();
+        const auto budget = budgetFor (c);
+        const auto second = juce::String (slots[1]);
+        const auto prefix = c.kind == Kind::Send ? "Sending preset " : "Reading preset ";
+
+        panel->getTransferController().onStatusMessage =
+            [this, &manager, &c, faults, budget, first = prefix + second,
+             retry = prefix + second + "-1"] (const juce::String& status)
+        {
+            if (status == first)
+            {
+                manager.setExchangeBudget (budget);
+                device->setFaults (faults);
+            }
+            else if (status == retry)
+            {
+                if (c.firstAttemptOnly)
+                {
+                    manager.setExchangeBudget (retryBudget);
+                    device->setFaults ({});
+                }
+
+                if (c.fault == Fault::replug)
+                    device->plugIn();
+            }
+        };
+    }
+
+    /** Arms a name read's fault from its first request; an unplug comes at a request drawn
+        from the seed, which the case's line names.
+    */
+    std::unique_ptr<UnplugAfterRequests> armFaultsForNames (const Case& c, const std::vector<int>& slots,
+                                                            const DeviceSimulator::Faults& faults,
+                                                            juce::String& detail)
+    {
+        panel->getPresetManager().setExchangeBudget (budgetFor (c));
+        device->setFaults (faults);
+
+        if (c.fault != Fault::unplug && c.fault != Fault::replug)
+            return nullptr;
+
+        const auto requests = c.kind == Kind::ReadListedNames ? numSlots : (int) slots.size();
+        const auto unplugAt = 1 + random.nextInt (requests - 1);
+        detail << "request " << unplugAt << ", ";
+        return std::make_unique<UnplugAfterRequests> (*device, unplugAt);
+    }
+
+    /** Leaves the device well, plugged in and the program on its own budget for the checks. */
+    void disarmFaults (const Case& c, std::unique_ptr<UnplugAfterRequests>& namesUnplug)
+    {
+        panel->getTransferController().onStatusMessage = nullptr;
+        namesUnplug.reset();
+        device->setFaults ({});
+        panel->getPresetManager().setExchangeBudget (programBudget);
+
+        if (c.fault == Fault::replug && ! device->isPluggedIn())
+            device->plugIn();
+    }
+
+    void checkOutcomeWord (const Case& c, const std::vector<int>& slots, const juce::String& word,
+                           bool namesUnplugged, juce::StringArray& problems) const
+    {
+        // A name read cut off by the test's own unplug may have got every header first; it
+        // may then report either way, and the names it shows are checked below.
+        const auto allHeadersArrived =
+            namesUnplugged &&
+            headersFromDevice() >= (c.kind == Kind::ReadListedNames ? numSlots : (int) slots.size());
+
+        if (word != expectedWord (c) && ! allHeadersArrived)
+            problems.add ("reported \"" + word + "\", expected \"" + expectedWord (c) + "\"");
     }
 
     int headersFromDevice() const
@@ -849,8 +880,8 @@ protected:
         if (bench == nullptr || bench->wireKind != wire)
         {
             bench.reset();
-            std::cout << "fault matrix on " << (wire == Wire::usb ? "USB" : "DIN") << ", seed " << matrixSeed()
-                      << std::endl;
+            std::cout << "fault matrix on " << (wire == Wire::usb ? "USB" : "DIN") << ", seed "
+                      << matrixSeed() << std::endl;
             bench = std::make_unique<FaultMatrixBench> (wire);
             EXPECT_TRUE (bench->startedConnected()) << "the panel did not connect before the first case";
         }
@@ -872,14 +903,14 @@ TEST_P (FaultMatrix, JobReportsTheTruthAndLeavesNothingHalfDone)
     EXPECT_TRUE (problems.isEmpty()) << problems.joinIntoString ("; ");
 }
 
-INSTANTIATE_TEST_SUITE_P (AllJobsAllFaultsBothWires, FaultMatrix, ::testing::ValuesIn (allCases()),
-                          [] (const ::testing::TestParamInfo<Case>& info)
-                          {
-                              const auto& c = info.param;
-                              auto name = juce::String (kindNames[(int) c.kind]) + "_"
-                                          + juce::String (faultNames[(int) c.fault]) + "_"
-                                          + (c.wire == Wire::usb ? "USB" : "DIN")
-                                          + (c.firstAttemptOnly ? "_FirstAttemptOnly" : "");
-                              return name.retainCharacters ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_")
-                                  .toStdString();
-                          });
+INSTANTIATE_TEST_SUITE_P (
+    AllJobsAllFaultsBothWires, FaultMatrix, ::testing::ValuesIn (allCases()),
+    [] (const ::testing::TestParamInfo<Case>& info)
+    {
+        const auto& c = info.param;
+        auto name = juce::String (kindNames[(int) c.kind]) + "_" + juce::String (faultNames[(int) c.fault]) +
+                    "_" + (c.wire == Wire::usb ? "USB" : "DIN") +
+                    (c.firstAttemptOnly ? "_FirstAttemptOnly" : "");
+        return name.retainCharacters ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_")
+            .toStdString();
+    });

@@ -124,143 +124,200 @@ namespace
         float width = 0.0f;
     };
 
-    StrokeLetter makeStrokeLetter (juce_wchar c, float capHeight, float stroke)
+    /** The measures all letters of one line share. */
+    struct LetterGrid
     {
-        const float h = capHeight;
-        const float s = stroke * 0.5f;    // centre line of an edge stroke
-        const float over = stroke * 2.0f; // how far a cut stroke runs past the box
-        const float pi = MathConstants<float>::pi;
+        float h;      // the cap height
+        float stroke; // the stroke's width
+        float s;      // centre line of an edge stroke
+        float over;   // how far a cut stroke runs past the box
+    };
 
+    float evenWidth (float w)
+    {
+        return 2.0f * std::round (w * 0.5f);
+    }
+
+    // A bowl to the right of a stem, from y0 to y1 (centre lines), whose
+    // straight part ends at x.
+    void addBowl (Path& p, float stemX, float x, float y0, float y1)
+    {
+        const float radius = (y1 - y0) * 0.5f;
+        p.startNewSubPath (stemX, y0);
+        p.lineTo (x, y0);
+        p.addCentredArc (x, y0 + radius, radius, radius, 0.0f, 0.0f, MathConstants<float>::pi, false);
+        p.lineTo (stemX, y1);
+    }
+
+    StrokeLetter makeLetterT (const LetterGrid& grid)
+    {
         StrokeLetter letter;
         auto& p = letter.skeleton;
-        const auto evenWidth = [] (float w) { return 2.0f * std::round (w * 0.5f); };
+        letter.width = evenWidth (0.74f * grid.h);
+        p.startNewSubPath (0.0f, grid.s);
+        p.lineTo (letter.width, grid.s);
+        p.startNewSubPath (letter.width * 0.5f, grid.s);
+        p.lineTo (letter.width * 0.5f, grid.h + grid.over);
+        return letter;
+    }
 
-        // A bowl to the right of a stem, from y0 to y1 (centre lines), whose
-        // straight part ends at x.
-        const auto addBowl = [&p, pi] (float stemX, float x, float y0, float y1)
+    StrokeLetter makeLetterO (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        letter.width = grid.h;
+        letter.skeleton.addEllipse (grid.s, grid.s, grid.h - grid.stroke, grid.h - grid.stroke);
+        return letter;
+    }
+
+    StrokeLetter makeLetterN (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        letter.width = evenWidth (0.8f * grid.h);
+        p.startNewSubPath (grid.s, grid.h + grid.over);
+        p.lineTo (grid.s, -grid.over * 0.5f);
+        p.lineTo (letter.width - grid.s, grid.h + grid.over * 0.5f);
+        p.lineTo (letter.width - grid.s, -grid.over);
+        return letter;
+    }
+
+    StrokeLetter makeLetterA (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        const float h = grid.h;
+        const float over = grid.over;
+        letter.width = evenWidth (0.9f * h);
+        const float w = letter.width;
+        const float foot = 0.62f * grid.stroke;
+        const float apexY = -0.25f * grid.stroke;
+        p.startNewSubPath (foot - (w * 0.5f - foot) * over / (h - apexY), h + over);
+        p.lineTo (w * 0.5f, apexY);
+        p.lineTo (w - foot + (w * 0.5f - foot) * over / (h - apexY), h + over);
+
+        const float barY = 0.66f * h;
+        const float t = (barY - apexY) / (h - apexY);
+        const float halfSpan = (w * 0.5f - foot) * t;
+        p.startNewSubPath (w * 0.5f - halfSpan, barY);
+        p.lineTo (w * 0.5f + halfSpan, barY);
+        return letter;
+    }
+
+    /** R and P: a stem with a bowl at the top, and for R a leg from the bowl. */
+    StrokeLetter makeLetterRorP (bool withLeg, const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        const float h = grid.h;
+        const float s = grid.s;
+        const float bowlBottom = std::round ((withLeg ? 0.56f : 0.6f) * h) - s;
+        const float radius = (bowlBottom - s) * 0.5f;
+        letter.width = evenWidth (0.68f * h);
+        const float bowlX = letter.width - s - radius;
+        p.startNewSubPath (s, h + grid.over);
+        p.lineTo (s, s);
+        addBowl (p, s, bowlX, s, bowlBottom);
+
+        if (withLeg)
         {
-            const float radius = (y1 - y0) * 0.5f;
-            p.startNewSubPath (stemX, y0);
-            p.lineTo (x, y0);
-            p.addCentredArc (x, y0 + radius, radius, radius, 0.0f, 0.0f, pi, false);
-            p.lineTo (stemX, y1);
-        };
-
-        switch (c)
-        {
-            case 'T':
-                letter.width = evenWidth (0.74f * h);
-                p.startNewSubPath (0.0f, s);
-                p.lineTo (letter.width, s);
-                p.startNewSubPath (letter.width * 0.5f, s);
-                p.lineTo (letter.width * 0.5f, h + over);
-                break;
-
-            case 'O':
-                letter.width = h;
-                p.addEllipse (s, s, h - stroke, h - stroke);
-                break;
-
-            case 'N':
-                letter.width = evenWidth (0.8f * h);
-                p.startNewSubPath (s, h + over);
-                p.lineTo (s, -over * 0.5f);
-                p.lineTo (letter.width - s, h + over * 0.5f);
-                p.lineTo (letter.width - s, -over);
-                break;
-
-            case 'A':
-            {
-                letter.width = evenWidth (0.9f * h);
-                const float w = letter.width;
-                const float foot = 0.62f * stroke;
-                const float apexY = -0.25f * stroke;
-                p.startNewSubPath (foot - (w * 0.5f - foot) * over / (h - apexY), h + over);
-                p.lineTo (w * 0.5f, apexY);
-                p.lineTo (w - foot + (w * 0.5f - foot) * over / (h - apexY), h + over);
-
-                const float barY = 0.66f * h;
-                const float t = (barY - apexY) / (h - apexY);
-                const float halfSpan = (w * 0.5f - foot) * t;
-                p.startNewSubPath (w * 0.5f - halfSpan, barY);
-                p.lineTo (w * 0.5f + halfSpan, barY);
-                break;
-            }
-
-            case 'R':
-            case 'P':
-            {
-                const float bowlBottom = std::round ((c == 'R' ? 0.56f : 0.6f) * h) - s;
-                const float radius = (bowlBottom - s) * 0.5f;
-                letter.width = evenWidth (0.68f * h);
-                const float bowlX = letter.width - s - radius;
-                p.startNewSubPath (s, h + over);
-                p.lineTo (s, s);
-                addBowl (s, bowlX, s, bowlBottom);
-
-                if (c == 'R')
-                {
-                    const float startX = bowlX - 0.15f * radius;
-                    const float endX = letter.width - s;
-                    const float slope = (endX - startX) / (h - bowlBottom);
-                    p.startNewSubPath (startX, bowlBottom);
-                    p.lineTo (endX + slope * over, h + over);
-                }
-                break;
-            }
-
-            case 'B':
-            {
-                const float middle = std::round (0.5f * h);
-                letter.width = evenWidth (0.66f * h);
-                const float radius = (h - s - middle) * 0.5f;
-                p.startNewSubPath (s, h - s);
-                p.lineTo (s, s);
-                addBowl (s, letter.width - s - radius - 0.1f * h, s, middle); // the upper bowl is narrower
-                addBowl (s, letter.width - s - radius, middle, h - s);
-                break;
-            }
-
-            case 'E':
-                letter.width = evenWidth (0.62f * h);
-                p.startNewSubPath (letter.width, s);
-                p.lineTo (s, s);
-                p.lineTo (s, h - s);
-                p.lineTo (letter.width, h - s);
-                p.startNewSubPath (s, std::round (0.5f * h));
-                p.lineTo (letter.width - 0.1f * h, std::round (0.5f * h));
-                break;
-
-            case 'L':
-                letter.width = evenWidth (0.58f * h);
-                p.startNewSubPath (s, -over);
-                p.lineTo (s, h - s);
-                p.lineTo (letter.width, h - s);
-                break;
-
-            case 'I':
-                letter.width = stroke;
-                p.startNewSubPath (s, -over);
-                p.lineTo (s, h + over);
-                break;
-
-            case 'S':
-            {
-                letter.width = evenWidth (0.66f * h);
-                const float rx = (letter.width - stroke) * 0.5f;
-                const float ry = (h - stroke) * 0.25f;
-                const float cx = letter.width * 0.5f;
-                p.addCentredArc (cx, s + ry, rx, ry, 0.0f, 0.36f * pi, -pi, true);
-                p.addCentredArc (cx, h - s - ry, rx, ry, 0.0f, 0.0f, 1.36f * pi, false);
-                break;
-            }
-
-            case ' ': letter.width = 0.0f; break;
-
-            default: jassertfalse; break;
+            const float startX = bowlX - 0.15f * radius;
+            const float endX = letter.width - s;
+            const float slope = (endX - startX) / (h - bowlBottom);
+            p.startNewSubPath (startX, bowlBottom);
+            p.lineTo (endX + slope * grid.over, h + grid.over);
         }
 
         return letter;
+    }
+
+    StrokeLetter makeLetterB (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        const float h = grid.h;
+        const float s = grid.s;
+        const float middle = std::round (0.5f * h);
+        letter.width = evenWidth (0.66f * h);
+        const float radius = (h - s - middle) * 0.5f;
+        p.startNewSubPath (s, h - s);
+        p.lineTo (s, s);
+        addBowl (p, s, letter.width - s - radius - 0.1f * h, s, middle); // the upper bowl is narrower
+        addBowl (p, s, letter.width - s - radius, middle, h - s);
+        return letter;
+    }
+
+    StrokeLetter makeLetterE (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        const float h = grid.h;
+        const float s = grid.s;
+        letter.width = evenWidth (0.62f * h);
+        p.startNewSubPath (letter.width, s);
+        p.lineTo (s, s);
+        p.lineTo (s, h - s);
+        p.lineTo (letter.width, h - s);
+        p.startNewSubPath (s, std::round (0.5f * h));
+        p.lineTo (letter.width - 0.1f * h, std::round (0.5f * h));
+        return letter;
+    }
+
+    StrokeLetter makeLetterL (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        letter.width = evenWidth (0.58f * grid.h);
+        p.startNewSubPath (grid.s, -grid.over);
+        p.lineTo (grid.s, grid.h - grid.s);
+        p.lineTo (letter.width, grid.h - grid.s);
+        return letter;
+    }
+
+    StrokeLetter makeLetterI (const LetterGrid& grid)
+    {
+        StrokeLetter letter;
+        letter.width = grid.stroke;
+        letter.skeleton.startNewSubPath (grid.s, -grid.over);
+        letter.skeleton.lineTo (grid.s, grid.h + grid.over);
+        return letter;
+    }
+
+    StrokeLetter makeLetterS (const LetterGrid& grid)
+    {
+        const float pi = MathConstants<float>::pi;
+        StrokeLetter letter;
+        auto& p = letter.skeleton;
+        letter.width = evenWidth (0.66f * grid.h);
+        const float rx = (letter.width - grid.stroke) * 0.5f;
+        const float ry = (grid.h - grid.stroke) * 0.25f;
+        const float cx = letter.width * 0.5f;
+        p.addCentredArc (cx, grid.s + ry, rx, ry, 0.0f, 0.36f * pi, -pi, true);
+        p.addCentredArc (cx, grid.h - grid.s - ry, rx, ry, 0.0f, 0.0f, 1.36f * pi, false);
+        return letter;
+    }
+
+    /** The skeleton and advance of one letter of the logo's alphabet; a blank is
+        empty and has no width. */
+    StrokeLetter makeStrokeLetter (juce_wchar c, float capHeight, float stroke)
+    {
+        const LetterGrid grid { capHeight, stroke, stroke * 0.5f, stroke * 2.0f };
+
+        switch (c)
+        {
+            case 'T': return makeLetterT (grid);
+            case 'O': return makeLetterO (grid);
+            case 'N': return makeLetterN (grid);
+            case 'A': return makeLetterA (grid);
+            case 'R': return makeLetterRorP (true, grid);
+            case 'P': return makeLetterRorP (false, grid);
+            case 'B': return makeLetterB (grid);
+            case 'E': return makeLetterE (grid);
+            case 'L': return makeLetterL (grid);
+            case 'I': return makeLetterI (grid);
+            case 'S': return makeLetterS (grid);
+            case ' ': return {};
+            default: jassertfalse; return {};
+        }
     }
 
     /** Builds the outline of a line of stroke letters with its top-left at the

@@ -101,6 +101,122 @@ namespace
 
         return parameters;
     }
+    /** The preset a send takes out: parameterCount parameters with values spread across the
+        whole range a parameter can hold.
+    */
+    PresetData presetToSend (int parameterCount)
+    {
+        PresetData preset;
+        preset.name = "Fuzz Hall";
+        preset.version = 3;
+
+        for (int i = 0; i < parameterCount; ++i)
+            preset.parameters.push_back ({ (juce::int16) (i * 3), (juce::int32) (i * 1000003 - 5000000) });
+
+        return preset;
+    }
+
+    bool isPresetHeader (const Bytes& bytes)
+    {
+        SysexPresetHeader header;
+        return isDeviceFrame (bytes.data(), (int) bytes.size()) &&
+               frameType (bytes.data(), (int) bytes.size()) == SysexType::sendPresetStart &&
+               readSendPresetStart (bytes.data(), (int) bytes.size(), header) == PresetStartCheck::ok;
+    }
+
+    /** Plays the device's side: delivers the messages while the exchange is open, then ends it
+        if they did not. Returns whether a well-formed preset header went in.
+    */
+    bool playDeviceSide (PresetManager& manager, InProcessMidiPorts& ports, int input,
+                         const std::vector<Bytes>& messages)
+    {
+        // A message after the exchange has closed is no longer part of it; the callback would
+        // only hold it for half a second before dropping it.
+        bool headerDelivered = false;
+
+        for (const auto& bytes : messages)
+        {
+            if (! manager.isExchangeOpen())
+                break;
+
+            headerDelivered = headerDelivered || isPresetHeader (bytes);
+            ports.deliver (input, juce::MidiMessage (bytes.data(), (int) bytes.size()));
+        }
+
+        if (manager.isExchangeOpen())
+            manager.endExchange();
+
+        return headerDelivered;
+    }
+
+    int waitForOutcome (PresetManager& manager, bool isSend)
+    {
+        // The watch thread finishes a closed exchange after a short wait of its own; waking it
+        // only shortens that wait.
+        int outcome = 0;
+
+        while ((outcome = isSend ? manager.takeSendResult() : manager.takeReceiveResult()) == 0)
+        {
+            manager.notify();
+            std::this_thread::yield();
+        }
+
+        return outcome;
+    }
+
+    /** Every frame the device got is one it can take, and the first is the exchange's request. */
+    bool checkFramesSent (const std::vector<Bytes>& sent, bool isSend)
+    {
+        for (const auto& frame : sent)
+            if (! isWellFormedFrame (frame))
+                return fail ("a malformed frame went to the device");
+
+        if (sent.empty() || frameType (sent.front().data(), (int) sent.front().size()) !=
+                                (isSend ? SysexType::requestPresetVersion : SysexType::requestPreset))
+            return fail ("the exchange did not open with its request");
+
+        return true;
+    }
+
+    bool checkSend (const std::vector<Bytes>& sent, const PresetData& original, int outcome)
+    {
+        const auto parameters = sentParameters (sent);
+
+        // Parameters go out in order, each once, and never past the preset's end.
+        if (parameters.size() > original.parameters.size() ||
+            ! std::equal (parameters.begin(), parameters.end(), original.parameters.begin()))
+            return fail ("the parameters sent are not the preset's, in order");
+
+        if (outcome == 1)
+        {
+            const auto& last = sent.back();
+
+            if (parameters.size() != original.parameters.size() ||
+                frameType (last.data(), (int) last.size()) != SysexType::sendPresetEnd)
+                return fail ("a send reported success without the whole preset and its end");
+        }
+
+        return true;
+    }
+
+    bool checkRead (PresetManager& manager, int outcome, bool headerDelivered, bool nameOnly)
+    {
+        if (outcome != 1)
+            return true;
+
+        if (! headerDelivered)
+            return fail ("a read reported success without the preset's header");
+
+        const auto received = manager.takeReceivedPreset();
+
+        if (received.name.length() > kPresetNameBytes || received.number < 0 || received.version < 0)
+            return fail ("a read produced a header the device cannot have sent");
+
+        if (nameOnly && ! received.parameters.empty())
+            return fail ("a name-only read took parameters");
+
+        return true;
+    }
 } // namespace
 
 bool fuzzPresetManagerExchange (const uint8_t* data, size_t size)
@@ -130,99 +246,25 @@ bool fuzzPresetManagerExchange (const uint8_t* data, size_t size)
     manager.setPauseBeforeRequest (0);
     manager.setExchangeBudget (kNoTimeOut);
 
-    PresetData original;
-
-    if (isSend)
-    {
-        original.name = "Fuzz Hall";
-        original.version = 3;
-
-        for (int i = 0; i < parameterCount; ++i)
-            original.parameters.push_back ({ (juce::int16) (i * 3), (juce::int32) (i * 1000003 - 5000000) });
-    }
+    const auto original = isSend ? presetToSend (parameterCount) : PresetData {};
 
     if (! (isSend ? manager.sendPreset (kSlot, original)
                   : manager.requestPreset ((juce::int16) kSlot, nameOnly)))
         return fail ("the exchange did not start");
 
-    // A message after the exchange has closed is no longer part of it; the callback would only
-    // hold it for half a second before dropping it.
-    bool headerDelivered = false;
-
-    for (const auto& bytes : messages)
-    {
-        if (! manager.isExchangeOpen())
-            break;
-
-        SysexPresetHeader header;
-        headerDelivered =
-            headerDelivered ||
-            (isDeviceFrame (bytes.data(), (int) bytes.size()) &&
-             frameType (bytes.data(), (int) bytes.size()) == SysexType::sendPresetStart &&
-             readSendPresetStart (bytes.data(), (int) bytes.size(), header) == PresetStartCheck::ok);
-
-        ports.deliver (input, juce::MidiMessage (bytes.data(), (int) bytes.size()));
-    }
-
-    if (manager.isExchangeOpen())
-        manager.endExchange();
-
-    // The watch thread finishes a closed exchange after a short wait of its own; waking it only
-    // shortens that wait.
-    int outcome = 0;
-
-    while ((outcome = isSend ? manager.takeSendResult() : manager.takeReceiveResult()) == 0)
-    {
-        manager.notify();
-        std::this_thread::yield();
-    }
+    const bool headerDelivered = playDeviceSide (manager, ports, input, messages);
+    const int outcome = waitForOutcome (manager, isSend);
 
     if (outcome != 1 && outcome != -1 && outcome != -2)
         return fail ("an outcome other than success, checksum failed or error");
 
     const std::lock_guard<std::mutex> guard (sentLock);
 
-    for (const auto& frame : sent)
-        if (! isWellFormedFrame (frame))
-            return fail ("a malformed frame went to the device");
+    if (! checkFramesSent (sent, isSend))
+        return false;
 
-    if (sent.empty() || frameType (sent.front().data(), (int) sent.front().size()) !=
-                            (isSend ? SysexType::requestPresetVersion : SysexType::requestPreset))
-        return fail ("the exchange did not open with its request");
-
-    if (isSend)
-    {
-        const auto parameters = sentParameters (sent);
-
-        // Parameters go out in order, each once, and never past the preset's end.
-        if (parameters.size() > original.parameters.size() ||
-            ! std::equal (parameters.begin(), parameters.end(), original.parameters.begin()))
-            return fail ("the parameters sent are not the preset's, in order");
-
-        if (outcome == 1)
-        {
-            const auto& last = sent.back();
-
-            if (parameters.size() != original.parameters.size() ||
-                frameType (last.data(), (int) last.size()) != SysexType::sendPresetEnd)
-                return fail ("a send reported success without the whole preset and its end");
-        }
-    }
-    else if (outcome == 1)
-    {
-        if (! headerDelivered)
-            return fail ("a read reported success without the preset's header");
-
-        const auto received = manager.takeReceivedPreset();
-
-        if (received.name.length() > kPresetNameBytes || received.number < 0 || received.version < 0)
-            return fail ("a read produced a header the device cannot have sent");
-
-        if (nameOnly && ! received.parameters.empty())
-            return fail ("a name-only read took parameters");
-    }
-
-    return true;
+    return isSend ? checkSend (sent, original, outcome)
+                  : checkRead (manager, outcome, headerDelivered, nameOnly);
 }
 
 #if TONAREL_FUZZ_MAIN
