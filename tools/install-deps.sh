@@ -11,7 +11,7 @@ packages="build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     xvfb xauth xdotool x11-utils openbox imagemagick libxml2-utils
-    gdb
+    gdb python3
     dpkg-dev lintian desktop-file-utils appstream"
 
 missing=""
