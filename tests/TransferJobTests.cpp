@@ -1141,6 +1141,46 @@ TEST_F (JobRunner, RestoreStoppedAnywhereReportsDoneOnlySlotsWrittenAfterTheirSn
     }
 }
 
+TEST_F (JobRunner, SlotOfASendCancelledMidwayWasNotReadBack)
+{
+    // A send ended in the middle may have left the slot holding part of the new preset, or all
+    // of it when only the last ACK was lost: like every slot written, its name is read back.
+    const auto files = temporary.root.getChildFile ("files");
+    const auto fileNames = writeChangedFiles (files);
+    auto cancelledSends = 0;
+
+    for (int k = 0;; ++k)
+    {
+        SCOPED_TRACE (describe (InterruptingHost::Moment::duringExchange, k));
+
+        TransferJob job;
+        job.kind = TransferKind::Send;
+        job.presetFolder = files;
+        job.selection.fileNames = fileNames;
+        job.options.keepSnapshot = false; // every exchange of the job is a send
+        job.deviceVersion = DeviceSimulator::presetVersion;
+
+        for (auto slot : slots)
+            job.selection.slots.add ({ slot, {}, 0 });
+
+        InterruptingHost host (manager, InterruptingHost::Moment::duringExchange, k);
+        const auto outcome = run (job, host);
+
+        for (const auto& [slot, result] : host.done)
+        {
+            cancelledSends += result < 0 ? 1 : 0;
+            EXPECT_TRUE (outcome.slotsToReadBack.contains (slot))
+                << "slot " << slot << " was written to (" << TransferJobOutcome::wordFor (result)
+                << ") but is not read back";
+        }
+
+        if (! host.interrupted)
+            break;
+    }
+
+    EXPECT_GT (cancelledSends, 0) << "no send was cancelled midway";
+}
+
 TEST_F (JobRunner, PaceLeavesOutTheTimeAQuestionWasOpen)
 {
     /** Answers each slot's question "Overwrite" after a long while, on a clock that moves only
