@@ -42,9 +42,6 @@ public:
     {
         report.presets.push_back ({ slot, nameOrFile, result });
 
-        if (result >= 0)
-            report.slotsTouched.add (slot);
-
         host.presetDone (slot, nameOrFile, result);
     }
 

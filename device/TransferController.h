@@ -49,11 +49,9 @@ public:
     ~TransferController();
 
     PresetManager& getPresetManager() const noexcept { return *presetManager; }
-    TransferLog& getTransferLog() noexcept { return transferLog; }
 
     /** The choices each job from now on is made with (snapshots, verifies). */
     void setOptions (const TransferOptions& newOptions) noexcept { options = newOptions; }
-    const TransferOptions& getOptions() const noexcept { return options; }
 
     /** How the jobs started with start() ask their questions; called on the message thread.
         Without one a question is answered as Escape would. Set it only while no job runs; it

@@ -34,11 +34,20 @@ struct TransferReport
     /** The presets a ReadWhole job read whole. */
     std::vector<PresetData> wholePresets;
 
-    /** The slots a job read or sent successfully. */
-    juce::Array<int> slotsTouched;
-
     /** Each preset the job finished with, in order. */
     std::vector<PresetOutcome> presets;
+
+    /** The slots of the presets the job read or sent successfully. */
+    juce::Array<int> slotsTouched() const
+    {
+        juce::Array<int> slots;
+
+        for (const auto& preset : presets)
+            if (preset.result >= 0)
+                slots.add (preset.slot);
+
+        return slots;
+    }
 
     /** The device's preset format version as the last header that told one gave it; 0 when no
         header told one (a failed read hands on an emptied header, whose 0 is no version).

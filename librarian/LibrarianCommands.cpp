@@ -352,7 +352,7 @@ void PresetLibrarianManager::takeReport (const TransferReport& report)
         numbers = report.outcome.slotsToReadBack;
 
     // What was read or sent is no longer what a comparison found.
-    deviceSlots.clearMarks (report.slotsTouched);
+    deviceSlots.clearMarks (report.slotsTouched());
 }
 
 juce::String PresetLibrarianManager::jobNameOf (TransferKind kind)

@@ -102,7 +102,7 @@ TEST_F (TransferControllerTest, EachReportArrivesOnceOnTheMessageThreadAfterTheT
     EXPECT_EQ (names.report->headers[2].number, 3);
     EXPECT_EQ (names.report->headers[2].name, device.getSlot (3).name);
     EXPECT_EQ (names.report->deviceVersion, DeviceSimulator::presetVersion);
-    EXPECT_TRUE (names.report->slotsTouched.isEmpty()) << "a name read leaves a slot's mark";
+    EXPECT_TRUE (names.report->slotsTouched().isEmpty()) << "a name read leaves a slot's mark";
 
     SCOPED_TRACE ("a report handed out does not change with the jobs after it");
     const auto firstHeaders = describe (names.report->headers);
@@ -113,8 +113,8 @@ TEST_F (TransferControllerTest, EachReportArrivesOnceOnTheMessageThreadAfterTheT
     EXPECT_EQ (whole.report->wholePresets.front().name, device.getSlot (5).name);
     EXPECT_EQ (describe (names.report->headers), firstHeaders);
     EXPECT_TRUE (names.report->wholePresets.empty());
-    EXPECT_EQ (whole.report->slotsTouched, (juce::Array<int> { 5 }));
-    EXPECT_TRUE (names.report->slotsTouched.isEmpty());
+    EXPECT_EQ (whole.report->slotsTouched(), (juce::Array<int> { 5 }));
+    EXPECT_TRUE (names.report->slotsTouched().isEmpty());
     EXPECT_EQ (names.count, 1);
 }
 
