@@ -70,6 +70,9 @@ void TransferJobRunner::arrangeSlots()
     for (const auto& cycle : cycles)
         arrangeWritesPlanned += (int) cycle.size();
 
+    // The reads' pace says nothing of the writes.
+    paceText.clear();
+
     if (arrangeWritesPlanned > 0 && keepOriginals (cycles, *originals))
     {
         for (const auto& cycle : cycles)
@@ -78,6 +81,9 @@ void TransferJobRunner::arrangeSlots()
             if (host.jobShouldEnd())
             {
                 outcome.result = TransferResult::cancelled;
+                outcome.failureNotice = "Moving stopped once the presets on their way had landed, so that "
+                                        "none is left twice in the Tonarel; the slots not reached hold what "
+                                        "they held.";
                 break;
             }
 
@@ -85,6 +91,9 @@ void TransferJobRunner::arrangeSlots()
                 break;
         }
     }
+
+    if (outcome.result >= 0 && host.jobShouldEnd())
+        outcome.failureNotice = "Every preset had been moved before the cancel could take effect.";
 
     showStatus ("Arranging presets");
     host.pauseJob (timings.pauseAfterTransferMs);
@@ -186,7 +195,12 @@ bool TransferJobRunner::writeCycle (const SlotArrangement::Cycle& cycle,
             if (k <= count - k)
             {
                 if (putCycleBack (cycle, k, originals))
+                {
                     outcome.result = TransferResult::cancelled;
+                    outcome.failureNotice =
+                        "The presets that were being moved were put back where they were, "
+                        "so that none is left twice in the Tonarel.";
+                }
 
                 return false;
             }
@@ -302,5 +316,5 @@ void TransferJobRunner::showArrangeStatus (const juce::String& text)
     const auto puttingBack = text.startsWith ("Putting back");
     showStatus (juce::String (cancellingPrefix) +
                 (puttingBack ? " the move is put back" : " the move is finished") +
-                " first, so that no preset is left twice in the Tonarel.\n" + text);
+                " first,\nso that no preset is left twice in the Tonarel.\n" + text);
 }

@@ -232,7 +232,8 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
     // what it wrote, and where the slots' earlier presets were kept.
     juce::StringArray notices;
 
-    if (completed && word != "done")
+    // A cancelled arrangement tells what it did to leave no preset twice in the device.
+    if ((completed || jobOutcome().kind == TransferKind::Arrange) && word != "done")
         notices.add (jobOutcome().failureNotice);
 
     notices.addArray (jobOutcome().unreadableFiles);
