@@ -8,11 +8,12 @@
 #include "presets/PresetFile.h"
 #include "presets/PresetFileName.h"
 #include "simulator/DeviceSimulator.h"
-#include "tests/TestHelpers.h"
+#include "tests/LibrarianFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 
 namespace
 {
@@ -335,4 +336,94 @@ TEST_F (ArrangeSlots, FailedPutBackStopsAndSaysWhatEachSlotHoldsAndWhereTheMissi
         readPresetFile (keptFile.getParentDirectory().getFullPathName(), keptFile.getFileName());
     ASSERT_TRUE (kept.has_value()) << keptAt;
     EXPECT_TRUE (samePreset (*kept, before.at (2)));
+}
+
+//==============================================================================
+class ArrangeSlotsInThePanel : public LibrarianFixture
+{
+protected:
+    /** Presses the progress window's Cancel as the job shows its status for the given write of
+        the move, and holds the job until it has been pressed; records every status shown.
+    */
+    void cancelAtWrite (int write)
+    {
+        panel->getTransferController().onStatusMessage = [this, write] (const juce::String& status)
+        {
+            {
+                const std::lock_guard<std::mutex> guard (statusLock);
+                statuses.add (status);
+            }
+
+            if (! status.startsWith ("Moving preset") || ++writesShown != write)
+                return;
+
+            juce::WaitableEvent pressed;
+            juce::MessageManager::callAsync (
+                [this, &pressed]
+                {
+                    if (auto* cancel = cancelButtonOf (panel->getAlertWindow()))
+                        cancel->triggerClick();
+
+                    pressed.signal();
+                });
+            pressed.wait();
+        };
+    }
+
+    juce::StringArray takeStatuses()
+    {
+        const std::lock_guard<std::mutex> guard (statusLock);
+        return statuses;
+    }
+
+    std::mutex statusLock;
+    juce::StringArray statuses;
+    int writesShown = 0;
+};
+
+TEST_F (ArrangeSlotsInThePanel, CancelPutsBackOrFinishesTheMoveAndSaysWhich)
+{
+    openConnectedPanel();
+    std::map<int, PresetData> before;
+
+    for (int slot = 1; slot <= 6; ++slot)
+        before[slot] = device->getSlot (slot);
+
+    for (const auto write : { 2, 5 })
+    {
+        SCOPED_TRACE ("Cancel pressed at write " + juce::String (write) + " of 6");
+        writesShown = 0;
+
+        for (const auto& [slot, preset] : before)
+            device->setSlot (slot, preset);
+
+        // Slot 1 to slot 6: one cycle of six writes.
+        dialogs.boxes.clear();
+        dialogs.answers = { 1 };
+        cancelAtWrite (write);
+        panel->moveSlots ({ 1 }, 6);
+
+        const auto putBack = write <= 3; // the cancel takes effect before write + 1
+        const auto shown = takeStatuses();
+        const auto cancelling = shown[shown.indexOf ("Moving preset " + juce::String (write == 2 ? 3 : 6) +
+                                                     " to " + juce::String (write == 2 ? 2 : 5)) +
+                                      1];
+        EXPECT_TRUE (cancelling.startsWith (putBack ? "Canceling... the move is put back first"
+                                                    : "Canceling... the move is finished first"))
+            << shown.joinIntoString (" | ");
+
+        for (int slot = 1; slot <= 6; ++slot)
+        {
+            const auto from = putBack ? slot : (slot == 6 ? 1 : slot + 1);
+            EXPECT_TRUE (samePreset (device->getSlot (slot), before[from])) << "slot " << slot;
+            EXPECT_EQ (panel->getDeviceList().getRows()[slot - 1].name, device->getSlot (slot).name);
+        }
+
+        ASSERT_EQ (dialogs.boxes.size(), 2u);
+        EXPECT_TRUE (dialogs.boxes[1].message.startsWith ("Canceled")) << dialogs.boxes[1].message;
+        EXPECT_TRUE (dialogs.boxes[1].message.contains (putBack ? "put back where they were"
+                                                                : "had been moved before the cancel"))
+            << dialogs.boxes[1].message;
+        statuses.clear();
+    }
 }
