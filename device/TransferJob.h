@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ExchangeOutcome.h"
+#include "device/SlotArrangement.h"
 #include "presets/PresetListEntries.h"
 
 /** The kind of job the transfer worker runs; none while idle. */
@@ -13,7 +14,10 @@ enum class TransferKind
     ReadListedNames = 4,
 
     /** Reads the selected slots whole for a comparison, saving nothing. */
-    ReadWhole = 5
+    ReadWhole = 5,
+
+    /** Moves presets between slots of the device (TransferJob::arrangement). */
+    Arrange = 6
 };
 
 /** Outcomes of a job: the ExchangeOutcome of its last exchange, saveFailed when a preset read
@@ -71,6 +75,9 @@ struct TransferJob
 
     /** The slots whose names a ReadListedNames job reads. */
     juce::Array<int> listedSlots;
+
+    /** The rearrangement an Arrange job makes: a permutation of slots (SlotArrangement). */
+    std::vector<SlotMove> arrangement;
 
     TransferOptions options;
 

@@ -91,8 +91,9 @@ TransferJobOutcome TransferJobRunner::run (const TransferJob& jobToRun)
 
     if (log != nullptr)
     {
-        const auto presets =
-            job.kind == TransferKind::ReadListedNames ? job.listedSlots.size() : job.selection.slots.size();
+        const auto presets = job.kind == TransferKind::ReadListedNames ? job.listedSlots.size()
+                             : job.kind == TransferKind::Arrange       ? (int) job.arrangement.size()
+                                                                       : job.selection.slots.size();
         log->logJob (job.name, presets, outcome.word(), JobPace::now() - startedAt);
     }
 
@@ -127,6 +128,7 @@ void TransferJobRunner::runJob()
 
         case TransferKind::ReadListedNames: readNames (job.listedSlots); break;
         case TransferKind::ReadWhole: readWholePresets(); break;
+        case TransferKind::Arrange: arrangeSlots(); break;
         case TransferKind::none: break;
     }
 }
@@ -187,13 +189,16 @@ bool TransferJobRunner::jobMustEnd()
     return true;
 }
 
-void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
+void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick, bool mayBeCut)
 {
     if (! started)
     {
         // Nothing was sent, so the preset failed; the job ends at the next preset.
         outcome.result = ExchangeOutcome::deviceError;
-        host.endJob();
+
+        if (mayBeCut)
+            host.endJob();
+
         return;
     }
 
@@ -213,7 +218,7 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
         // Cancel is not left to wait for the device: the librarian's progress window allows the
         // worker only so long to stop, and a half-read preset must never be taken for a whole
         // one. The librarian's Cancel also wakes this wait (see its CancelWake).
-        if (host.jobShouldEnd())
+        if (mayBeCut && host.jobShouldEnd())
         {
             manager.endExchange();
             exchangeEndedFromOutside = true;
@@ -224,9 +229,9 @@ void TransferJobRunner::awaitExchange (bool started, bool sending, bool quick)
     }
 }
 
-PresetData TransferJobRunner::readSlot (int slot, bool nameOnly)
+PresetData TransferJobRunner::readSlot (int slot, bool nameOnly, bool mayBeCut)
 {
-    awaitExchange (manager.requestPreset ((juce::int16) slot, nameOnly), false, nameOnly);
+    awaitExchange (manager.requestPreset ((juce::int16) slot, nameOnly), false, nameOnly, mayBeCut);
     auto preset = manager.takeReceivedPreset();
 
     // A whole read tells the device's preset format; a failed one hands on an emptied header.

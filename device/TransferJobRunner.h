@@ -5,9 +5,11 @@
 #include "device/TransferJobHost.h"
 
 #include "device/JobPace.h"
+#include "device/SlotArrangement.h"
 #include "presets/PresetData.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 
 class PresetManager;
@@ -72,9 +74,10 @@ private:
     SendStep sendAttempt (int slot, const juce::String& fileName, SlotSend& current);
 
     /** Reads a slot, whole or its header only, and hands out what the read brought (see
-        PresetManager::takeReceivedPreset); the outcome is in outcome.result.
+        PresetManager::takeReceivedPreset); the outcome is in outcome.result. With mayBeCut false
+        the read is not cut short when the job is told to end.
     */
-    PresetData readSlot (int slot, bool nameOnly);
+    PresetData readSlot (int slot, bool nameOnly, bool mayBeCut = true);
 
     /** Reads a send's file and checks that the device can take it, telling the user when it
         cannot; nothing when the file is not to be sent.
@@ -116,9 +119,42 @@ private:
     bool jobMustEnd();
 
     /** Waits for the exchange just started to end and takes its outcome; a start that failed is
-        a failed preset.
+        a failed preset, and ends the job. With mayBeCut false the exchange runs to its end also
+        when the job is told to end, and a failed start does not end the job: the caller decides.
     */
-    void awaitExchange (bool started, bool sending, bool quick);
+    void awaitExchange (bool started, bool sending, bool quick, bool mayBeCut = true);
+
+    //==============================================================================
+    // Arranging slots (ArrangeSlotsJob.cpp).
+
+    /** Moves presets between slots as job.arrangement says, one cycle of writes at a time. */
+    void arrangeSlots();
+
+    /** Reads the slots whole, with the usual retries; nothing when one could not be read. */
+    std::optional<std::map<int, PresetData>> readOriginals (const juce::Array<int>& slots);
+
+    /** Saves the present preset of every slot the cycles write into a snapshot folder, whatever
+        the snapshot setting; false (and nothing may be written) when that failed.
+    */
+    bool keepOriginals (const std::vector<SlotArrangement::Cycle>& cycles,
+                        const std::map<int, PresetData>& originals);
+
+    /** Writes one cycle whole, or puts it back as it was; false when the job is to end. */
+    bool writeCycle (const SlotArrangement::Cycle& cycle, const std::map<int, PresetData>& originals);
+
+    /** Writes the cycle's first writtenCount slots back to their originals, last first; false
+        when one of them could not be, with what the slots now hold in the failure notice.
+    */
+    bool putCycleBack (const SlotArrangement::Cycle& cycle, int writtenCount,
+                       const std::map<int, PresetData>& originals);
+
+    /** Sends preset into slot with up to three retries, verifying it when the job verifies, and
+        never cut short by the job being told to end; true when the slot holds it.
+    */
+    bool writeSlotWhole (int slot, const PresetData& preset, const juce::String& exchange);
+
+    /** The status line of a write of the arrangement, with a note while it finishes a cancel. */
+    void showArrangeStatus (const juce::String& text);
 
     /** The retry rule: true when the same preset is to be tried again. */
     bool shouldRetry (int& retries);
@@ -149,6 +185,11 @@ private:
 
     // The device's preset format as the last whole read gave it, 0 before one.
     juce::int16 lastDeviceVersion = 0;
+
+    // An arrangement's progress: writes made of all it plans, and the file each slot's original
+    // was kept in.
+    int arrangeWritesDone = 0, arrangeWritesPlanned = 0;
+    std::map<int, juce::File> keptOriginals;
 
     std::function<double()> clock = [] { return JobPace::now(); };
     double secondsAsking = 0.0;

@@ -92,7 +92,10 @@ void JobProgressWindow::userTriedToCloseWindow()
 
 void JobProgressWindow::setStatus (const juce::String& status)
 {
-    const auto shown = cancelled ? juce::String (cancellingText) : status;
+    // A job that must finish something before it can stop (a move of presets between slots)
+    // says what in a status of its own that begins with the same word.
+    const auto shown =
+        cancelled && ! status.startsWith (cancellingText) ? juce::String (cancellingText) : status;
 
     // Setting the message lays the window out again: only when it changes.
     if (shown != shownStatus)

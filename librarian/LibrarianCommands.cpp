@@ -232,12 +232,14 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
     // what it wrote, and where the slots' earlier presets were kept.
     juce::StringArray notices;
 
-    if (completed && word != "done")
+    // A cancelled arrangement tells what it did to leave no preset twice in the device.
+    if ((completed || jobOutcome().kind == TransferKind::Arrange) && word != "done")
         notices.add (jobOutcome().failureNotice);
 
     notices.addArray (jobOutcome().unreadableFiles);
 
-    if (word != "done" && jobOutcome().kind == TransferKind::Send)
+    if (word != "done" &&
+        (jobOutcome().kind == TransferKind::Send || jobOutcome().kind == TransferKind::Arrange))
         notices.add (describeSlotsWritten (jobOutcome()));
 
     notices.removeEmptyStrings();
@@ -285,6 +287,14 @@ TransferSelection PresetLibrarianManager::selectedInLists() const
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelection& jobSelection)
 {
+    TransferJob job;
+    job.kind = jobKind;
+    job.selection = jobSelection;
+    return runJob (std::move (job));
+}
+
+bool PresetLibrarianManager::runJob (TransferJob job)
+{
     // The user has chosen to quit: what the command meant to do after its job is not done.
     if (quitting)
         return false;
@@ -292,10 +302,7 @@ bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelecti
     // Everything the job works from is taken here, on the message thread: the folder chooser
     // may announce a new folder while the progress window's modal loop runs, and the job goes on
     // with the one it started with.
-    TransferJob job;
-    job.kind = jobKind;
-    job.name = jobNameOf (jobKind);
-    job.selection = jobSelection;
+    job.name = jobNameOf (job.kind);
     job.listedSlots = numbers;
     job.presetFolder = presetFiles.getFolder();
     job.snapshotsFolder = configuration.getSnapshotsFolder();
@@ -348,7 +355,7 @@ void PresetLibrarianManager::takeReport (const TransferReport& report)
     if (report.fileVersion.has_value())
         lastFileVersion = *report.fileVersion;
 
-    if (report.outcome.kind == TransferKind::Send)
+    if (report.outcome.kind == TransferKind::Send || report.outcome.kind == TransferKind::Arrange)
         numbers = report.outcome.slotsToReadBack;
 
     // What was read or sent is no longer what a comparison found.
@@ -364,6 +371,7 @@ juce::String PresetLibrarianManager::jobNameOf (TransferKind kind)
         case TransferKind::ReadSelectedNames:
         case TransferKind::ReadListedNames: return "Read names";
         case TransferKind::ReadWhole: return "Compare";
+        case TransferKind::Arrange: return "Arrange";
         case TransferKind::none: break;
     }
 

@@ -177,6 +177,22 @@ public:
     void copyDroppedFiles (const juce::StringArray& paths);
 
     //==============================================================================
+    // Arranging the device's slots: each asks once, then moves the presets behind the progress
+    // window, one cycle of slots at a time (see ArrangeSlotsJob.cpp).
+
+    /** Moves the presets of the slots as a playlist moves its entries: they land together, the
+        first in landingSlot, and the slots between shift to make room. The slots are those of
+        the device, also where the filter hides some.
+    */
+    void moveSlots (const juce::Array<int>& slots, int landingSlot);
+
+    /** Swaps the presets of the two slots selected. */
+    void swapSelectedSlots();
+
+    /** Whether "Swap Two Slots" can run: exactly two slots selected, the device reachable. */
+    bool canSwapSelectedSlots() const;
+
+    //==============================================================================
     const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }
     Dialogs& getDialogs() const noexcept { return services.dialogs; }
     const LibrarianConfiguration& getConfiguration() const noexcept { return configuration; }
@@ -242,6 +258,16 @@ private:
 
     /** The same on a selection of the caller's. */
     bool runJob (TransferKind jobKind, const TransferSelection& jobSelection);
+
+    /** The same for a job whose kind and work the caller has filled in. */
+    bool runJob (TransferJob job);
+
+    /** Asks headline over the list of the moves, with the buttons verb and "Cancel", moves the
+        presets, reads the slots' names back and selects the slots where followedSlots' presets
+        landed.
+    */
+    void arrangeSlots (const std::vector<SlotMove>& moves, const juce::Array<int>& followedSlots,
+                       const juce::String& headline, const juce::String& verb);
 
     /** The slots and files selected in the lists, in the order the lists show them. */
     TransferSelection selectedInLists() const;

@@ -22,6 +22,8 @@ void PresetLibrarianManager::connectLists()
     deviceList->onCompareWithFile = [this] (int slot) { compareSlotWithFile (slot); };
     deviceList->onFilesDropped = [this] (const juce::StringArray& fileNames, int firstSlot)
     { loadDroppedFiles (fileNames, firstSlot); };
+    deviceList->onSlotsMoved = [this] (const juce::Array<int>& slots, int landingSlot)
+    { moveSlots (slots, landingSlot); };
 
     localList->onSelectionChanged = [this] { updateButtonStates(); };
     localList->onRefresh = [this] { rescanPresetFolder(); };

@@ -53,7 +53,8 @@ bool PresetTonarel::getDevicePreset (int rowNumber, juce::int32& number, juce::S
 bool PresetTonarel::isInterestedInDragSource (const SourceDetails& details)
 {
     const auto* source = dynamic_cast<juce::TableListBox*> (details.sourceComponent.get());
-    return isEnabled() && source != nullptr && dynamic_cast<PresetLocal*> (source->getModel()) != nullptr;
+    return isEnabled() && source != nullptr &&
+           (dynamic_cast<PresetLocal*> (source->getModel()) != nullptr || source == &table);
 }
 
 void PresetTonarel::itemDragEnter (const SourceDetails&)
@@ -70,6 +71,13 @@ void PresetTonarel::itemDropped (const SourceDetails& details)
 {
     const auto at = table.getLocalPoint (this, details.localPosition);
     const auto row = table.getRowContainingPosition (at.x, at.y);
+
+    if (details.sourceComponent.get() == &table)
+    {
+        moveDroppedSlots (details, row);
+        return;
+    }
+
     juce::StringArray fileNames;
 
     for (const auto& key : draggedKeys (details.description))
@@ -91,5 +99,30 @@ void PresetTonarel::itemDropped (const SourceDetails& details)
         {
             if (onFilesDropped != nullptr)
                 onFilesDropped (fileNames, firstSlot);
+        });
+}
+
+void PresetTonarel::moveDroppedSlots (const SourceDetails& details, int row)
+{
+    juce::Array<int> slots;
+
+    for (const auto& key : draggedKeys (details.description))
+        if (key.isInt())
+            slots.add (static_cast<int> (key));
+
+    juce::int32 landingSlot = 0;
+    juce::String name;
+
+    if (! getDevicePreset (row, landingSlot, name) || slots.isEmpty())
+    {
+        setDropHighlighted (false);
+        return;
+    }
+
+    actOnDropLater (
+        [this, slots, landingSlot]
+        {
+            if (onSlotsMoved != nullptr)
+                onSlotsMoved (slots, landingSlot);
         });
 }

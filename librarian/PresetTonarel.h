@@ -12,7 +12,8 @@ class Dialogs;
     slot. The list holds no device logic of its own and no reference to the panel: what the
     user asks of it goes out through its callbacks. F5 is onRefresh; the right button offers
     "Compare with File…" (onCompareWithFile). Rows of the computer list dropped onto a slot are
-    onFilesDropped, for "< Load To" that slot and the ones after it. A slot that "Compare Device
+    onFilesDropped, for "< Load To" that slot and the ones after it; the list's own rows dropped
+    onto a slot are onSlotsMoved, to move their presets there. A slot that "Compare Device
     with Folder" found different from the preset folder shows a dot after its name until the
     slot is next read or sent. Owned by the librarian panel; used on the message thread only.
 */
@@ -33,12 +34,19 @@ public:
     /** The slot number and name of a row of the table; false for a row that is not there. */
     bool getDevicePreset (int rowNumber, juce::int32& number, juce::String& name) const;
 
-    /** Only rows of the computer list, and only while the device can be reached. */
+    /** Slots of this list dropped onto a slot (landingSlot, as the slot number the row shows,
+        whatever the filter hides), once the drop's event is over.
+    */
+    std::function<void (const juce::Array<int>& slots, int landingSlot)> onSlotsMoved;
+
+    /** Rows of the computer list or of this list, and only while the device can be reached. */
     bool isInterestedInDragSource (const SourceDetails& details) override;
     void itemDragEnter (const SourceDetails&) override;
     void itemDragExit (const SourceDetails&) override;
 
-    /** Loads the dragged files into the slot under the pointer and the ones after it. */
+    /** Loads the dragged files into the slot under the pointer and the ones after it, or moves
+        the dragged slots' presets there.
+    */
     void itemDropped (const SourceDetails& details) override;
 
     enum ColumnIds
@@ -56,6 +64,9 @@ public:
     static inline const juce::String differsMark { juce::CharPointer_UTF8 (" \xe2\x80\xa2") };
 
 private:
+    /** The list's own slots dropped onto row: handed on as onSlotsMoved. */
+    void moveDroppedSlots (const SourceDetails& details, int row);
+
     juce::String getCellText (const DevicePresetEntry& row, int columnId) const override;
 
     Dialogs& dialogs;

@@ -265,8 +265,11 @@ public:
     void setFaults (const Faults& newFaults)
     {
         const std::lock_guard<std::mutex> guard (lock);
-        faults = newFaults;
         faultyExchangesStarted = 0;
+        sendsUntilFaults = newFaults.fromSend;
+        faults = newFaults.fromSend > 0 ? Faults() : newFaults;
+        dormantFaults = newFaults;
+        dormantFaults.fromSend = 0;
     }
 
     std::vector<TranscriptEntry> getTranscript() const
@@ -466,6 +469,12 @@ private:
             case SysexType::requestPreset: return startRead (decode14 (data + kPresetNumberOffset));
 
             case SysexType::requestPresetVersion:
+                if (sendsUntilFaults > 0 && --sendsUntilFaults == 0)
+                {
+                    faults = dormantFaults;
+                    faultyExchangesStarted = 0;
+                }
+
                 beginExchange();
                 exchange = Exchange::awaitingPresetStart;
                 return reply (makePresetVersionData (0, (uint8_t) presetVersion));
@@ -697,6 +706,10 @@ private:
     bool presetEndSent = false;
     int repliesSent = 0;
     int faultyExchangesStarted = 0;
+
+    // Faults set to strike from a later send, and the sends still to come before it.
+    Faults dormantFaults;
+    int sendsUntilFaults = 0;
 
     std::thread deviceThread, deliveryThread;
 };

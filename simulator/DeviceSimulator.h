@@ -1,7 +1,7 @@
 #pragma once
 
-#include "simulator/InProcessMidiPorts.h"
 #include "presets/PresetData.h"
+#include "simulator/InProcessMidiPorts.h"
 
 #include <memory>
 #include <vector>
@@ -101,9 +101,9 @@ public:
         and active sensing are not replies. 0 turns a fault off.
 
         Faults stay set, so a retried exchange meets them again, except unplugAtReply and
-        spoilReceivedParameter, which fire once and clear themselves so that the device works normally after plugIn(). When several
-        faults name the same reply, the first in this list wins (unplug, drop, ERR, CHECKSUM
-        FAILED); a wrong length and a bad header apply on top of what is sent.
+        spoilReceivedParameter, which fire once and clear themselves so that the device works normally after
+       plugIn(). When several faults name the same reply, the first in this list wins (unplug, drop, ERR,
+       CHECKSUM FAILED); a wrong length and a bad header apply on top of what is sent.
     */
     struct Faults
     {
@@ -118,10 +118,13 @@ public:
         int badHeaderAtReply = 0;   // reply n has a wrong header byte: not a device frame
         bool realtimeBetweenReplies = false; // MIDI clock and active sensing before every reply
         int unplugAtReply = 0;               // the device is unplugged instead of sending reply n (once)
-        int spoilReceivedParameter = 0; // the n-th PARAMETER DATA of the next send is stored with
-                                        // another value, as if spoilt on the wire: its checksum-free
-                                        // frame is taken and ACKed as it is (once)
+        int spoilReceivedParameter = 0;      // the n-th PARAMETER DATA of the next send is stored with
+                                             // another value, as if spoilt on the wire: its checksum-free
+                                             // frame is taken and ACKed as it is (once)
         int faultyExchanges = 0; // the faults meet this many exchanges, then all clear; 0: no limit
+        int fromSend = 0;        // the faults above lie dormant until the n-th preset sent to the device
+                                 // (REQUEST PRESET VERSION) since they were set, and strike from its
+                                 // exchange on; 0: at once
     };
 
     void setFaults (const Faults& faults);

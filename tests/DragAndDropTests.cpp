@@ -77,11 +77,92 @@ TEST_F (DragAndDrop, FilesDroppedOnASlotAreLoadedFromThatSlotOnAsLoadToDoes)
         << dialogs.boxes[0].message;
     EXPECT_EQ (device->getSlot (98).name, "Drop Alpha");
     EXPECT_EQ (device->getSlot (99).name, "Drop Beta");
+}
 
-    SCOPED_TRACE ("rows of the device list itself are no files to load");
-    const juce::DragAndDropTarget::SourceDetails fromItself (
-        juce::Array<juce::var> { 0 }, &deviceList.getTable(), pointOnRow (deviceList, 0));
-    EXPECT_FALSE (deviceList.isInterestedInDragSource (fromItself));
+TEST_F (DragAndDrop, SlotsDroppedWithinTheDeviceListMoveThereAfterOneConfirmation)
+{
+    openConnectedPanel();
+    auto& deviceList = panel->getDeviceList();
+    const auto nameOf = [this] (int slot) { return device->getSlot (slot).name; };
+    const auto slot3 = nameOf (3), slot4 = nameOf (4), slot5 = nameOf (5), slot6 = nameOf (6);
+
+    SCOPED_TRACE ("slot 3 onto slot 6: it lands there, 4 to 6 move up by one");
+    dialogs.answers = { 1 };
+    drop (deviceList, deviceList, { 2 }, 5);
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].title, "");
+    EXPECT_EQ (dialogs.boxes[0].buttons, (juce::StringArray { "Move", "Cancel" }));
+    EXPECT_TRUE (dialogs.boxes[0].message.startsWith ("Move 4 presets in the Tonarel?"))
+        << dialogs.boxes[0].message;
+    EXPECT_TRUE (dialogs.boxes[0].message.contains (
+        juce::String ("03 ") + slot3 + juce::String (juce::CharPointer_UTF8 (" \xe2\x86\x92 06"))))
+        << dialogs.boxes[0].message;
+    EXPECT_EQ ((juce::StringArray { nameOf (3), nameOf (4), nameOf (5), nameOf (6) }),
+               (juce::StringArray { slot4, slot5, slot6, slot3 }));
+    EXPECT_EQ (deviceList.getRows()[5].name, slot3) << "the names are read back";
+    EXPECT_EQ (panel->getDeviceSlots().getSelectedSlots(), juce::Array<int> { 6 })
+        << "the moved preset stays selected";
+
+    SCOPED_TRACE ("onto itself: nothing is asked or written");
+    dialogs.boxes.clear();
+    const auto stored = device->getPresetsStored();
+    drop (deviceList, deviceList, { 5 }, 5);
+    EXPECT_TRUE (dialogs.boxes.empty());
+    EXPECT_EQ (device->getPresetsStored(), stored);
+
+    SCOPED_TRACE ("Cancel in the question writes nothing");
+    dialogs.answers = { 0 };
+    drop (deviceList, deviceList, { 0 }, 1);
+    EXPECT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (device->getPresetsStored(), stored);
+
+    SCOPED_TRACE (
+        "with a filter on, the drop lands at the slot the row shows; the hidden slots between shift too");
+    dialogs.boxes.clear();
+    device->setSlot (20,
+                     { 20, "Zq Twenty", DeviceSimulator::presetVersion, device->getSlot (20).parameters });
+    device->setSlot (
+        24, { 24, "Zq TwentyFour", DeviceSimulator::presetVersion, device->getSlot (24).parameters });
+    panel->refresh (true);
+    panel->getDeviceSlots().setFilterText ("zq");
+    ASSERT_EQ (deviceList.getNumRows(), 2);
+    const auto slot21 = nameOf (21);
+    dialogs.answers = { 1 };
+    drop (deviceList, deviceList, { 1 }, 0);
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].message.startsWith ("Move 5 presets")) << dialogs.boxes[0].message;
+    EXPECT_EQ (nameOf (20), "Zq TwentyFour");
+    EXPECT_EQ (nameOf (21), "Zq Twenty");
+    EXPECT_EQ (nameOf (22), slot21);
+    EXPECT_EQ (panel->getDeviceSlots().getSelectedSlots(), juce::Array<int> { 20 });
+}
+
+TEST_F (DragAndDrop, SwapTwoSlotsOnlyWithTwoSelected)
+{
+    openConnectedPanel();
+    auto& slots = panel->getDeviceSlots();
+    const auto slot2 = device->getSlot (2), slot9 = device->getSlot (9);
+
+    slots.selectSlots ({ 2 });
+    EXPECT_FALSE (panel->canSwapSelectedSlots());
+    slots.selectSlots ({ 2, 5, 9 });
+    EXPECT_FALSE (panel->canSwapSelectedSlots());
+
+    slots.selectSlots ({ 2, 9 });
+    ASSERT_TRUE (panel->canSwapSelectedSlots());
+    dialogs.answers = { 1 };
+    panel->swapSelectedSlots();
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].message.startsWith ("Swap the presets of slots 02 and 09?"))
+        << dialogs.boxes[0].message;
+    EXPECT_EQ (dialogs.boxes[0].buttons, (juce::StringArray { "Swap", "Cancel" }));
+    EXPECT_EQ (device->getSlot (2).name, slot9.name);
+    EXPECT_EQ (device->getSlot (9).parameters, slot2.parameters);
+    EXPECT_EQ (slots.getSelectedSlots(), (juce::Array<int> { 2, 9 }));
+    EXPECT_EQ (panel->getDeviceList().getRows()[1].name, slot9.name);
 }
 
 TEST_F (DragAndDrop, SlotsDroppedOnTheComputerListAreSaved)

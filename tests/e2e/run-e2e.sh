@@ -18,7 +18,8 @@
 # Slot…" of a file into the comparison window, under a window manager, with screenshots),
 # load-all-by-number ("<< Load All" of a saved set with one file removed, checked through the
 # transfer log; the demo's title, window class and folder of its own), first-right-click (the
-# first right-click on a file after start opens the menu).
+# first right-click on a file after start opens the menu), arrange-slots (a slot dragged within
+# the device list moves its preset there).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -1068,6 +1069,36 @@ scenario_first_right_click()
     quit_demo
 }
 
+# A slot dragged within the device list moves its preset there after one confirmation, and the
+# slots between move up by one: slot 2 onto slot 4, under a window manager. What the slots hold
+# is checked by saving them, as their files are named after their presets.
+scenario_arrange_slots()
+{
+    mkdir -p "$preset_folder"
+    start_x wm
+    start_demo
+    wait_for "$limit" "the device's slots listed" row_shows "$device_probe" 1 "$striped_colour"
+    wait_for "$limit" "end of the start-up read" no_progress_window
+    local -a names
+    mapfile -t names < <(demo_names)
+
+    select_rows device 1
+    drag_pointer "$device_x" "$(row_y 1)" "$device_x" "$(row_y 3)"
+    log "dragged slot 2 onto slot 4"
+    answer_question key Return # "Move"
+    wait_for "$limit" "end of the move" no_progress_window
+    wait_for "$limit" "the moved slot selected where it landed" rows_selected "$device_probe" 3
+    screenshot "$work/after-move.png"
+
+    select_rows device 1 shift 3
+    drag_pointer "$device_x" "$(row_y 1)" "$local_x" "$(row_y 1)"
+    log "dragged slots 2 to 4 onto the computer list"
+    wait_for "$limit" "the moved slots saved under their new names" files_exist \
+        "002_${names[2]// /}.tnl" "003_${names[3]// /}.tnl" "004_${names[1]// /}.tnl"
+    wait_for "$limit" "end of the Save job" no_progress_window
+    quit_demo
+}
+
 no_comparison_window() { ! visible_window '^Preset Comparison$'; }
 no_about_box() { ! visible_window '^About TonarelUtil$'; }
 no_log_window() { ! visible_window '^Transfer Log$'; }
@@ -1089,6 +1120,7 @@ case $scenario in
     filter-and-compare) scenario_filter_and_compare ;;
     load-all-by-number) scenario_load_all_by_number ;;
     first-right-click) scenario_first_right_click ;;
+    arrange-slots) scenario_arrange_slots ;;
     *) fail "unknown scenario" ;;
 esac
 
