@@ -40,7 +40,7 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     else if (button == saveAllButton.get())
     {
         // All means all 99 slots: a filter does not narrow it.
-        deviceList->clearFilter();
+        showAllSlots();
         deviceSlots.selectAllShown();
         saveSelectedPresets();
     }
@@ -105,7 +105,7 @@ void PresetLibrarianManager::loadSelectedPresets()
 void PresetLibrarianManager::loadAllPresets()
 {
     // All means every slot and every file of the folder, whatever the filters show.
-    deviceList->clearFilter();
+    showAllSlots();
     localList->clearFilter();
 
     auto fileNames = presetFiles.getAllFileNames();
