@@ -141,7 +141,9 @@ TEST (ListModels, MarksGoFromTheSlotsAJobTouchedOnly)
 TEST (ListModels, ShowOnlyDifferingShowsTheMarkedSlotsTheTypedFilterAlsoShowsUntilTheLastMarkGoes)
 {
     DeviceSlotsModel slots;
-    slots.merge ({ { 1, "Lead Dry", 3 }, { 2, "Lead Wet", 3 }, { 3, "Choir", 3 }, { 4, "Lead Hall", 3 } });
+    slots.merge (juce::Array<DevicePresetEntry> {
+        DevicePresetEntry { 1, "Lead Dry", 3 }, DevicePresetEntry { 2, "Lead Wet", 3 },
+        DevicePresetEntry { 3, "Choir", 3 }, DevicePresetEntry { 4, "Lead Hall", 3 } });
 
     SCOPED_TRACE ("nothing marked: it stays off");
     slots.setShowOnlyDiffering (true);
@@ -165,7 +167,7 @@ TEST (ListModels, ShowOnlyDifferingShowsTheMarkedSlotsTheTypedFilterAlsoShowsUnt
     SCOPED_TRACE ("a slot that loses its mark leaves the list; after the last one, all show");
     slots.clearMarks ({ 2 });
     EXPECT_EQ (shownSlots (slots), (juce::Array<int> { 3, 4 }));
-    slots.merge ({ { 3, "Choir", 3 } });
+    slots.setEntry (3, "Choir", 3);
     EXPECT_EQ (shownSlots (slots), juce::Array<int> { 4 });
     slots.setDiffersFromFolder (4, false);
     EXPECT_FALSE (slots.isShowingOnlyDiffering());
