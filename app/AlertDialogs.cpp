@@ -169,6 +169,14 @@ AlertDialogs::askForText (const juce::String& title, const juce::String& message
 
     NewWindowFocus::openOver (box);
 
+    // The field takes the keys once the box is up, so that typing replaces the proposed name.
+    juce::MessageManager::callAsync (
+        [safeField = juce::Component::SafePointer<juce::TextEditor> (field)]
+        {
+            if (safeField != nullptr)
+                safeField->grabKeyboardFocus();
+        });
+
     // The box stays until a text will do, or the user gives up: what is wrong is said in it.
     while (box.runModalLoop() == 1)
     {
