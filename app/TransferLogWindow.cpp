@@ -46,14 +46,15 @@ TransferLogView::TransferLogView (const juce::File& file, std::function<void()> 
     const auto column = [&header] (const char* title, int id, int width)
     { header.addColumn (title, id, width, 30, 600, juce::TableHeaderComponent::notSortable); };
 
-    column ("Time", timeColumn, 150);
+    // Wide enough for the log's own time stamps and outcome words in the monospaced font.
+    column ("Time", timeColumn, 186);
     column ("Job", jobColumn, 80);
-    column ("Exchange", exchangeColumn, 70);
-    column ("Slot", slotColumn, 36);
-    column ("File", fileColumn, 140);
-    column ("Attempt", attemptColumn, 52);
-    column ("Outcome", outcomeColumn, 90);
-    column ("Duration", durationColumn, 64);
+    column ("Exchange", exchangeColumn, 80);
+    column ("Slot", slotColumn, 40);
+    column ("File", fileColumn, 120);
+    column ("Attempt", attemptColumn, 62);
+    column ("Outcome", outcomeColumn, 110);
+    column ("Duration", durationColumn, 76);
     table.setRowHeight (rowHeight);
     table.setColour (juce::ListBox::outlineColourId, juce::Colour (0xff808080));
     table.setOutlineThickness (1);
@@ -158,6 +159,8 @@ void TransferLogView::showDetail()
 
     if (! hasLog)
         text = noLogText;
+    else if (shown.empty())
+        text = failuresOnlyButton.getToggleState() ? noFailureText : noLogText;
     else if (juce::isPositiveAndBelow (row, getNumShownRows()))
     {
         const auto& line = getShownLine (row);

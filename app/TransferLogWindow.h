@@ -55,6 +55,9 @@ public:
     /** What the window shows while no job has written the log. */
     static constexpr const char* noLogText = "No transfer has been logged yet.";
 
+    /** What the pane says while "Failures Only" finds none. */
+    static constexpr const char* noFailureText = "No failure in the log.";
+
     enum ColumnIds
     {
         timeColumn = 1,
@@ -116,7 +119,7 @@ public:
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return &nextCommandTarget; }
 
-    static constexpr int defaultWidth = 640, defaultHeight = 420;
+    static constexpr int defaultWidth = 780, defaultHeight = 460;
 
 private:
     void becomingVisible() override { view.reload(); }

@@ -220,6 +220,7 @@ TEST_F (ShellFixture, TransferLogWindowShowsTheLogAsATableFromItsEndFiltersFailu
     EXPECT_FALSE (table.getViewport()->getBounds().contains (table.getRowPosition (0, true).getCentre()));
 
     SCOPED_TRACE ("Failures Only: the failure alone, its frames below the table once selected");
+    EXPECT_EQ (view.getDetailText(), "") << "nothing selected";
     view.getFailuresOnlyButton().triggerClick();
     EXPECT_TRUE (dispatchMessagesUntil ([&view] { return view.getNumShownRows() == 1; }));
     table.selectRow (0);
