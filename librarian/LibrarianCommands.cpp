@@ -72,6 +72,7 @@ void PresetLibrarianManager::saveSelectedPresets()
 {
     setJobProgress (0.0);
     statusLabel->setText ("reading and saving", juce::dontSendNotification);
+    const auto filesBefore = presetFiles.getAllFileNames();
 
     const auto word = reportOutcome (runJob (TransferKind::ReadAndSave));
     statusLabel->setText ("reading and saving " + word, juce::dontSendNotification);
@@ -80,6 +81,7 @@ void PresetLibrarianManager::saveSelectedPresets()
     showJobProgress();
     deviceSlots.deselectAll();
     rescanPresetFolder();
+    selectCopiesMadeSince (filesBefore);
 }
 
 void PresetLibrarianManager::loadSelectedPresets()

@@ -308,6 +308,11 @@ private:
     /** Hands the lists' callbacks their commands. */
     void connectLists();
 
+    /** Selects the copies ("copy1_…") a save's Create Copy made: the files listed now under a
+        copy's name that were not among filesBefore.
+    */
+    void selectCopiesMadeSince (const juce::StringArray& filesBefore);
+
     /** Every slot in the device list again: the typed filter and "Show Only Differing" off. */
     void showAllSlots();
 

@@ -120,6 +120,26 @@ void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
         selectNewFiles ({ copied.fileName });
 }
 
+void PresetLibrarianManager::selectCopiesMadeSince (const juce::StringArray& filesBefore)
+{
+    // A copy's name is "copy", its number and "_" before the name it copies.
+    const auto isCopyName = [] (const juce::String& name)
+    {
+        const auto number =
+            name.fromFirstOccurrenceOf ("copy", false, true).upToFirstOccurrenceOf ("_", false, false);
+        return name.startsWithIgnoreCase ("copy") && number.isNotEmpty() &&
+               number.containsOnly ("0123456789") && name.containsChar ('_');
+    };
+
+    juce::StringArray copies;
+
+    for (const auto& name : presetFiles.getAllFileNames())
+        if (isCopyName (name) && ! filesBefore.contains (name))
+            copies.add (name);
+
+    selectNewFiles (copies);
+}
+
 void PresetLibrarianManager::selectNewFiles (const juce::StringArray& fileNames)
 {
     if (fileNames.isEmpty())

@@ -149,6 +149,23 @@ TEST_F (PresetLists, CopyKeepsBothFilesListedSelectsTheCopyInViewAndLeavesLoadTo
     EXPECT_TRUE (table.getViewport()->getBounds().contains (copyBounds.getCentre())) << copyBounds.toString();
 }
 
+TEST_F (PresetLists, SaveAnsweredCreateCopySelectsTheCopyItMade)
+{
+    openConnectedPanel();
+    const auto existing = writePresetFile (defaultPresetFolder(), device->getSlot (3));
+    writePresetFile (defaultPresetFolder(), warmVox);
+    panel->rescanPresetFolder();
+    panel->getPresetFiles().selectFiles ({ existing });
+
+    panel->getDeviceList().getTable().selectRangeOfRows (2, 3);
+    dialogs.answers = { TransferQuestion::createCopy };
+    panel->buttonClicked (&panel->getSaveButton());
+
+    SCOPED_TRACE ("the copy of slot 3's file is selected; slot 4's new file is no copy");
+    EXPECT_EQ (listedFileNames().size(), 4);
+    EXPECT_EQ (panel->getPresetFiles().getSelectedFileNames(), juce::StringArray { "copy1_" + existing });
+}
+
 TEST_F (PresetLists, DeleteAsksAndRemovesExactlyTheFilesItNamed)
 {
     const juce::StringArray files { writePresetFile (defaultPresetFolder(), warmVox),
