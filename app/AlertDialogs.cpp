@@ -152,3 +152,43 @@ int AlertDialogs::chooseFromList (const juce::String& title, const juce::String&
 
     return list->getSelectedItemIndex();
 }
+
+std::optional<juce::String>
+AlertDialogs::askForText (const juce::String& title, const juce::String& message,
+                          const juce::String& proposedText, const juce::String& okText,
+                          std::function<juce::String (const juce::String&)> problemWith)
+{
+    constexpr auto fieldName = "text";
+    juce::AlertWindow box (title, message, juce::MessageBoxIconType::QuestionIcon);
+    box.addTextEditor (fieldName, proposedText);
+    auto* field = box.getTextEditor (fieldName);
+    field->selectAll();
+
+    box.addButton (okText, 1, juce::KeyPress (juce::KeyPress::returnKey));
+    box.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+
+    NewWindowFocus::openOver (box);
+
+    // The field takes the keys once the box is up, so that typing replaces the proposed name.
+    juce::MessageManager::callAsync (
+        [safeField = juce::Component::SafePointer<juce::TextEditor> (field)]
+        {
+            if (safeField != nullptr)
+                safeField->grabKeyboardFocus();
+        });
+
+    // The box stays until a text will do, or the user gives up: what is wrong is said in it.
+    while (box.runModalLoop() == 1)
+    {
+        const auto text = field->getText();
+        const auto problem = problemWith != nullptr ? problemWith (text) : juce::String();
+
+        if (problem.isEmpty())
+            return text;
+
+        box.setMessage (message + "\n\n" + problem);
+        field->grabKeyboardFocus();
+    }
+
+    return std::nullopt;
+}

@@ -21,6 +21,11 @@ public:
                         const juce::StringArray& items, int proposedIndex,
                         const juce::String& okText) override;
 
+    std::optional<juce::String>
+    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
+                const juce::String& okText,
+                std::function<juce::String (const juce::String&)> problemWith) override;
+
     /** The box ask() runs, built but not shown: the buttons carry the framework's keyboard
         shortcuts (Return for the first of two, Escape for the last, the first letter of each
         when they differ), and the "Apply To All" tick box, when offered, is a ToggleButton of

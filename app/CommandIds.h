@@ -12,6 +12,8 @@ namespace CommandIds
         verifyAfterLoading = 0x2003,
         compareDeviceWithFolder = 0x2004,
         swapTwoSlots = 0x2006,
+        newSet = 0x2007,
+        showOnlyDiffering = 0x2008,
         showHelp = 0x200a,
         showTransferLog = 0x200b,
         showAbout = 0x200c

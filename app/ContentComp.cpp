@@ -27,7 +27,7 @@ ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
 
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
 
-    backgroundImage = Artwork::decode (Artwork::Picture::background);
+    backgroundImage = Artwork::decodeScaled (Artwork::Picture::background);
 }
 
 ContentComp::~ContentComp()
@@ -40,7 +40,7 @@ ContentComp::~ContentComp()
 
 void ContentComp::paint (juce::Graphics& g)
 {
-    g.setFillType (juce::FillType (backgroundImage, juce::AffineTransform()));
+    g.setFillType (backgroundImage.tiledFill (g, {}));
     g.fillRect (0, 0, backgroundWidth, backgroundHeight);
 }
 
@@ -66,8 +66,10 @@ juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&
     {
         menu.addCommandItem (&commandManager, CommandIds::showPresetLibrarian);
         menu.addCommandItem (&commandManager, CommandIds::compareDeviceWithFolder);
+        menu.addCommandItem (&commandManager, CommandIds::showOnlyDiffering);
         menu.addSeparator();
         menu.addCommandItem (&commandManager, CommandIds::swapTwoSlots);
+        menu.addCommandItem (&commandManager, CommandIds::newSet);
         menu.addSeparator();
         menu.addCommandItem (&commandManager, CommandIds::keepSnapshotBeforeLoading);
         menu.addCommandItem (&commandManager, CommandIds::verifyAfterLoading);
@@ -99,7 +101,7 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
     commands.add (CommandIds::showPresetLibrarian, CommandIds::compareDeviceWithFolder,
                   CommandIds::keepSnapshotBeforeLoading, CommandIds::verifyAfterLoading, CommandIds::showHelp,
                   CommandIds::showTransferLog, CommandIds::showAbout);
-    commands.add (CommandIds::swapTwoSlots);
+    commands.add (CommandIds::swapTwoSlots, CommandIds::showOnlyDiffering, CommandIds::newSet);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -148,6 +150,10 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
     else if (commandID == CommandIds::showTransferLog)
     {
         result.setInfo ("Show Transfer Log", "Shows the log of the transfers", "General", 0);
+    }
+    else if (commandID == CommandIds::showOnlyDiffering || commandID == CommandIds::newSet)
+    {
+        getSetsAndDifferencesInfo (commandID, result);
     }
     else if (commandID == CommandIds::showAbout)
     {
@@ -203,6 +209,9 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     }
 
+    if (info.commandID == CommandIds::showOnlyDiffering || info.commandID == CommandIds::newSet)
+        return performSetsAndDifferences (info.commandID);
+
     if (info.commandID == CommandIds::showHelp)
     {
         openHelpFile();
@@ -222,6 +231,47 @@ bool ContentComp::perform (const InvocationInfo& info)
     }
 
     return false;
+}
+
+void ContentComp::getSetsAndDifferencesInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    const auto* librarian = getLibrarian();
+
+    if (commandID == CommandIds::showOnlyDiffering)
+    {
+        result.setInfo ("Show Only Differing",
+                        "Shows only the slots Compare Device with Folder marked as differing", "Functions",
+                        0);
+        result.addDefaultKeypress ('d',
+                                   juce::ModifierKeys::commandModifier | juce::ModifierKeys::shiftModifier);
+        result.setActive (librarian != nullptr && librarian->canShowOnlyDiffering());
+        result.setTicked (librarian != nullptr && librarian->isShowingOnlyDiffering());
+    }
+    else
+    {
+        result.setInfo (juce::String (juce::CharPointer_UTF8 ("New Set\xe2\x80\xa6")),
+                        "Makes a folder for a new set beside the preset folder, and opens it", "Functions",
+                        0);
+        result.addDefaultKeypress ('n', juce::ModifierKeys::commandModifier);
+        result.setActive (librarian != nullptr);
+    }
+}
+
+bool ContentComp::performSetsAndDifferences (juce::CommandID commandID)
+{
+    auto* librarian = getLibrarian();
+
+    if (librarian == nullptr)
+        return false;
+
+    if (commandID == CommandIds::showOnlyDiffering)
+        librarian->setShowOnlyDiffering (! librarian->isShowingOnlyDiffering());
+    else
+        librarian->createNewSet();
+
+    // The tick is read when the menu is built; a menu bar on a Mac keeps its items.
+    ownerWindow.getCommandManager().commandStatusChanged();
+    return true;
 }
 
 LibrarianSettings* ContentComp::getLibrarianSettings() const

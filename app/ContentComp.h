@@ -6,6 +6,7 @@
 #include "app/TonarelLookAndFeel.h"
 #include "librarian/AppServices.h"
 #include "presets/LibrarianConfiguration.h"
+#include "resources/Artwork.h"
 
 class LibrarianSettings;
 class PresetLibrarianManager;
@@ -68,6 +69,10 @@ private:
     void openLibrarianFolder();
     void showAbout();
 
+    /** "Show Only Differing" and "New Set…", which act on the librarian panel. */
+    void getSetsAndDifferencesInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result);
+    bool performSetsAndDifferences (juce::CommandID commandID);
+
     /** The settings of the librarian panel on show, or nullptr when there is none. */
     LibrarianSettings* getLibrarianSettings() const;
 
@@ -83,7 +88,7 @@ private:
     juce::CommandID currentCommand = 0;
     std::unique_ptr<HoverTooltips> tooltips;
     std::unique_ptr<TransferLogWindow> transferLogWindow;
-    juce::Image backgroundImage;
+    Artwork::ScaledPicture backgroundImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };

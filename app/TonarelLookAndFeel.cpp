@@ -1,5 +1,7 @@
 #include "app/TonarelLookAndFeel.h"
 
+#include "app/PathElision.h"
+
 #include "resources/Artwork.h"
 
 using namespace juce;
@@ -148,12 +150,13 @@ TonarelLookAndFeel::TonarelLookAndFeel()
     setColour (PopupMenu::highlightedTextColourId, Colour (0xff000000));
     setColour (TextEditor::focusedOutlineColourId, findColour (TextButton::buttonColourId));
 
-    alertBackgroundImage = Artwork::decode (Artwork::Picture::alertBackground);
-    progressTrackImage = Artwork::decode (Artwork::Picture::progressTrack);
-    progressFillImage = Artwork::decode (Artwork::Picture::progressFill);
+    alertBackgroundImage = Artwork::decodeScaled (Artwork::Picture::alertBackground);
+    progressTrackImage = Artwork::decodeScaled (Artwork::Picture::progressTrack);
+    progressFillImage = Artwork::decodeScaled (Artwork::Picture::progressFill);
 
     // Only a broken build can embed a picture the decoder rejects.
-    jassert (alertBackgroundImage.isValid() && progressTrackImage.isValid() && progressFillImage.isValid());
+    jassert (alertBackgroundImage.normal.isValid() && progressTrackImage.normal.isValid() &&
+             progressFillImage.normal.isValid());
 
     dropShadow.setShadowProperties (
         DropShadow (Colours::black.withAlpha (shadowOpacity), roundToInt (shadowRadius), {}));
@@ -213,7 +216,7 @@ void TonarelLookAndFeel::drawButtonText (Graphics& g, TextButton& button, bool s
 void TonarelLookAndFeel::drawAlertBox (Graphics& g, AlertWindow& alert, const Rectangle<int>& textArea,
                                        TextLayout& textLayout)
 {
-    g.setTiledImageFill (alertBackgroundImage, 0, 0, 1.0f);
+    g.setFillType (alertBackgroundImage.tiledFill (g, { 0.0f, 0.0f }));
     g.fillRect (alert.getLocalBounds());
 
     auto textBounds = textArea;
@@ -237,13 +240,13 @@ void TonarelLookAndFeel::drawAlertBox (Graphics& g, AlertWindow& alert, const Re
 void TonarelLookAndFeel::drawProgressBar (Graphics& g, ProgressBar&, int width, int height, double progress,
                                           const String&)
 {
-    g.setTiledImageFill (progressTrackImage, 1, 1, 1.0f);
+    g.setFillType (progressTrackImage.tiledFill (g, { 1.0f, 1.0f }));
     g.fillRect (0, 0, width, height);
 
     const auto innerWidth = jmax (0, width - 2);
     const auto filledWidth = jlimit (0, innerWidth, roundToInt ((double) innerWidth * progress));
 
-    g.setTiledImageFill (progressFillImage, 1, 1, 1.0f);
+    g.setFillType (progressFillImage.tiledFill (g, { 1.0f, 1.0f }));
     g.fillRect (1, 1, filledWidth, height - 2);
 }
 
@@ -342,6 +345,30 @@ void TonarelLookAndFeel::drawPopupMenuBackground (Graphics& g, int width, int he
 void TonarelLookAndFeel::drawMenuBarBackground (Graphics& g, int, int, bool, MenuBarComponent& menuBar)
 {
     g.fillAll (menuBar.findColour (PopupMenu::backgroundColourId));
+}
+
+void TonarelLookAndFeel::drawLabel (Graphics& g, Label& label)
+{
+    auto* box = dynamic_cast<ComboBox*> (label.getParentComponent());
+    const auto isFolderLine =
+        box != nullptr && dynamic_cast<FilenameComponent*> (box->getParentComponent()) != nullptr;
+
+    if (! isFolderLine || label.isBeingEdited())
+    {
+        LookAndFeel_V2::drawLabel (g, label);
+        return;
+    }
+
+    // The framework would squash a long path and cut off its end, and the end is the folder's
+    // own name: the middle goes instead.
+    g.fillAll (label.findColour (Label::backgroundColourId));
+    const auto font = getLabelFont (label);
+    const auto textArea = getLabelBorderSize (label).subtractedFrom (label.getLocalBounds());
+    g.setColour (
+        label.findColour (Label::textColourId).withMultipliedAlpha (label.isEnabled() ? 1.0f : 0.5f));
+    g.setFont (font);
+    g.drawText (elideMiddleOfPath (label.getText(), font, (float) textArea.getWidth()), textArea,
+                label.getJustificationType(), false);
 }
 
 void TonarelLookAndFeel::drawComboBox (Graphics& g, int width, int height, bool isMouseButtonDown,

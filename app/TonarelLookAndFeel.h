@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "resources/Artwork.h"
+
 /** The program's look: glass buttons, brushed-metal alert boxes, picture
     progress bars, thin translucent scrollbars.
 
@@ -47,6 +49,11 @@ public:
     void drawMenuBarBackground (juce::Graphics&, int width, int height, bool isMouseOverBar,
                                 juce::MenuBarComponent&) override;
 
+    /** Labels as the framework draws them, but for the folder line (the text of a file name
+        chooser), which keeps the end of its path and leaves out the middle.
+    */
+    void drawLabel (juce::Graphics&, juce::Label&) override;
+
     void drawComboBox (juce::Graphics&, int width, int height, bool isMouseButtonDown, int buttonX,
                        int buttonY, int buttonW, int buttonH, juce::ComboBox&) override;
     juce::Font getComboBoxFont (juce::ComboBox&) override;
@@ -74,7 +81,7 @@ private:
                              juce::Slider&);
 
     juce::DropShadowEffect dropShadow;
-    juce::Image alertBackgroundImage, progressTrackImage, progressFillImage;
+    Artwork::ScaledPicture alertBackgroundImage, progressTrackImage, progressFillImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelLookAndFeel)
 };

@@ -37,7 +37,11 @@ TonarelWindow::TonarelWindow (AppServices& services)
 
     setVisible (true);
 
-    windowIconImage = Artwork::decode (Artwork::Picture::windowIcon);
+    // The desktop shows the icon at its own size, in pixels: on a display of two pixels per point
+    // the icon drawn at twice the size keeps the same size on screen, and sharp.
+    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+    windowIconImage = Artwork::decodeScaled (Artwork::Picture::windowIcon)
+                          .forScale (display != nullptr ? (float) display->scale : 1.0f);
     setIcon (windowIconImage);
 
     setUsingNativeTitleBar (true);

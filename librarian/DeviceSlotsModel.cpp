@@ -19,6 +19,9 @@ void DeviceSlotsModel::merge (const juce::Array<DevicePresetEntry>& headers)
     if (! changed)
         return;
 
+    // A read takes the marks of the slots it read: the last one gone, the whole list shows again.
+    showOnlyDiffering = showOnlyDiffering && hasMarks();
+
     auto& entries = entriesToChange();
     std::stable_sort (entries.begin(), entries.end(),
                       [] (const auto& a, const auto& b) { return a.number < b.number; });
@@ -60,7 +63,7 @@ void DeviceSlotsModel::setDiffersFromFolder (int slot, bool differs)
         if (entry.number == slot && entry.differsFromFolder != differs)
         {
             entry.differsFromFolder = differs;
-            marksChanged();
+            marksUpdated();
             return;
         }
     }
@@ -80,7 +83,46 @@ void DeviceSlotsModel::clearMarks (const juce::Array<int>& slots)
     }
 
     if (changed)
+        marksUpdated();
+}
+
+bool DeviceSlotsModel::hasMarks() const
+{
+    return std::any_of (getEntries().begin(), getEntries().end(),
+                        [] (const DevicePresetEntry& entry) { return entry.differsFromFolder; });
+}
+
+void DeviceSlotsModel::setShowOnlyDiffering (bool onlyDiffering)
+{
+    onlyDiffering = onlyDiffering && hasMarks();
+
+    if (onlyDiffering == showOnlyDiffering)
+        return;
+
+    showOnlyDiffering = onlyDiffering;
+    ListModelChanges changes;
+    changes.filter = true;
+    refilterNow (changes);
+}
+
+bool DeviceSlotsModel::passesOwnFilter (const DevicePresetEntry& entry) const
+{
+    return ! showOnlyDiffering || entry.differsFromFolder;
+}
+
+void DeviceSlotsModel::marksUpdated()
+{
+    if (! showOnlyDiffering)
+    {
         marksChanged();
+        return;
+    }
+
+    showOnlyDiffering = hasMarks();
+    ListModelChanges changes;
+    changes.marks = true;
+    changes.filter = true;
+    refilterNow (changes);
 }
 
 juce::String DeviceSlotsModel::nameOf (int slot) const

@@ -31,6 +31,17 @@ public:
     /** Takes the marks away from slots that have been read or sent since they were compared. */
     void clearMarks (const juce::Array<int>& slots);
 
+    /** Whether any slot carries the mark. */
+    bool hasMarks() const;
+
+    /** Shows only the marked slots (those the typed filter also shows), or all of them again.
+        It can only be switched on while a slot is marked, and it goes off by itself when the
+        last mark goes (a read or a send of that slot): a list of no slots would hide the device.
+        A marked slot that a read or send takes the mark from leaves the list then.
+    */
+    void setShowOnlyDiffering (bool onlyDiffering);
+    bool isShowingOnlyDiffering() const noexcept { return showOnlyDiffering; }
+
     /** The name the list knows a slot by; empty for a slot not read. */
     juce::String nameOf (int slot) const;
 
@@ -44,6 +55,12 @@ public:
 
 private:
     bool matchesFilter (const DevicePresetEntry& entry, const juce::String& lowerCaseText) const override;
+    bool passesOwnFilter (const DevicePresetEntry& entry) const override;
+
+    /** Tells of changed marks; with only the differing slots shown, the rows change with them. */
+    void marksUpdated();
+
+    bool showOnlyDiffering = false;
 
     /** Puts one header into the entries; whether any entry changed. */
     bool mergeEntry (const DevicePresetEntry& header);

@@ -4,6 +4,8 @@
 
 #include "device/TransferJobHost.h"
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 /** The one way the program asks the user something in a modal box.
@@ -56,6 +58,19 @@ public:
     virtual int chooseFromList (const juce::String& title, const juce::String& message,
                                 const juce::StringArray& items, int proposedIndex,
                                 const juce::String& okText) = 0;
+
+    /** Asks for a line of text in a box with a field holding proposedText, and the buttons okText
+        and "Cancel". problemWith says what is wrong with a text, empty when nothing: while it
+        says something, okText leaves the box open and the box says why. The text accepted, or
+        nothing for Cancel (Escape). A Dialogs that cannot ask for text answers Cancel.
+    */
+    virtual std::optional<juce::String>
+    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
+                const juce::String& okText, std::function<juce::String (const juce::String&)> problemWith)
+    {
+        juce::ignoreUnused (title, message, proposedText, okText, problemWith);
+        return std::nullopt;
+    }
 
     //==============================================================================
     /** A box with a single button; an empty button text gives the framework's own "OK". */

@@ -40,7 +40,7 @@ void PresetLibrarianManager::buttonClicked (juce::Button* button)
     else if (button == saveAllButton.get())
     {
         // All means all 99 slots: a filter does not narrow it.
-        deviceList->clearFilter();
+        showAllSlots();
         deviceSlots.selectAllShown();
         saveSelectedPresets();
     }
@@ -72,6 +72,7 @@ void PresetLibrarianManager::saveSelectedPresets()
 {
     setJobProgress (0.0);
     statusLabel->setText ("reading and saving", juce::dontSendNotification);
+    const auto filesBefore = presetFiles.getAllFileNames();
 
     const auto word = reportOutcome (runJob (TransferKind::ReadAndSave));
     statusLabel->setText ("reading and saving " + word, juce::dontSendNotification);
@@ -80,6 +81,7 @@ void PresetLibrarianManager::saveSelectedPresets()
     showJobProgress();
     deviceSlots.deselectAll();
     rescanPresetFolder();
+    selectCopiesMadeSince (filesBefore);
 }
 
 void PresetLibrarianManager::loadSelectedPresets()
@@ -105,7 +107,7 @@ void PresetLibrarianManager::loadSelectedPresets()
 void PresetLibrarianManager::loadAllPresets()
 {
     // All means every slot and every file of the folder, whatever the filters show.
-    deviceList->clearFilter();
+    showAllSlots();
     localList->clearFilter();
 
     auto fileNames = presetFiles.getAllFileNames();

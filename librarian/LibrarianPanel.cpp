@@ -44,11 +44,11 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
     controller->setQuestionAsker ([&dialogs = services.dialogs] (const TransferQuestion& question)
                                   { return dialogs.ask (question); });
 
-    headerConnectedImage = Artwork::decode (Artwork::Picture::headerConnected);
-    headerDisconnectedImage = Artwork::decode (Artwork::Picture::headerDisconnected);
-    headerRightImage = Artwork::decode (Artwork::Picture::headerRight);
-    headerFillImage = Artwork::decode (Artwork::Picture::headerFill);
-    headerCapImage = Artwork::decode (Artwork::Picture::headerCap);
+    headerConnectedImage = Artwork::decodeScaled (Artwork::Picture::headerConnected);
+    headerDisconnectedImage = Artwork::decodeScaled (Artwork::Picture::headerDisconnected);
+    headerRightImage = Artwork::decodeScaled (Artwork::Picture::headerRight);
+    headerFillImage = Artwork::decodeScaled (Artwork::Picture::headerFill);
+    headerCapImage = Artwork::decodeScaled (Artwork::Picture::headerCap);
 
     setName (panelName);
 
@@ -145,7 +145,10 @@ std::unique_ptr<ConnectionMonitor> PresetLibrarianManager::createConnectionMonit
     ConnectionMonitor::Needs needs { services.midiPorts,
                                      services.dialogs,
                                      services.timings,
-                                     [this] { return controller != nullptr ? &controller->getPresetManager() : nullptr; },
+                                     [this] {
+                                         return controller != nullptr ? &controller->getPresetManager()
+                                                                      : nullptr;
+                                     },
                                      [this] { return controller != nullptr && controller->isRunning(); },
                                      services.quitApplication };
 
@@ -241,13 +244,12 @@ void PresetLibrarianManager::paintCaptions (juce::Graphics& g)
 
     // Each piece fills its rectangle with the picture tiled from the rectangle's corner, so a
     // one-pixel strip widens a caption to any length.
-    const auto fillWith = [&g] (const juce::Image& image, int x, int width)
+    const auto fillWith = [&g] (const Artwork::ScaledPicture& picture, int x, int width)
     {
         if (width <= 0)
             return;
 
-        g.setFillType (
-            juce::FillType (image, juce::AffineTransform::translation ((float) x, (float) captionY)));
+        g.setFillType (picture.tiledFill (g, { (float) x, (float) captionY }));
         g.fillRect (x, captionY, width, captionHeight);
     };
 

@@ -149,6 +149,14 @@ protected:
     /** Whether the filter shows an entry: the lower-case text is in what the list shows of it. */
     virtual bool matchesFilter (const Entry& entry, const juce::String& lowerCaseText) const = 0;
 
+    /** A filter of a derived model's own, beside the text: an entry is shown only when both let
+        it through. Call refilterNow() when what it lets through changes.
+    */
+    virtual bool passesOwnFilter (const Entry&) const { return true; }
+
+    /** Works out again which entries are shown, and tells the listeners of the changes. */
+    void refilterNow (ListModelChanges changes) { refilter (changes); }
+
     /** Puts the entries in place of the old ones in one go: the listeners hear of it once. The
         selection stays on the keys that are still there and shown, unless the keys now mean
         other things (another folder's files) and it is not to be kept.
@@ -192,7 +200,8 @@ private:
         const auto lowerCaseText = filterText.toLowerCase();
 
         for (int i = 0; i < entries.size(); ++i)
-            if (filterText.isEmpty() || matchesFilter (entries.getReference (i), lowerCaseText))
+            if ((filterText.isEmpty() || matchesFilter (entries.getReference (i), lowerCaseText)) &&
+                passesOwnFilter (entries.getReference (i)))
                 shown.push_back (i);
 
         const auto before = selection.size();

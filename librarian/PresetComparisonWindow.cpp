@@ -140,7 +140,10 @@ PresetComparisonWindow::~PresetComparisonWindow()
 
 void PresetComparisonWindow::showInFront()
 {
-    showInFrontOf (*panel.getTopLevelComponent(), panel, defaultWidth, defaultHeight);
+    // Each comparison is a new answer to the user's question: it comes up where the user looks,
+    // over the librarian, wherever the main window has gone since.
+    showInFrontOf (*panel.getTopLevelComponent(), panel, defaultWidth, defaultHeight,
+                   Placement::centredEveryTime);
 }
 
 bool PresetComparisonWindow::keyPressed (const juce::KeyPress& key)

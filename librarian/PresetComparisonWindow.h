@@ -64,7 +64,7 @@ public:
     explicit PresetComparisonWindow (juce::Component& librarianPanel);
     ~PresetComparisonWindow() override;
 
-    /** Shows the window in front, centred over the panel the first time. */
+    /** Shows the window in front, centred over the panel's window every time. */
     void showInFront();
 
     bool keyPressed (const juce::KeyPress& key) override;

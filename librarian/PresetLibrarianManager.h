@@ -13,6 +13,7 @@
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetData.h"
 #include "presets/PresetListEntries.h"
+#include "resources/Artwork.h"
 
 #include <optional>
 #include <vector>
@@ -122,7 +123,14 @@ public:
     /** Remembers the chooser's folder and lists its preset files again. */
     void rescanPresetFolder();
 
-    /** Copies a preset file of the folder under its copy name, then rescans. */
+    /** Asks for the name of a new set ("Set 2", or the first number free), makes its folder
+        beside the preset folder and opens it as the chooser's Browse would.
+    */
+    void createNewSet();
+
+    /** Copies a preset file of the folder under its copy name, then rescans; the copy is
+        selected and scrolled into view.
+    */
     void copyLocalPreset (const juce::String& fileName);
 
     //==============================================================================
@@ -155,6 +163,17 @@ public:
         file of its number in the preset folder, or has none; then says how many differ.
     */
     void compareDeviceWithFolder();
+
+    /** Whether "Show Only Differing" can be switched on or off: a slot is marked, or only the
+        marked slots are shown.
+    */
+    bool canShowOnlyDiffering() const { return deviceSlots.hasMarks() || isShowingOnlyDiffering(); }
+    bool isShowingOnlyDiffering() const noexcept { return deviceSlots.isShowingOnlyDiffering(); }
+
+    /** Shows only the slots the last comparison marked (those the typed filter shows too), or all
+        of them again.
+    */
+    void setShowOnlyDiffering (bool onlyDiffering) { deviceSlots.setShowOnlyDiffering (onlyDiffering); }
 
     /** The window of the last comparison of one file with one slot; nullptr before the first. */
     PresetComparisonWindow* getComparisonWindow() const noexcept { return comparisonWindow.get(); }
@@ -315,6 +334,19 @@ private:
     /** Hands the lists' callbacks their commands. */
     void connectLists();
 
+    /** Selects the copies ("copy1_…") a save's Create Copy made: the files listed now under a
+        copy's name that were not among filesBefore.
+    */
+    void selectCopiesMadeSince (const juce::StringArray& filesBefore);
+
+    /** Every slot in the device list again: the typed filter and "Show Only Differing" off. */
+    void showAllSlots();
+
+    /** Selects files just made in the preset folder (copies), alone, and scrolls the first into
+        view; a filter that would hide one of them is cleared.
+    */
+    void selectNewFiles (const juce::StringArray& fileNames);
+
     /** What an item of the computer list's menu stands for. */
     void runFileCommand (int menuItem, const juce::String& fileName);
 
@@ -379,11 +411,11 @@ private:
     // warns when it differs from the device's.
     juce::int16 lastFileVersion = 0;
 
-    juce::Image headerConnectedImage;
-    juce::Image headerDisconnectedImage;
-    juce::Image headerRightImage;
-    juce::Image headerFillImage;
-    juce::Image headerCapImage;
+    Artwork::ScaledPicture headerConnectedImage;
+    Artwork::ScaledPicture headerDisconnectedImage;
+    Artwork::ScaledPicture headerRightImage;
+    Artwork::ScaledPicture headerFillImage;
+    Artwork::ScaledPicture headerCapImage;
 
     juce::Array<DevicePresetEntry> devicePresets;
 

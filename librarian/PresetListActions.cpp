@@ -13,6 +13,7 @@
 #include "librarian/PresetTonarel.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetFileName.h"
+#include "presets/SetFolders.h"
 #include "presets/VerifiedFileWrite.h"
 
 void PresetLibrarianManager::connectLists()
@@ -75,6 +76,40 @@ void PresetLibrarianManager::rescanPresetFolder()
     showVersionTexts();
 }
 
+void PresetLibrarianManager::createNewSet()
+{
+    // Beside the folder in use: the sets of one user stand together, "Set 1" the first of them.
+    const auto current = folderChooser->getCurrentFile();
+    const auto parent = current.getParentDirectory();
+
+    const auto name = services.dialogs.askForText (
+        "New Set", "A new folder for a set of presets, beside " + current.getFileName() + ":",
+        SetFolders::firstFreeName (parent), "Create",
+        [parent] (const juce::String& text) { return SetFolders::problemWithName (parent, text); });
+
+    if (! name.has_value())
+        return;
+
+    const auto created = SetFolders::create (parent, *name);
+
+    if (created.failed())
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, "New Set",
+                                      "The set \"" + *name + "\" could not be made: " + created.failure, {});
+        return;
+    }
+
+    // As a folder chosen with Browse: in the chooser's list of this run's folders, remembered,
+    // and listed (empty) at once.
+    folderChooser->setCurrentFile (created.folder, true, juce::sendNotificationSync);
+}
+
+void PresetLibrarianManager::showAllSlots()
+{
+    deviceList->clearFilter();
+    deviceSlots.setShowOnlyDiffering (false);
+}
+
 void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 {
     const auto copied = copyPresetFile (presetFiles.getFolderPath(), fileName);
@@ -82,8 +117,48 @@ void PresetLibrarianManager::copyLocalPreset (const juce::String& fileName)
 
     if (copied.failed())
         services.dialogs.showMessage (Dialogs::Icon::warning, "Copy",
-                                      fileName + " could not be copied: " + copied.getErrorMessage() + ".",
-                                      {});
+                                      fileName + " could not be copied: " + copied.failure + ".", {});
+    else
+        selectNewFiles ({ copied.fileName });
+}
+
+void PresetLibrarianManager::selectCopiesMadeSince (const juce::StringArray& filesBefore)
+{
+    // A copy's name is "copy", its number and "_" before the name it copies.
+    const auto isCopyName = [] (const juce::String& name)
+    {
+        const auto number =
+            name.fromFirstOccurrenceOf ("copy", false, true).upToFirstOccurrenceOf ("_", false, false);
+        return name.startsWithIgnoreCase ("copy") && number.isNotEmpty() &&
+               number.containsOnly ("0123456789") && name.containsChar ('_');
+    };
+
+    juce::StringArray copies;
+
+    for (const auto& name : presetFiles.getAllFileNames())
+        if (isCopyName (name) && ! filesBefore.contains (name))
+            copies.add (name);
+
+    selectNewFiles (copies);
+}
+
+void PresetLibrarianManager::selectNewFiles (const juce::StringArray& fileNames)
+{
+    if (fileNames.isEmpty())
+        return;
+
+    // A copy the filter would hide is shown all the same: the user is to see what was made.
+    for (const auto& fileName : fileNames)
+        if (presetFiles.getShownRowOf (fileName) < 0)
+            localList->clearFilter();
+
+    presetFiles.selectFiles (fileNames);
+
+    // The copies sort after their originals, maybe far down a long folder.
+    const auto firstRow = presetFiles.getShownRowOf (fileNames[0]);
+
+    if (firstRow >= 0)
+        localList->getTable().scrollToEnsureRowIsOnscreen (firstRow);
 }
 
 //==============================================================================
@@ -172,7 +247,7 @@ void PresetLibrarianManager::loadDroppedFiles (const juce::StringArray& fileName
 
     for (const auto slot : slots)
         if (deviceSlots.getShownRowOf (slot) < 0)
-            deviceList->clearFilter();
+            showAllSlots();
 
     deviceSlots.selectSlots (slots);
     updateButtonStates();
@@ -227,7 +302,7 @@ void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
             sources.add (source);
     }
 
-    juce::StringArray notPresets, notCopied;
+    juce::StringArray notPresets, notCopied, copiesMade;
 
     // The question a save asks on a clash, so the user meets one question.
     StandingAnswer clashAnswer;
@@ -247,6 +322,7 @@ void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
         // names a save forms are.
         const auto fileName = makePlainFileName (source.getFileName());
         auto target = juce::File (folderPath + "/" + fileName);
+        auto madeCopy = false;
 
         if (target.exists())
         {
@@ -260,16 +336,22 @@ void PresetLibrarianManager::copyDroppedFiles (const juce::StringArray& paths)
                 continue;
 
             if (answer == TransferQuestion::createCopy)
+            {
                 target = juce::File (presetCopyFileName (folderPath, fileName));
+                madeCopy = true;
+            }
         }
 
         juce::MemoryBlock content;
 
         if (! source.loadFileAsData (content) || ! writeFileVerified (target, content))
             notCopied.add (source.getFileName());
+        else if (madeCopy)
+            copiesMade.add (target.getFileName());
     }
 
     rescanPresetFolder();
+    selectNewFiles (copiesMade);
 
     if (const auto notice = copyNotice (notPresets, notCopied); notice.isNotEmpty())
         services.dialogs.showMessage (Dialogs::Icon::warning, {}, notice, "Ok");

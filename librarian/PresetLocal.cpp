@@ -40,9 +40,9 @@ void PresetLocal::showFileMenu (int rowNumber, const juce::String& fileName)
 
     onFileCommand ((MenuItems) item, fileName);
 
-    // The row clicked is selected alone afterwards, the row it was also after the rescan of a
-    // copy (which may list the copy there).
-    if (item == getInfoItem || item == copyItem)
+    // The row clicked is selected alone afterwards; after a copy the copy is, which the panel
+    // selects itself.
+    if (item == getInfoItem)
         table.selectRow (rowNumber);
 }
 

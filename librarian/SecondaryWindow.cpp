@@ -14,7 +14,7 @@ void SecondaryWindow::holdView (juce::Component& view, int minimumWidth, int min
 }
 
 void SecondaryWindow::showInFrontOf (juce::Component& placeAround, juce::Component& owner, int width,
-                                     int height)
+                                     int height, Placement placement)
 {
     // Placed and sized before it first goes on the desktop: a window manager places a window as
     // it is first shown, and would take the size it had then.
@@ -22,6 +22,10 @@ void SecondaryWindow::showInFrontOf (juce::Component& placeAround, juce::Compone
     {
         centreAroundComponent (&placeAround, width, height);
         addToDesktop();
+    }
+    else if (placement == Placement::centredEveryTime)
+    {
+        centreAroundComponent (&placeAround, getWidth(), getHeight());
     }
 
     NewWindowFocus::openOver (*this, &owner);

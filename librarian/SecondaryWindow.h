@@ -31,10 +31,19 @@ protected:
     */
     void holdView (juce::Component& view, int minimumWidth, int minimumHeight);
 
+    /** Where a window shown again goes. */
+    enum class Placement
+    {
+        whereTheUserLeftIt,
+        centredEveryTime
+    };
+
     /** Shows the window in front over owner, with the keyboard; the first time it is placed
-        centred around placeAround, at the given size.
+        centred around placeAround, at the given size, and later as placement says (at the size
+        the user left it).
     */
-    void showInFrontOf (juce::Component& placeAround, juce::Component& owner, int width, int height);
+    void showInFrontOf (juce::Component& placeAround, juce::Component& owner, int width, int height,
+                        Placement placement = Placement::whereTheUserLeftIt);
 
     /** Called as the window becomes visible, before it comes to the front. */
     virtual void becomingVisible() {}

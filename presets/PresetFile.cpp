@@ -591,23 +591,24 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
     return root == nullptr ? std::nullopt : std::optional<PresetData> (presetFromElement (*root, desc));
 }
 
-juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName)
+PresetFileCopy copyPresetFile (const juce::String& folder, const juce::String& fileName)
 {
     if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
-        return juce::Result::fail ("it is not a file of the preset folder");
+        return { {}, "it is not a file of the preset folder" };
 
     const auto source = folderEntry (folder, fileName);
     juce::MemoryBlock content;
 
     if (! isRegularFile (source) || source.getSize() > (juce::int64) kMaxPresetFileBytes)
-        return juce::Result::fail ("it is no longer a preset file");
+        return { {}, "it is no longer a preset file" };
 
     if (! source.loadFileAsData (content))
-        return juce::Result::fail ("it cannot be read");
+        return { {}, "it cannot be read" };
 
     // As durable as a save: a copy cut short must not leave a spoilt preset under the copy's name.
-    const auto copied = writeFileVerified (juce::File (presetCopyFileName (folder, fileName)), content);
-    return copied ? juce::Result::ok() : juce::Result::fail (copied.failure);
+    const juce::File copy (presetCopyFileName (folder, fileName));
+    const auto copied = writeFileVerified (copy, content);
+    return copied ? PresetFileCopy { copy.getFileName(), {} } : PresetFileCopy { {}, copied.failure };
 }
 
 juce::Result deletePresetFile (const juce::String& folder, const juce::String& fileName)

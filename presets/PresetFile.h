@@ -45,10 +45,17 @@ std::optional<PresetData> readPresetFile (const juce::String& folder, const juce
 */
 juce::StringArray listPresetFileNames (const juce::File& folder);
 
-/** Copies a preset file of folder under its first free copy name, as durably as a save; the
-    failure says why not.
-*/
-juce::Result copyPresetFile (const juce::String& folder, const juce::String& fileName);
+/** What copying a preset file did: the copy's name within the folder, or why there is none. */
+struct PresetFileCopy
+{
+    juce::String fileName;
+    juce::String failure;
+
+    bool failed() const noexcept { return fileName.isEmpty(); }
+};
+
+/** Copies a preset file of folder under its first free copy name, as durably as a save. */
+PresetFileCopy copyPresetFile (const juce::String& folder, const juce::String& fileName);
 
 /** Removes a preset file of folder (a link, not what it points to); the failure says why not. A
     file that is not there any more is no failure.

@@ -8,9 +8,9 @@
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
-#include "simulator/InProcessMidiPorts.h"
 #include "librarian/HelpDocuments.h"
 #include "librarian/PresetLibrarianManager.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "tests/TestHelpers.h"
 
 namespace
@@ -155,7 +155,8 @@ TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     const auto& box = dialogs.boxes.front();
     EXPECT_EQ (box.title, "About TonarelUtil");
-    EXPECT_TRUE (box.message.startsWith (juce::String ("TonarelUtil ") + JUCE_APPLICATION_VERSION_STRING + "\n"));
+    EXPECT_TRUE (
+        box.message.startsWith (juce::String ("TonarelUtil ") + JUCE_APPLICATION_VERSION_STRING + "\n"));
     EXPECT_TRUE (box.message.contains ("GPL-3.0-or-later"));
     EXPECT_TRUE (box.message.contains (juce::SystemStats::getJUCEVersion()));
     EXPECT_TRUE (box.message.contains (librarianFolder().getFullPathName()));
@@ -183,7 +184,7 @@ TEST_F (ShellFixture, DemoSaysItIsTheDemoAndTheLibrarianKeepsItsTitle)
         << about;
 }
 
-TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsFolder)
+TEST_F (ShellFixture, TransferLogWindowShowsTheLogAsATableFromItsEndFiltersFailuresCopiesAndOpensItsFolder)
 {
     ASSERT_NE (awaitLibrarian(), nullptr);
 
@@ -193,28 +194,52 @@ TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsF
     ASSERT_NE (logWindow, nullptr);
     EXPECT_TRUE (logWindow->isVisible());
     auto& view = logWindow->getView();
-    EXPECT_EQ (view.getTextEditor().getText(), TransferLogView::noLogText);
+    EXPECT_EQ (view.getNumShownRows(), 0);
+    EXPECT_EQ (view.getDetailText(), TransferLogView::noLogText);
     EXPECT_FALSE (view.getCopyButton().isEnabled());
 
-    SCOPED_TRACE ("a long log is shown whole, its last line in view");
+    SCOPED_TRACE ("a long log is shown whole, a row per line, its last line in view");
+    const juce::String time ("2026-01-01 12:00:00.000");
     juce::String log;
     for (int line = 1; line <= 300; ++line)
-        log << "2026-01-01 12:00:00 SEND slot " << line << " ok\n";
+        log << time << "\tSave\tread\t" << (line % 99 + 1) << "\t-\t1\tdone\t0.100 s\n";
+    const auto failure = time + "\tLoad To\tsend\t7\t007_A.tnl\t2\tTimeout\t1.000 s\t> F0 01 F7 | < F0 02 F7";
+    log << failure << "\n"
+        << "not a line of the log's\n";
     ASSERT_TRUE (librarianFolder().getChildFile ("tonarel.log").replaceWithText (log));
     logWindow->closeButtonPressed();
     EXPECT_FALSE (logWindow->isVisible());
     EXPECT_TRUE (invoke (CommandIds::showTransferLog));
     EXPECT_EQ (content().getTransferLogWindow(), logWindow) << "the one window is shown again";
 
-    auto& text = view.getTextEditor();
-    EXPECT_EQ (text.getText(), log);
-    const auto lastLine = text.getCaretRectangleForCharIndex (log.length() - 2);
-    EXPECT_TRUE (text.getLocalBounds().contains (lastLine.getCentre())) << lastLine.toString();
-    EXPECT_LT (text.getCaretRectangleForCharIndex (0).getY(), 0);
+    ASSERT_EQ (view.getNumShownRows(), 302);
+    EXPECT_EQ (view.getShownLine (300).outcome, "Timeout");
+    auto& table = view.getTable();
+    const auto lastRow = table.getRowPosition (301, true);
+    EXPECT_TRUE (table.getViewport()->getBounds().contains (lastRow.getCentre())) << lastRow.toString();
+    EXPECT_FALSE (table.getViewport()->getBounds().contains (table.getRowPosition (0, true).getCentre()));
 
-    SCOPED_TRACE ("Copy puts the whole log on the clipboard");
+    SCOPED_TRACE ("Failures Only: the failure alone, its frames below the table once selected");
+    EXPECT_EQ (view.getDetailText(), "") << "nothing selected";
+    view.getFailuresOnlyButton().triggerClick();
+    EXPECT_TRUE (dispatchMessagesUntil ([&view] { return view.getNumShownRows() == 1; }));
+    table.selectRow (0);
+    EXPECT_EQ (view.getDetailText(), "Frames around the failure, oldest first:\n> F0 01 F7\n< F0 02 F7");
+
+    SCOPED_TRACE ("Copy puts the rows shown on the clipboard, as the log's lines");
     view.getCopyButton().triggerClick();
-    EXPECT_TRUE (dispatchMessagesUntil ([&log] { return juce::SystemClipboard::getTextFromClipboard() == log; }));
+    EXPECT_TRUE (dispatchMessagesUntil (
+        [&failure] { return juce::SystemClipboard::getTextFromClipboard() == failure + "\n"; }));
+
+    SCOPED_TRACE ("all rows again: the failure stays selected, a line not the log's is shown whole");
+    view.setFailuresOnly (false);
+    EXPECT_EQ (view.getNumShownRows(), 302);
+    EXPECT_EQ (table.getSelectedRow(), 300);
+    table.selectRow (301);
+    EXPECT_TRUE (view.getDetailText().endsWith ("not a line of the log's"));
+    view.getCopyButton().triggerClick();
+    EXPECT_TRUE (
+        dispatchMessagesUntil ([&log] { return juce::SystemClipboard::getTextFromClipboard() == log; }));
 
     SCOPED_TRACE ("Open Folder opens the librarian's folder, or says where it is");
     view.getOpenFolderButton().triggerClick();

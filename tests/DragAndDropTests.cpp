@@ -236,4 +236,6 @@ TEST_F (DragAndDrop, PresetFilesFromTheDesktopAreCopiedInAskingOnAClash)
                      .getChildFile ("copy1_" + existingName)
                      .hasIdenticalContentTo (source (existingName)));
     EXPECT_EQ (listedFileNames().size(), 3);
+    EXPECT_EQ (panel->getPresetFiles().getSelectedFileNames(), juce::StringArray { "copy1_" + existingName })
+        << "the copy made is selected";
 }

@@ -156,6 +156,15 @@ TEST_F (FindAndCompare, CompareShowsExactlyTheParametersTheSlotChangedOrIdentica
     EXPECT_EQ (dialogs.boxes[1].buttons[dialogs.boxes[1].proposedItem], unchangedFile);
     EXPECT_EQ (view.getHeadline(), PresetComparisonView::identicalText);
     EXPECT_TRUE (view.getDifferences().isEmpty());
+
+    SCOPED_TRACE ("a window moved away and closed comes back centred over the librarian");
+    const auto centred = window->getPosition();
+    window->closeButtonPressed();
+    window->setTopLeftPosition (centred.x == 0 ? 1 : 0, 0);
+    dialogs.answers = { PresetTonarel::compareWithFileItem, ScriptedDialogs::takeProposed };
+    rightClick (deviceList, deviceList.getTable(), 5);
+    EXPECT_TRUE (window->isVisible());
+    EXPECT_EQ (window->getPosition(), centred);
 }
 
 TEST_F (FindAndCompare, CompareDeviceWithFolderMarksTheChangedSlotsUntilTheyAreReadOrSent)
@@ -187,6 +196,13 @@ TEST_F (FindAndCompare, CompareDeviceWithFolderMarksTheChangedSlotsUntilTheyAreR
     EXPECT_EQ (dialogs.boxes[0].message, "3 of 99 presets in the Tonarel differ from the preset folder.");
     auto& deviceList = panel->getDeviceList();
     EXPECT_EQ (deviceList.getShownEntry (29)->name, "Renamed") << "the whole read shows the names";
+
+    SCOPED_TRACE ("Show Only Differing lists the marked slots, and all of them again when off");
+    ASSERT_TRUE (panel->canShowOnlyDiffering());
+    panel->setShowOnlyDiffering (true);
+    EXPECT_EQ (shownSlots (deviceList), (juce::Array<int> { 7, 30, 60 }));
+    panel->setShowOnlyDiffering (false);
+    EXPECT_EQ (deviceList.getNumRows(), DeviceSimulator::numSlots);
 
     SCOPED_TRACE ("F5 on slot 7, Save > of slot 60 and < Load To into slot 30 each clear their mark");
     deviceList.getTable().selectRow (6);

@@ -138,6 +138,42 @@ TEST (ListModels, MarksGoFromTheSlotsAJobTouchedOnly)
     slots.removeListener (&counter);
 }
 
+TEST (ListModels, ShowOnlyDifferingShowsTheMarkedSlotsTheTypedFilterAlsoShowsUntilTheLastMarkGoes)
+{
+    DeviceSlotsModel slots;
+    slots.merge (juce::Array<DevicePresetEntry> {
+        DevicePresetEntry { 1, "Lead Dry", 3 }, DevicePresetEntry { 2, "Lead Wet", 3 },
+        DevicePresetEntry { 3, "Choir", 3 }, DevicePresetEntry { 4, "Lead Hall", 3 } });
+
+    SCOPED_TRACE ("nothing marked: it stays off");
+    slots.setShowOnlyDiffering (true);
+    EXPECT_FALSE (slots.isShowingOnlyDiffering());
+    EXPECT_EQ (slots.getNumShown(), 4);
+
+    SCOPED_TRACE ("the marked slots alone; a selected slot that is hidden is deselected");
+    for (const auto slot : { 2, 3, 4 })
+        slots.setDiffersFromFolder (slot, true);
+    slots.selectSlots ({ 1, 3 });
+    slots.setShowOnlyDiffering (true);
+    EXPECT_TRUE (slots.isShowingOnlyDiffering());
+    EXPECT_EQ (shownSlots (slots), (juce::Array<int> { 2, 3, 4 }));
+    EXPECT_EQ (slots.getSelectedSlots(), juce::Array<int> { 3 });
+
+    SCOPED_TRACE ("with a typed filter: the marked slots whose names hold the text");
+    slots.setFilterText ("lead");
+    EXPECT_EQ (shownSlots (slots), (juce::Array<int> { 2, 4 }));
+    slots.setFilterText ({});
+
+    SCOPED_TRACE ("a slot that loses its mark leaves the list; after the last one, all show");
+    slots.clearMarks ({ 2 });
+    EXPECT_EQ (shownSlots (slots), (juce::Array<int> { 3, 4 }));
+    slots.setEntry (3, "Choir", 3);
+    EXPECT_EQ (shownSlots (slots), juce::Array<int> { 4 });
+    slots.setDiffersFromFolder (4, false);
+    EXPECT_FALSE (slots.isShowingOnlyDiffering());
+    EXPECT_EQ (slots.getNumShown(), 4);
+}
+
 TEST (ListModels, FilesStaySelectedByNameThroughARescanThatReordersThem)
 {
     TemporaryFolder folder;

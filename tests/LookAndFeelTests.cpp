@@ -6,6 +6,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "app/PathElision.h"
 #include "app/TonarelLookAndFeel.h"
 #include "resources/Artwork.h"
 
@@ -16,7 +17,8 @@ namespace
     /** An off-screen image with a graphics context drawing straight into it. */
     struct Canvas
     {
-        Canvas (int width, int height, Colour background) : image (Image::ARGB, width, height, true), g (image)
+        Canvas (int width, int height, Colour background)
+            : image (Image::ARGB, width, height, true), g (image)
         {
             g.fillAll (background);
         }
@@ -80,7 +82,8 @@ TEST_F (LookAndFeelDrawing, ProgressFillStaysInsideTheTrackAndShowsTheTrueShare)
             for (auto x = 0; x < 202; ++x)
             {
                 const auto filled = x >= 1 && x <= filledColumns && y >= 1 && y <= 21;
-                ASSERT_TRUE (isNear (bar.at (x, y), pictureAt (filled ? fill : track, x, y))) << x << ", " << y;
+                ASSERT_TRUE (isNear (bar.at (x, y), pictureAt (filled ? fill : track, x, y)))
+                    << x << ", " << y;
             }
     }
 }
@@ -92,8 +95,10 @@ TEST_F (LookAndFeelDrawing, ButtonTextIsReadableInEveryStateWhateverTheButtonsOw
     button.setColour (TextButton::textColourOffId, Colours::red);
     button.setColour (TextButton::buttonColourId, Colours::red);
 
-    for (const auto& [enabled, over, down] : { std::tuple { true, false, false }, { true, true, false },
-                                               { true, true, true }, { false, true, true } })
+    for (const auto& [enabled, over, down] : { std::tuple { true, false, false },
+                                               { true, true, false },
+                                               { true, true, true },
+                                               { false, true, true } })
     {
         SCOPED_TRACE (std::to_string (enabled) + std::to_string (over) + std::to_string (down));
         button.setEnabled (enabled);
@@ -106,8 +111,8 @@ TEST_F (LookAndFeelDrawing, ButtonTextIsReadableInEveryStateWhateverTheButtonsOw
 
         for (auto y = 0; y < 30; ++y)
             for (auto x = 0; x < 120; ++x)
-                strongest = jmax (strongest, std::abs (lozenge.at (x, y).getPerceivedBrightness()
-                                                       - background.getPerceivedBrightness()));
+                strongest = jmax (strongest, std::abs (lozenge.at (x, y).getPerceivedBrightness() -
+                                                       background.getPerceivedBrightness()));
 
         EXPECT_GT (strongest, 0.25f) << "the text hardly stands out from its lozenge";
         EXPECT_FALSE (isNear (background, Colours::red, 40)) << "the button's own colour shows";
@@ -136,4 +141,29 @@ TEST_F (LookAndFeelDrawing, DisabledComboBoxShowsNoArrows)
     const auto disabled = draw();
     EXPECT_TRUE (isNear (disabled->at (138, 8), background));
     EXPECT_TRUE (isNear (disabled->at (138, 16), background));
+}
+
+TEST (FolderLine, KeepsTheEndOfAPathAndLeavesOutTheMiddle)
+{
+    const Font font (14.0f);
+    const String path ("/home/singer/Documents/Tonarel Librarian Files/Spring Tour 2026/Set 2");
+    const auto fullWidth = font.getStringWidthFloat (path);
+    const String ellipsis (CharPointer_UTF8 ("\xe2\x80\xa6"));
+
+    EXPECT_EQ (elideMiddleOfPath (path, font, fullWidth + 1.0f), path) << "a path that fits stays whole";
+
+    for (const auto share : { 0.8f, 0.5f, 0.3f })
+    {
+        const auto width = fullWidth * share;
+        const auto shown = elideMiddleOfPath (path, font, width);
+        EXPECT_TRUE (shown.endsWith (ellipsis + "/Set 2")) << shown;
+        EXPECT_TRUE (shown.startsWith ("/home")) << shown;
+        EXPECT_LE (font.getStringWidthFloat (shown), width) << shown;
+    }
+
+    SCOPED_TRACE ("a name too long by itself keeps its end");
+    const auto longName = String ("/a/") + String::repeatedString ("Rehearsal ", 10) + "Final";
+    const auto shown = elideMiddleOfPath (longName, font, font.getStringWidthFloat ("Rehearsal Final"));
+    EXPECT_TRUE (shown.startsWith (ellipsis) && shown.endsWith ("Final")) << shown;
+    EXPECT_LE (font.getStringWidthFloat (shown), font.getStringWidthFloat ("Rehearsal Final"));
 }

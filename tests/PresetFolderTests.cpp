@@ -1,4 +1,5 @@
 #include "presets/LibrarianConfiguration.h"
+#include "presets/SetFolders.h"
 #include "tests/LibrarianFixture.h"
 
 #include <csignal>
@@ -124,6 +125,71 @@ TEST_F (PresetFolder, ChoosingAFolderRescansAndRemembersIt)
     chooser.setCurrentFile (defaultPresetFolder(), true, juce::sendNotificationSync);
     EXPECT_EQ (panel->getLocalList().getNumRows(), 1);
     EXPECT_FALSE (configurationFile().exists());
+}
+
+TEST (SetFolders, OfferTheFirstFreeNumberAndRefuseNamesNoFolderCanHaveOrThatAreTaken)
+{
+    const TemporaryFolder parent;
+    EXPECT_EQ (SetFolders::firstFreeName (parent.root), "Set 1");
+    ASSERT_TRUE (parent.root.getChildFile ("Set 1").createDirectory());
+    ASSERT_TRUE (parent.root.getChildFile ("Set 2").createDirectory());
+    ASSERT_TRUE (parent.root.getChildFile ("Set 4").replaceWithText ("a file, not a folder"));
+    EXPECT_EQ (SetFolders::firstFreeName (parent.root), "Set 3");
+    ASSERT_TRUE (parent.root.getChildFile ("Set 3").createDirectory());
+    EXPECT_EQ (SetFolders::firstFreeName (parent.root), "Set 5") << "a file takes the name too";
+
+    for (const auto* refused : { "", "  ", ".", "..", "a/b", "a\\b", "Gig: May", "What?", "Tab\there",
+                                 "Ends.", "Ends ", "CON", "nul.txt", "com1", "Set 2", "Set 4" })
+        EXPECT_TRUE (SetFolders::problemWithName (parent.root, refused).isNotEmpty()) << refused;
+
+    EXPECT_TRUE (
+        SetFolders::problemWithName (parent.root, juce::String::repeatedString ("x", 256)).isNotEmpty());
+
+    for (const auto& accepted :
+         { juce::String ("Gig 2026-05-01"), juce::String ("Console"), juce::String ("com10"),
+           juce::String (juce::CharPointer_UTF8 ("Caf\xc3\xa9 Set")) })
+        EXPECT_EQ (SetFolders::problemWithName (parent.root, accepted), "") << accepted;
+
+    SCOPED_TRACE ("made only where nothing is: an existing folder is never taken over");
+    const auto made = SetFolders::create (parent.root, "Set 5");
+    ASSERT_FALSE (made.failed()) << made.failure;
+    EXPECT_TRUE (made.folder.isDirectory());
+    EXPECT_TRUE (SetFolders::create (parent.root, "Set 5").failed());
+    EXPECT_TRUE (SetFolders::create (parent.root, "Set 4").failed());
+    EXPECT_TRUE (parent.root.getChildFile ("Set 4").existsAsFile());
+}
+
+TEST_F (PresetFolder, NewSetMakesTheFolderBesideTheCurrentOneOpensItAndRemembersIt)
+{
+    writePresetFile (defaultPresetFolder(), warmVox);
+    openPanel();
+    const auto sets = defaultPresetFolder().getParentDirectory();
+    ASSERT_TRUE (sets.getChildFile ("Set 2").createDirectory());
+
+    SCOPED_TRACE ("Set 2 is taken: Set 3 is offered; a taken and an invalid name are refused first");
+    dialogs.textAnswers = { "Set 2", "Bad/Name", "Tour" };
+    panel->createNewSet();
+    ASSERT_EQ (dialogs.boxes.size(), 3u);
+    EXPECT_EQ (dialogs.boxes[0].title, "New Set");
+    EXPECT_EQ (dialogs.boxes[0].buttons, juce::StringArray { "Set 3" });
+    EXPECT_TRUE (dialogs.boxes[1].message.contains ("already")) << dialogs.boxes[1].message;
+    EXPECT_TRUE (dialogs.boxes[2].message.contains ("/")) << dialogs.boxes[2].message;
+
+    const auto tour = sets.getChildFile ("Tour");
+    EXPECT_TRUE (tour.isDirectory());
+    EXPECT_EQ (panel->getFolderChooser().getCurrentFile(), tour);
+    EXPECT_EQ (panel->getLocalList().getNumRows(), 0);
+    EXPECT_EQ (bytesOf (configurationFile()), bytesOf (tour.getFullPathName()));
+    EXPECT_TRUE (panel->getFolderChooser().getRecentlyUsedFilenames().contains (tour.getFullPathName()));
+
+    SCOPED_TRACE ("Cancel makes nothing; from Tour, the next set is offered beside it");
+    dialogs.boxes.clear();
+    dialogs.textAnswers.clear();
+    panel->createNewSet();
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].buttons, juce::StringArray { "Set 3" });
+    EXPECT_EQ (panel->getFolderChooser().getCurrentFile(), tour);
+    EXPECT_FALSE (sets.getChildFile ("Set 3").exists());
 }
 
 TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNextScan)

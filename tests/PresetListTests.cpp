@@ -110,9 +110,15 @@ TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
     EXPECT_EQ (dialogs.boxes[1].message, "Unable to read preset...");
 }
 
-TEST_F (PresetLists, CopyKeepsBothFilesListedAndLoadToUsable)
+TEST_F (PresetLists, CopyKeepsBothFilesListedSelectsTheCopyInViewAndLeavesLoadToUsable)
 {
     const auto warmVoxFile = writePresetFile (defaultPresetFolder(), warmVox);
+
+    // Enough files after it that the copy, listed last, is far below the rows in view.
+    for (int slot = 10; slot < 50; ++slot)
+        writePresetFile (defaultPresetFolder(),
+                         PresetData { (juce::int16) slot, "Filler", 3, { { 0, slot } } });
+
     plugInDevice();
     openPanel();
 
@@ -124,15 +130,40 @@ TEST_F (PresetLists, CopyKeepsBothFilesListedAndLoadToUsable)
 
     dialogs.answers = { PresetLocal::copyItem };
     clickLocalRow (0, rightClick);
-    EXPECT_TRUE (panel->getLoadButton().isEnabled()) << "the file row is selected again after the rescan";
+    EXPECT_TRUE (panel->getLoadButton().isEnabled()) << "the copy is selected after the rescan";
 
     const auto listed = listedFileNames();
-    ASSERT_EQ (listed.size(), 2);
+    ASSERT_EQ (listed.size(), 42);
     EXPECT_TRUE (listed.contains (warmVoxFile));
-    EXPECT_EQ (panel->getLocalList().getRows()[0].name, "Warm Vox");
-    EXPECT_EQ (panel->getLocalList().getRows()[1].name, "Warm Vox");
-    EXPECT_EQ (panel->getLocalList().getTable().getNumSelectedRows(), 1);
-    EXPECT_EQ (panel->getLocalList().getTable().getSelectedRow (0), 0);
+    const auto copyName = "copy1_" + warmVoxFile;
+    const auto copyRow = listed.indexOf (copyName);
+    ASSERT_GE (copyRow, 0);
+    EXPECT_EQ (panel->getLocalList().getRows()[copyRow].name, "Warm Vox");
+
+    SCOPED_TRACE ("the copy alone is selected, and in view");
+    auto& table = panel->getLocalList().getTable();
+    EXPECT_EQ (panel->getPresetFiles().getSelectedFileNames(), juce::StringArray { copyName });
+    EXPECT_EQ (table.getNumSelectedRows(), 1);
+    EXPECT_EQ (table.getSelectedRow (0), copyRow);
+    const auto copyBounds = table.getRowPosition (copyRow, true);
+    EXPECT_TRUE (table.getViewport()->getBounds().contains (copyBounds.getCentre())) << copyBounds.toString();
+}
+
+TEST_F (PresetLists, SaveAnsweredCreateCopySelectsTheCopyItMade)
+{
+    openConnectedPanel();
+    const auto existing = writePresetFile (defaultPresetFolder(), device->getSlot (3));
+    writePresetFile (defaultPresetFolder(), warmVox);
+    panel->rescanPresetFolder();
+    panel->getPresetFiles().selectFiles ({ existing });
+
+    panel->getDeviceList().getTable().selectRangeOfRows (2, 3);
+    dialogs.answers = { TransferQuestion::createCopy };
+    panel->buttonClicked (&panel->getSaveButton());
+
+    SCOPED_TRACE ("the copy of slot 3's file is selected; slot 4's new file is no copy");
+    EXPECT_EQ (listedFileNames().size(), 4);
+    EXPECT_EQ (panel->getPresetFiles().getSelectedFileNames(), juce::StringArray { "copy1_" + existing });
 }
 
 TEST_F (PresetLists, DeleteAsksAndRemovesExactlyTheFilesItNamed)

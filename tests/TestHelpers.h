@@ -128,7 +128,34 @@ public:
         return answer == takeProposed ? proposedIndex : answer;
     }
 
+    /** Recorded as a box whose one button is the proposed text; answered from textAnswers. A
+        text with a problem is recorded again as a box whose message is the problem, and the
+        next text is taken; with none left it answers Cancel.
+    */
+    std::optional<juce::String>
+    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
+                const juce::String&, std::function<juce::String (const juce::String&)> problemWith) override
+    {
+        boxes.push_back ({ Icon::question, title, message, { proposedText }, false, false });
+
+        while (! textAnswers.empty())
+        {
+            const auto text = textAnswers.front() == takeProposedText ? proposedText : textAnswers.front();
+            textAnswers.pop_front();
+            const auto problem = problemWith != nullptr ? problemWith (text) : juce::String();
+
+            if (problem.isEmpty())
+                return text;
+
+            boxes.push_back ({ Icon::question, title, problem, { text }, false, false });
+        }
+
+        return std::nullopt;
+    }
+
     static constexpr int takeProposed = -100;
+    static inline const juce::String takeProposedText { "\x01proposed" };
+    std::deque<juce::String> textAnswers;
 
     std::vector<Box> boxes;
     std::deque<int> answers;

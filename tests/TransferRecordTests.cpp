@@ -4,6 +4,7 @@
 #include "device/JobPace.h"
 #include "device/PresetComparison.h"
 #include "device/TransferLog.h"
+#include "device/TransferLogLines.h"
 #include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,74 @@ TEST (TransferLog, LinesKeepTheirFieldsAndTheFileRollsOverKeepingOneOlder)
     EXPECT_LE (older.getSize(), 400);
     EXPECT_TRUE (file.loadFileAsString().contains ("Save\tjob\t-\t99 presets\t-\tdone\t0.250 s"));
     EXPECT_EQ (temporary.root.getNumberOfChildFiles (juce::File::findFiles), 2) << "only one older file";
+}
+
+TEST (TransferLogLines, ReadBackEveryLineTheLogWritesAndKeepOthersWhole)
+{
+    const TemporaryFolder temporary;
+    const auto file = temporary.root.getChildFile ("tonarel.log");
+    TransferLog log (file);
+
+    TransferLog::Attempt failed;
+    failed.job = "Load To";
+    failed.exchange = "send";
+    failed.slot = 12;
+    failed.fileName = "012_Lead | Dry.tnl";
+    failed.attempt = 3;
+    failed.outcome = "Timeout";
+    failed.seconds = 2.0;
+    failed.frames = { "> F0 00 21 F7", "< F0 00 22 F7" };
+    log.logAttempt (failed);
+
+    auto done = failed;
+    done.attempt = 4;
+    done.outcome = "done";
+    done.frames.clear();
+    log.logAttempt (done);
+    log.logNote ("Save", "read", 3, "003_X.tnl", "saved, but its folder could not be synced to the disk");
+    log.logJob ("Load To", 1, "Canceled", 9.5);
+
+    auto text = file.loadFileAsString();
+    text << "2026-01-01 12:00:00 SEND slot 1 ok\n"           // an older program's line
+         << "\n"                                             // blank lines are no rows
+         << "2026-01-01 12:00:00.000\tSave\tread\t3\t-\t1\n" // cut short by a crash
+         << "2026-01-01 12:00:00.000\tSave\t\t3\t-\t1\tdone\t0.1 s\n";
+
+    const auto lines = parseTransferLog (text);
+    ASSERT_EQ (lines.size(), 7u);
+
+    SCOPED_TRACE ("a failed attempt: its fields, and its frames split again");
+    EXPECT_TRUE (lines[0].wellFormed);
+    EXPECT_EQ (lines[0].job, "Load To");
+    EXPECT_EQ (lines[0].exchange, "send");
+    EXPECT_EQ (lines[0].slot, "12");
+    EXPECT_EQ (lines[0].file, "012_Lead | Dry.tnl") << "a bar in a file name is no frame separator";
+    EXPECT_EQ (lines[0].attempt, "3");
+    EXPECT_EQ (lines[0].outcome, "Timeout");
+    EXPECT_EQ (lines[0].duration, "2.000 s");
+    EXPECT_EQ (lines[0].frames, juce::StringArray ({ "> F0 00 21 F7", "< F0 00 22 F7" }));
+    EXPECT_TRUE (lines[0].isFailure());
+
+    SCOPED_TRACE ("what is done, and a note, are no failures; a cancelled job is");
+    EXPECT_FALSE (lines[1].isFailure());
+    EXPECT_TRUE (lines[1].frames.isEmpty());
+    EXPECT_TRUE (lines[2].wellFormed);
+    EXPECT_EQ (lines[2].attempt, "") << "a field that does not apply";
+    EXPECT_FALSE (lines[2].isFailure());
+    EXPECT_EQ (lines[3].exchange, "job");
+    EXPECT_EQ (lines[3].file, "1 preset");
+    EXPECT_TRUE (lines[3].isFailure());
+
+    SCOPED_TRACE ("lines the log did not write are kept whole, and are no failures");
+    for (size_t i = 4; i < lines.size(); ++i)
+    {
+        EXPECT_FALSE (lines[i].wellFormed) << lines[i].raw;
+        EXPECT_FALSE (lines[i].isFailure()) << lines[i].raw;
+        EXPECT_TRUE (lines[i].job.isEmpty()) << lines[i].raw;
+    }
+
+    EXPECT_EQ (lines[4].raw, "2026-01-01 12:00:00 SEND slot 1 ok");
+    EXPECT_EQ (lines[5].raw, "2026-01-01 12:00:00.000\tSave\tread\t3\t-\t1");
 }
 
 TEST (JobPace, SaysHowFarAndAfterTheFirstPresetHowLong)

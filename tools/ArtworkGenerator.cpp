@@ -1,6 +1,6 @@
-// tonarel-artwork: draws the program's ten embedded pictures and writes them as
-// PNG and JPEG files, and the window icon at the sizes the desktop's icon theme
-// installs (icons/hicolor/<size>x<size>/apps/tonarelutil.png).
+// tonarel-artwork: draws the program's ten embedded pictures, each also at twice its size for
+// HiDPI displays, and writes them as PNG and JPEG files, and the window icon at the sizes the desktop's icon
+// theme installs (icons/hicolor/<size>x<size>/apps/tonarelutil.png).
 //
 // Regenerate the pictures: build the target and run it with the resources folder,
 //     cmake --build <build> --target tonarel-artwork && <build>/tonarel-artwork resources
@@ -30,6 +30,13 @@ namespace
     Colour rgb (uint32 value)
     {
         return Colour (0xff000000u | value);
+    }
+
+    /** Draws in points from here on, scale pixels to a point; at 1 the context is left as it is. */
+    void drawInPoints (Graphics& g, int scale)
+    {
+        if (scale > 1)
+            g.addTransform (AffineTransform::scale ((float) scale));
     }
 
     const Colour metalLight = rgb (0xebeae8);
@@ -579,10 +586,11 @@ namespace
     constexpr int captionWidth = 288;
 
     /** A caption; an invalid image if the text has a letter the dot font lacks. */
-    Image makeCaption (const String& text)
+    Image makeCaption (const String& text, int scale)
     {
-        Image image (Image::ARGB, captionWidth, panelHeight, true);
+        Image image (Image::ARGB, captionWidth * scale, panelHeight * scale, true);
         Graphics g (image);
+        drawInPoints (g, scale);
         drawLcdPanel (g, 0, captionWidth + 100); // the right end lies beyond the picture
 
         // Seven rows of dots two pixels apart, centred on the glass (rows 11..41).
@@ -592,18 +600,20 @@ namespace
         return image;
     }
 
-    Image makeHeaderFill()
+    Image makeHeaderFill (int scale)
     {
-        Image image (Image::RGB, 1, panelHeight, false);
+        Image image (Image::RGB, scale, panelHeight * scale, false);
         Graphics g (image);
+        drawInPoints (g, scale);
         drawLcdPanel (g, -100, 200);
         return image;
     }
 
-    Image makeHeaderCap()
+    Image makeHeaderCap (int scale)
     {
-        Image image (Image::ARGB, 7, panelHeight, true);
+        Image image (Image::ARGB, 7 * scale, panelHeight * scale, true);
         Graphics g (image);
+        drawInPoints (g, scale);
         drawLcdPanel (g, 7 - 200, 200); // the left end lies beyond the picture
         return image;
     }
@@ -684,12 +694,14 @@ namespace
         drawEngravedText (g, sub, left, 46.0f, subHeight, subWidth, rgb (0x5f5cb6), rgb (0x4a4898), 0.6f);
     }
 
-    Image makeBackground()
+    // The brushed metal at twice the size is brushed afresh, pixel by pixel: its grain is as fine
+    // on a HiDPI display as on any other, where an enlarged picture would show it coarse.
+    Image makeBackground (int scale)
     {
-        constexpr int width = 1356, height = 836;
+        const int width = 1356 * scale, height = 836 * scale;
         auto image = makeBrushedMetal (
             width, height, Image::RGB,
-            [] (int x, int y)
+            [width, height] (int x, int y)
             {
                 const float u = std::pow ((float) x / (float) (width - 1), 1.25f);
                 const float v = std::pow ((float) y / (float) (height - 1), 1.35f);
@@ -698,26 +710,28 @@ namespace
             0x746f6e6172656cLL);
 
         Graphics g (image);
+        drawInPoints (g, scale);
         drawLogo (g);
         return image;
     }
 
-    Image makeAlertBackground()
+    Image makeAlertBackground (int scale)
     {
-        constexpr int width = 928, height = 270;
+        const int width = 928 * scale, height = 270 * scale;
         return makeBrushedMetal (
-            width, height, Image::ARGB, [] (int x, int) { return (float) x / (float) (width - 1); },
+            width, height, Image::ARGB, [width] (int x, int) { return (float) x / (float) (width - 1); },
             0x616c657274LL);
     }
 
     //==============================================================================
     // Progress bar pictures.
 
-    Image makeProgressTrack()
+    Image makeProgressTrack (int scale)
     {
         constexpr int width = 278, height = 20;
-        Image image (Image::RGB, width, height, false);
+        Image image (Image::RGB, width * scale, height * scale, false);
         Graphics g (image);
+        drawInPoints (g, scale);
         g.fillAll (rgb (0x999999));
 
         for (int row = 1; row < height - 1; ++row)
@@ -738,15 +752,17 @@ namespace
         return image;
     }
 
-    Image makeProgressFill()
+    Image makeProgressFill (int scale)
     {
         static const uint32 rows[] = { 0x999999, 0xf1f0fb, 0xdad9eb, 0xcdcde4, 0xbebedc, 0xafaed4, 0x9f9ecb,
                                        0x908ec3, 0x8583be, 0x7c7abc, 0x5a58ad, 0x4f4eaa, 0x5e5bb3, 0x6966bc,
                                        0x7471c6, 0x7f7ccf, 0x8a87d8, 0x9592e2, 0x9f9ce2, 0x999999 };
-        Image image (Image::RGB, 1, 20, false);
+        Image image (Image::RGB, scale, 20 * scale, false);
 
-        for (int row = 0; row < 20; ++row)
-            image.setPixelAt (0, row, rgb (rows[row]));
+        // Each row of the strip is a row of pixels at any scale: its bands stay as crisp.
+        for (int y = 0; y < 20 * scale; ++y)
+            for (int x = 0; x < scale; ++x)
+                image.setPixelAt (x, y, rgb (rows[y / scale]));
 
         return image;
     }
@@ -813,22 +829,23 @@ namespace
 
 namespace
 {
-    juce::Image drawPicture (Artwork::Picture picture)
+    /** A picture at its own size (scale 1) or drawn afresh at a multiple of it. */
+    juce::Image drawPicture (Artwork::Picture picture, int scale)
     {
         using Picture = Artwork::Picture;
 
         switch (picture)
         {
-            case Picture::background: return makeBackground();
-            case Picture::windowIcon: return makeWindowIcon();
-            case Picture::alertBackground: return makeAlertBackground();
-            case Picture::progressTrack: return makeProgressTrack();
-            case Picture::progressFill: return makeProgressFill();
-            case Picture::headerConnected: return makeCaption ("PRESETS IN TONAREL");
-            case Picture::headerDisconnected: return makeCaption ("USB NOT CONNECTED");
-            case Picture::headerRight: return makeCaption ("PRESETS IN MY COMPUTER");
-            case Picture::headerFill: return makeHeaderFill();
-            case Picture::headerCap: return makeHeaderCap();
+            case Picture::background: return makeBackground (scale);
+            case Picture::windowIcon: return makeWindowIcon (32 * scale);
+            case Picture::alertBackground: return makeAlertBackground (scale);
+            case Picture::progressTrack: return makeProgressTrack (scale);
+            case Picture::progressFill: return makeProgressFill (scale);
+            case Picture::headerConnected: return makeCaption ("PRESETS IN TONAREL", scale);
+            case Picture::headerDisconnected: return makeCaption ("USB NOT CONNECTED", scale);
+            case Picture::headerRight: return makeCaption ("PRESETS IN MY COMPUTER", scale);
+            case Picture::headerFill: return makeHeaderFill (scale);
+            case Picture::headerCap: return makeHeaderCap (scale);
         }
 
         return {};
@@ -856,11 +873,17 @@ int main (int argc, char* argv[])
 
     bool ok = true;
 
-    // The file names are the ones the program embeds, so the two cannot drift apart.
+    // The file names are the ones the program embeds, so the two cannot drift apart. Each picture
+    // also at twice its size, for HiDPI displays.
     for (const auto picture : Artwork::allPictures)
-        ok = writeImage (drawPicture (picture),
+    {
+        ok = writeImage (drawPicture (picture, 1),
                          folder.getChildFile (Artwork::getEncoded (picture).fileName)) &&
              ok;
+        ok = writeImage (drawPicture (picture, Artwork::doubledScale),
+                         folder.getChildFile (Artwork::getEncodedDoubled (picture).fileName)) &&
+             ok;
+    }
 
     // The window icon for the desktop's menus, laid out as the hicolor icon theme is, so that
     // the install rules copy the folder as it stands.

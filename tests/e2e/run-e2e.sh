@@ -19,7 +19,8 @@
 # load-all-by-number ("<< Load All" of a saved set with one file removed, checked through the
 # transfer log; the demo's title, window class and folder of its own), first-right-click (the
 # first right-click on a file after start opens the menu), arrange-slots (a slot dragged within
-# the device list moves its preset there).
+# the device list moves its preset there), hidpi (the window at two pixels per point: its size,
+# and its captions as sharp as at one, measured in screenshots).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -1099,6 +1100,101 @@ scenario_arrange_slots()
     quit_demo
 }
 
+# The window on a display of two pixels per point. JUCE 7.0.5 learns a Linux display's scale in
+# its X11 windowing code (juce_linux_XWindowSystem.cpp, DisplayHelpers::getDisplayScale), first
+# from the XSETTINGS value Gdk/WindowScalingFactor, then from "gsettings get
+# org.gnome.desktop.interface scaling-factor" (or Ubuntu's dconf key), and only then from the
+# screen's dots per inch divided by 96; Xft.dpi is not read. This machine has gsettings, so the
+# run sets the scale there: GSETTINGS_BACKEND=keyfile with a key file in the run's own HOME
+# (XDG_CONFIG_HOME/glib-2.0/settings/keyfile) saying scaling-factor=uint32 2, and the X server's
+# -dpi 192 agrees with it should gsettings not answer in time. The run at scale 1 does the same
+# with 1 and 96. The scale is taken on the RandR path, which needs the window manager's
+# _NET_WORKAREA, so both runs have one.
+#
+# At 2 the 800 x 600 window is 1600 x 1200 pixels, and the captions are as sharp as at 1: where
+# the device list's caption begins, the edge from the background to the caption's frame is
+# measured across a row of pixels in a screenshot, and the pixels partway between the two
+# (neither within a fifth of the step of one side nor of the other) are counted. A caption drawn
+# from its 1x picture enlarged would smear that edge over extra pixels; drawn from its own 2x
+# picture it is no wider in pixels than at 1.
+scenario_hidpi()
+{
+    local scale widths=()
+    for scale in 1 2; do
+        start_scaled_x "$scale"
+        start_demo
+        [ "$WIDTH" -eq $((800 * scale)) ] && [ "$HEIGHT" -eq $((600 * scale)) ] \
+            || fail "at scale $scale the window is ${WIDTH}x${HEIGHT}"
+        wait_for "$limit" "the device's slots read" no_progress_window
+        sleep 0.5 # the panel's paint after the read, for the screenshot
+        screenshot "$work/scale-$scale.png"
+        widths+=("$(caption_edge_width "$scale")")
+        [[ "${widths[-1]}" =~ ^[0-9]+$ ]] || fail "no edge where the caption begins at scale $scale"
+        log "scale $scale: window ${WIDTH}x${HEIGHT}, caption edge ${widths[-1]} pixels wide"
+        xdotool key ctrl+q
+        wait_for "$limit" "end of the demo" demo_has_ended
+        wait "$demo_pid" || fail "the demo did not end cleanly at scale $scale"
+        demo_pid=""
+        stop_x
+    done
+    [ "${widths[1]}" -le "${widths[0]}" ] \
+        || fail "the caption's edge is ${widths[1]} pixels wide at 2, ${widths[0]} at 1: an enlarged picture"
+}
+
+# start_scaled_x SCALE: an X server and window manager whose display JUCE takes at SCALE.
+start_scaled_x()
+{
+    local settings=$HOME/.config/glib-2.0/settings
+    mkdir -p "$settings"
+    printf '[org/gnome/desktop/interface]\nscaling-factor=uint32 %d\n' "$1" >"$settings/keyfile"
+    export XDG_CONFIG_HOME=$HOME/.config GSETTINGS_BACKEND=keyfile
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 2400x1700x24 -dpi $((96 * $1)) -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_for 30 "X server" grep -q '[0-9]' "$work/display"
+    DISPLAY=:$(tr -d '[:space:]' <"$work/display")
+    export DISPLAY
+    openbox >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wait_for 30 "window manager" window_manager_runs
+}
+
+stop_x()
+{
+    local pid
+    for pid in $wm_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    wm_pid="" xvfb_pid=""
+}
+
+# caption_edge_width SCALE: how many pixels of the edge where the device list's caption begins
+# lie partway between the background and the caption's frame, halfway down the caption. The
+# caption is at (20, 75) in the panel, which begins below the 24-point menu bar.
+caption_edge_width()
+{
+    local s=$1
+    import -silent -window root -crop "$((5 * s))x1+$((X + 16 * s))+$((Y + (24 + 75 + 22) * s))" \
+        -depth 8 txt:- 2>/dev/null | awk '
+        function byte (text) { return 16 * index ("0123456789ABCDEF", substr (text, 1, 1)) - 16 \
+                                      + index ("0123456789ABCDEF", substr (text, 2, 1)) - 1 }
+        /#[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]/ {
+            match ($0, /#[0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F][0-9A-F]/)
+            hex = substr ($0, RSTART + 1, 6)
+            level[n++] = (299 * byte (substr (hex, 1, 2)) + 587 * byte (substr (hex, 3, 2)) \
+                          + 114 * byte (substr (hex, 5, 2))) / 1000
+        }
+        END {
+            low = high = level[0]
+            for (i = 1; i < n; ++i) { if (level[i] < low) low = level[i]; if (level[i] > high) high = level[i] }
+            if (n == 0 || high - low < 40) { print "no-edge"; exit }
+            step = high - low
+            for (i = 0; i < n; ++i) if (level[i] > low + step / 5 && level[i] < high - step / 5) ++partway
+            print partway + 0
+        }'
+}
+
 no_comparison_window() { ! visible_window '^Preset Comparison$'; }
 no_about_box() { ! visible_window '^About TonarelUtil$'; }
 no_log_window() { ! visible_window '^Transfer Log$'; }
@@ -1121,6 +1217,7 @@ case $scenario in
     load-all-by-number) scenario_load_all_by_number ;;
     first-right-click) scenario_first_right_click ;;
     arrange-slots) scenario_arrange_slots ;;
+    hidpi) scenario_hidpi ;;
     *) fail "unknown scenario" ;;
 esac
 
