@@ -90,6 +90,9 @@ public:
         bool offeredApplyToAll = false;
         bool isMenu = false;
         int proposedItem = -1;
+
+        /** A menu's keys, one per item (empty for an item without one). */
+        juce::StringArray keys;
     };
 
     int ask (Icon icon, const juce::String& title, const juce::String& message,
@@ -113,7 +116,12 @@ public:
 
     int chooseFromMenu (const juce::StringArray& items) override
     {
-        boxes.push_back ({ Icon::none, {}, {}, items, false, true });
+        juce::StringArray keys;
+
+        for (const auto& item : items)
+            keys.add (getMenuKeyText (item));
+
+        boxes.push_back ({ Icon::none, {}, {}, items, false, true, -1, keys });
         return nextAnswer (0);
     }
 
