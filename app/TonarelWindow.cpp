@@ -24,6 +24,10 @@ TonarelWindow::TonarelWindow (AppServices& services)
 
     addKeyListener (commandManager->getKeyMappings());
 
+    // The window hands the keyboard on to the first of its components as it gets it: a window
+    // holding the focus itself would leave Tab nowhere to go from.
+    setWantsKeyboardFocus (false);
+
     auto* contentPointer = content.release();
     setContentOwned (contentPointer, false);
     contentPointer->setApplicationCommandManagerToWatch (commandManager.get());

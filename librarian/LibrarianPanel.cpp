@@ -103,6 +103,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     lastResult = 0;
     addKeyListener (this);
+    setUpKeyboard();
 
     // No job runs now: the progress bar rests until one does.
     setJobWindowsActive (false);
@@ -145,7 +146,10 @@ std::unique_ptr<ConnectionMonitor> PresetLibrarianManager::createConnectionMonit
     ConnectionMonitor::Needs needs { services.midiPorts,
                                      services.dialogs,
                                      services.timings,
-                                     [this] { return controller != nullptr ? &controller->getPresetManager() : nullptr; },
+                                     [this] {
+                                         return controller != nullptr ? &controller->getPresetManager()
+                                                                      : nullptr;
+                                     },
                                      [this] { return controller != nullptr && controller->isRunning(); },
                                      services.quitApplication };
 

@@ -177,6 +177,42 @@ public:
     void copyDroppedFiles (const juce::StringArray& paths);
 
     //==============================================================================
+    // The keyboard.
+
+    /** The panel's commands that have keys of their own: its transfer buttons and "Refresh",
+        the computer list's file commands, and the filter.
+    */
+    enum class KeyCommand
+    {
+        saveAll,
+        save,
+        loadTo,
+        loadAll,
+        refresh,
+        getInfo,
+        copy,
+        deleteFiles,
+        find
+    };
+
+    /** Whether the command can run now: a button's as its button is enabled, a file command
+        with the files it acts on selected (one file for Get info and Copy), the filter always.
+        None while a job or a box holds the panel.
+    */
+    bool canRun (KeyCommand command) const;
+
+    /** Runs the command as its button or the computer list's menu item does, on the files
+        selected; nothing when it cannot run now.
+    */
+    void run (KeyCommand command);
+
+    /** Adds each transfer button's key, and Refresh's, to its tooltip: keyTextOf gives the key
+        of the command that bears a button's caption, or an empty text. Called once, by the
+        window's content, which knows the keys.
+    */
+    void showKeysInTooltips (const std::function<juce::String (const juce::String& caption)>& keyTextOf);
+
+    //==============================================================================
     const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }
     Dialogs& getDialogs() const noexcept { return services.dialogs; }
     const LibrarianConfiguration& getConfiguration() const noexcept { return configuration; }
@@ -288,6 +324,15 @@ private:
 
     /** Hands the lists' callbacks their commands. */
     void connectLists();
+
+    /** The order Tab takes through the lists, the buttons and the chooser, and the lists'
+        Return and Delete keys.
+    */
+    void setUpKeyboard();
+
+    /** Return in a list: the selection goes over to the other side, as a drag would take it. */
+    void returnInDeviceList();
+    void returnInComputerList();
 
     /** What an item of the computer list's menu stands for. */
     void runFileCommand (int menuItem, const juce::String& fileName);

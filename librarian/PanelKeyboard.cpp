@@ -1,0 +1,105 @@
+// The panel at the keyboard: the order Tab takes through it, what Return and Delete do in the
+// lists, and the commands the main window gives keys to. A command run by its key takes the same
+// path as its button or menu item, questions included. All of it runs on the message thread.
+
+#include "librarian/PresetLibrarianManager.h"
+
+#include "librarian/PresetLocal.h"
+#include "librarian/PresetTonarel.h"
+
+void PresetLibrarianManager::setUpKeyboard()
+{
+    // Down the device list's side, across by the chooser to the files, and last "Help", which
+    // sits apart in the corner. Left to itself the framework would take the chooser first (it is
+    // always on top) and then go by position, through "Help" before the lists.
+    int order = 0;
+
+    const std::initializer_list<juce::Component*> tabOrder {
+        deviceList.get(),    saveAllButton.get(), saveButton.get(), loadButton.get(), loadAllButton.get(),
+        refreshButton.get(), folderChooser.get(), localList.get(),  helpButton.get()
+    };
+
+    for (auto* child : tabOrder)
+        child->setExplicitFocusOrder (++order);
+
+    // A click on a button leaves the focus in the list the user works in, so that its keys
+    // keep working; Tab still stops on every button.
+    for (auto* button : { saveAllButton.get(), saveButton.get(), loadButton.get(), loadAllButton.get(),
+                          refreshButton.get(), helpButton.get() })
+        button->setMouseClickGrabsKeyboardFocus (false);
+
+    deviceList->onReturnKey = [this] { returnInDeviceList(); };
+    localList->onReturnKey = [this] { returnInComputerList(); };
+
+    // Files are deleted from their own list only; the device list has no Delete.
+    localList->onDeleteKey = [this] { run (KeyCommand::deleteFiles); };
+}
+
+void PresetLibrarianManager::returnInDeviceList()
+{
+    // Every slot selected is "Save All >>"'s job, which "Save >" leaves to it.
+    if (canRun (KeyCommand::save))
+        run (KeyCommand::save);
+    else if (deviceSlots.getNumSelected() == kPresetSlotCount)
+        run (KeyCommand::saveAll);
+}
+
+void PresetLibrarianManager::returnInComputerList()
+{
+    run (KeyCommand::loadTo);
+}
+
+bool PresetLibrarianManager::canRun (KeyCommand command) const
+{
+    if (isThreadRunning() || quitting || isCurrentlyBlockedByAnotherModalComponent())
+        return false;
+
+    switch (command)
+    {
+        case KeyCommand::saveAll: return saveAllButton->isEnabled();
+        case KeyCommand::save: return saveButton->isEnabled();
+        case KeyCommand::loadTo: return loadButton->isEnabled();
+        case KeyCommand::loadAll: return loadAllButton->isEnabled();
+        case KeyCommand::refresh: return refreshButton->isEnabled();
+        case KeyCommand::getInfo:
+        case KeyCommand::copy: return presetFiles.getNumSelected() == 1;
+        case KeyCommand::deleteFiles: return presetFiles.getNumSelected() > 0;
+        case KeyCommand::find: return true;
+    }
+
+    return false;
+}
+
+void PresetLibrarianManager::run (KeyCommand command)
+{
+    if (! canRun (command))
+        return;
+
+    const auto firstSelectedFile = presetFiles.getSelectedFileNames()[0];
+
+    switch (command)
+    {
+        case KeyCommand::saveAll: buttonClicked (saveAllButton.get()); break;
+        case KeyCommand::save: buttonClicked (saveButton.get()); break;
+        case KeyCommand::loadTo: buttonClicked (loadButton.get()); break;
+        case KeyCommand::loadAll: buttonClicked (loadAllButton.get()); break;
+        case KeyCommand::refresh: buttonClicked (refreshButton.get()); break;
+        case KeyCommand::getInfo: showPresetInfo (firstSelectedFile); break;
+        case KeyCommand::copy: copyLocalPreset (firstSelectedFile); break;
+
+        // With one file selected it is that file; with several the question counts them all.
+        case KeyCommand::deleteFiles: deleteLocalPresets (firstSelectedFile); break;
+
+        // Reached from outside both lists: the device list's filter opens from inside it.
+        case KeyCommand::find: localList->showFilterField ({}); break;
+    }
+}
+
+void PresetLibrarianManager::showKeysInTooltips (
+    const std::function<juce::String (const juce::String& caption)>& keyTextOf)
+{
+    for (auto* button : { saveAllButton.get(), saveButton.get(), loadButton.get(), loadAllButton.get(),
+                          refreshButton.get() })
+        if (const auto key = keyTextOf (button->getButtonText()); key.isNotEmpty())
+            button->setTooltip (button->getTooltip() + " (" + key + ")");
+}
