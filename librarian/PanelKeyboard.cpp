@@ -22,6 +22,11 @@ void PresetLibrarianManager::setUpKeyboard()
     for (auto* child : tabOrder)
         child->setExplicitFocusOrder (++order);
 
+    // The folder's box only offers the folders chosen before; Tab goes to its Browse button.
+    for (auto* child : folderChooser->getChildren())
+        if (dynamic_cast<juce::ComboBox*> (child) != nullptr)
+            child->setWantsKeyboardFocus (false);
+
     // A click on a button leaves the focus in the list the user works in, so that its keys
     // keep working; Tab still stops on every button.
     for (auto* button : { saveAllButton.get(), saveButton.get(), loadButton.get(), loadAllButton.get(),
