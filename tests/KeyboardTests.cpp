@@ -126,45 +126,51 @@ TEST_F (KeyboardFixture, EachCommandHasItsKeyAndTheKeyRunsItWhereverTheFocusIs)
         EXPECT_EQ (mappings.findCommandForKeyPress (key), command) << key.getTextDescription();
 
     SCOPED_TRACE ("Ctrl+S from a button saves the selected slot");
-    panel->getRefreshButton().grabKeyboardFocus();
+
+    // Pressed where the user left the keyboard: on a button, not in a list.
+    const auto pressOnAButton = [this] (const juce::KeyPress& key)
+    {
+        panel->getRefreshButton().grabKeyboardFocus();
+        return press (key);
+    };
     const auto fileOfSlot3 = presetFileName (device.getSlot (3));
     select (3, {});
-    EXPECT_TRUE (press (juce::KeyPress ('s', ctrl, 0)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress ('s', ctrl, 0)));
     EXPECT_TRUE (folderHolds (fileOfSlot3));
 
     SCOPED_TRACE ("Ctrl+L loads the selected file into the selected slot, asking as the button does");
     select (10, fileOfSlot3);
     dialogs.answers = { TransferQuestion::overwriteSlot };
-    EXPECT_TRUE (press (juce::KeyPress ('l', ctrl, 0)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress ('l', ctrl, 0)));
     EXPECT_EQ (device.getSlot (10).name, device.getSlot (3).name);
 
     SCOPED_TRACE ("Ctrl+I and Ctrl+D act on the file selected");
     select (0, fileOfSlot3);
     dialogs.boxes.clear();
-    EXPECT_TRUE (press (juce::KeyPress ('i', ctrl, 0)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress ('i', ctrl, 0)));
     EXPECT_TRUE (wasAsked ("Preset Information"));
     const auto filesBefore = panel->getPresetFiles().getAllFileNames().size();
-    EXPECT_TRUE (press (juce::KeyPress ('d', ctrl, 0)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress ('d', ctrl, 0)));
     EXPECT_EQ (panel->getPresetFiles().getAllFileNames().size(), filesBefore + 1);
 
     SCOPED_TRACE ("Delete from a button deletes the selected file once the user agrees");
     select (0, fileOfSlot3);
     dialogs.answers = { 1 };
-    EXPECT_TRUE (press (juce::KeyPress (juce::KeyPress::deleteKey)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress (juce::KeyPress::deleteKey)));
     EXPECT_TRUE (wasAsked ("OK to delete " + fileOfSlot3));
     EXPECT_FALSE (folderHolds (fileOfSlot3));
 
     SCOPED_TRACE ("with no file selected the file commands are not run");
     select (0, {});
     dialogs.boxes.clear();
-    press (juce::KeyPress ('i', ctrl, 0));
-    press (juce::KeyPress (juce::KeyPress::deleteKey));
+    pressOnAButton (juce::KeyPress ('i', ctrl, 0));
+    pressOnAButton (juce::KeyPress (juce::KeyPress::deleteKey));
     EXPECT_TRUE (dialogs.boxes.empty());
 
     SCOPED_TRACE ("Ctrl+Shift+L asks before it loads the whole folder; F1 looks for the help document");
-    EXPECT_TRUE (press (juce::KeyPress ('l', ctrlShift, 0)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress ('l', ctrlShift, 0)));
     EXPECT_TRUE (wasAsked ("OK to overwrite ALL presets?"));
-    EXPECT_TRUE (press (juce::KeyPress (juce::KeyPress::F1Key)));
+    EXPECT_TRUE (pressOnAButton (juce::KeyPress (juce::KeyPress::F1Key)));
     EXPECT_TRUE (wasAsked ("Cannot open help file!"));
 }
 
@@ -195,7 +201,8 @@ TEST_F (KeyboardFixture, TooltipsAndTheFileMenuShowTheKeys)
     SCOPED_TRACE ("the program's own menu puts the key beside the item");
     AlertDialogs alertDialogs;
     alertDialogs.setMenuKeyTexts ([] (const juce::String& item) { return item == "Copy" ? "ctrl + D" : ""; });
-    juce::PopupMenu::MenuItemIterator items (alertDialogs.createMenu ({ "Get info", "Copy" }));
+    const auto fileMenu = alertDialogs.createMenu ({ "Get info", "Copy" });
+    juce::PopupMenu::MenuItemIterator items (fileMenu);
     juce::StringArray shown;
 
     while (items.next())
@@ -273,6 +280,7 @@ TEST_F (KeyboardFixture, ReturnInAListSendsItsSelectionToTheOtherSide)
     SCOPED_TRACE ("with every slot selected it saves them all, as Save All >> does");
     panel->getDeviceSlots().selectAllShown();
     deviceTable().grabKeyboardFocus();
+    dialogs.answers = { TransferQuestion::overwriteFile + Dialogs::applyToAllBonus };
     EXPECT_TRUE (press (juce::KeyPress (juce::KeyPress::returnKey)));
     EXPECT_EQ (panel->getPresetFiles().getAllFileNames().size(), DeviceSimulator::numSlots);
 
@@ -316,7 +324,8 @@ TEST_F (KeyboardFixture, FilterTakesLettersAndDeleteWhileItIsEdited)
 
     SCOPED_TRACE ("back in the list, Delete is the file's Delete again");
     press (juce::KeyPress (juce::KeyPress::escapeKey));
-    EXPECT_EQ (juce::Component::getCurrentlyFocusedComponent(), &fileTable());
+    EXPECT_TRUE (dispatchMessagesUntil (
+        [this] { return juce::Component::getCurrentlyFocusedComponent() == &fileTable(); }));
     select (0, fileName);
     dialogs.answers = { 0 };
     press (juce::KeyPress (juce::KeyPress::deleteKey));

@@ -103,7 +103,7 @@ public:
         for (const auto& choice : choices)
             texts.add (choice.text);
 
-        boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false });
+        boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false, -1, {} });
 
         if (onBox != nullptr)
             onBox (boxes.back());
@@ -131,7 +131,7 @@ public:
     int chooseFromList (const juce::String& title, const juce::String& message,
                         const juce::StringArray& items, int proposedIndex, const juce::String&) override
     {
-        boxes.push_back ({ Icon::question, title, message, items, false, false, proposedIndex });
+        boxes.push_back ({ Icon::question, title, message, items, false, false, proposedIndex, {} });
         const auto answer = nextAnswer (-1);
         return answer == takeProposed ? proposedIndex : answer;
     }
