@@ -213,7 +213,7 @@ public:
         if (table.hasKeyboardFocus (true))
         {
             // Outside the table, in the margin round it: the ring must stand out against the
-            // dark picture behind the panel, and leave the rows and the drop outline alone.
+            // metal behind the panel, and leave the rows and the drop outline alone.
             g.setColour (FocusRing::colour);
             g.drawRect (table.getBounds().expanded (focusRingGap + FocusRing::thickness),
                         FocusRing::thickness);

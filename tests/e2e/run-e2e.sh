@@ -1077,7 +1077,7 @@ has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # The keyboard alone: the window hands the keyboard to the device list, whose ring shows it;
 # Tab goes round the panel and back to the list; Down and Return save the first slot ("Save >");
 # then Ctrl+L loads a file into a slot, asking its question as the button does.
-focus_ring_colour="#FFC24A"
+focus_ring_colour="#F08000"
 device_list_has_ring() { [ "$(pixel $((panel_x + 15)) $((panel_y + 300)))" = "$focus_ring_colour" ]; }
 save_all_has_ring() { [ "$(pixel $((button_x - 49)) $((panel_y + 192 + 15)))" = "$focus_ring_colour" ]; }
 
@@ -1113,11 +1113,13 @@ scenario_keyboard()
     wait_for "$limit" "$first_file saved by Return" files_exist "$first_file"
     wait_for "$limit" "end of the save" no_progress_window
 
+    # The file just saved is listed first.
     select_rows device 4
     select_rows local 0
     xdotool key ctrl+l
     answer_question key Return # Overwrite slot 5
-    wait_for "$limit" "the Load job in the log" grep -qP '\tLoad\tsend\t5\te2e_alpha\.tnl\t' "$app_folder/tonarel.log"
+    wait_for "$limit" "the load of $first_file into slot 5 in the log" \
+        grep -qF "$(printf '\tLoad\tsend\t5\t%s\t' "$first_file")" "$app_folder/tonarel.log"
     wait_for "$limit" "end of the read-back" no_progress_window
     quit_demo
 }
