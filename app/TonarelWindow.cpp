@@ -30,6 +30,11 @@ TonarelWindow::TonarelWindow (AppServices& services)
 
     auto* contentPointer = content.release();
     setContentOwned (contentPointer, false);
+
+    // The content is the target of every command (the other windows hand theirs on to it), also
+    // while no component has the keyboard: the window does not take it itself (above), and the
+    // framework would otherwise look for a target from the focus alone.
+    commandManager->setFirstCommandTarget (contentPointer);
     contentPointer->setApplicationCommandManagerToWatch (commandManager.get());
 
     // Without a menu bar the Help command would be unreachable.
@@ -53,6 +58,7 @@ TonarelWindow::~TonarelWindow()
     juce::MenuBarModel::setMacMainMenu (nullptr);
 #endif
     setMenuBar (nullptr);
+    commandManager->setFirstCommandTarget (nullptr);
     clearContentComponent();
     windowIconImage = {};
     commandManager.reset();
