@@ -111,8 +111,13 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    if (LibrarianKeyCommands::getInfo (commandID, result, getLibrarian()))
+    if (LibrarianKeyCommands::describe (commandID, result))
+    {
+        const auto* librarian = getLibrarian();
+        result.setActive (librarian != nullptr &&
+                          librarian->canRun (*LibrarianKeyCommands::find (commandID)));
         return;
+    }
 
     if (commandID == CommandIds::showPresetLibrarian)
     {
@@ -160,8 +165,16 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
 
 bool ContentComp::perform (const InvocationInfo& info)
 {
-    if (LibrarianKeyCommands::perform (info.commandID, getLibrarian()))
+    if (const auto command = LibrarianKeyCommands::find (info.commandID))
+    {
+        auto* librarian = getLibrarian();
+
+        if (librarian == nullptr)
+            return false;
+
+        librarian->run (*command);
         return true;
+    }
 
     if (info.commandID == CommandIds::showPresetLibrarian)
     {

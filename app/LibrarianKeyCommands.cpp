@@ -1,16 +1,13 @@
 #include "app/LibrarianKeyCommands.h"
 
 #include "app/CommandIds.h"
-#include "librarian/PresetLibrarianManager.h"
 
 namespace
 {
-    using KeyCommand = PresetLibrarianManager::KeyCommand;
-
-    struct PanelCommand
+    struct PanelCommandEntry
     {
         juce::CommandID id;
-        KeyCommand command;
+        PanelCommand command;
         const char* shortName;
         const char* description;
         juce::KeyPress key;
@@ -22,34 +19,34 @@ namespace
 
     // The short names are the buttons' captions and the menu items' texts, by which the
     // tooltips and menus find their keys.
-    const std::vector<PanelCommand>& panelCommands()
+    const std::vector<PanelCommandEntry>& panelCommands()
     {
-        static const std::vector<PanelCommand> commands {
-            { CommandIds::saveAllPresets, KeyCommand::saveAll, "Save All >>",
+        static const std::vector<PanelCommandEntry> commands {
+            { CommandIds::saveAllPresets, PanelCommand::saveAll, "Save All >>",
               "Saves all 99 slots of the device as files", juce::KeyPress ('s', commandShift, 0) },
-            { CommandIds::savePresets, KeyCommand::save, "Save >", "Saves the selected slots as files",
+            { CommandIds::savePresets, PanelCommand::save, "Save >", "Saves the selected slots as files",
               juce::KeyPress ('s', command, 0) },
-            { CommandIds::loadPresets, KeyCommand::loadTo, "< Load To",
+            { CommandIds::loadPresets, PanelCommand::loadTo, "< Load To",
               "Loads the selected files into the selected slots", juce::KeyPress ('l', command, 0) },
-            { CommandIds::loadAllPresets, KeyCommand::loadAll, "<< Load All",
+            { CommandIds::loadAllPresets, PanelCommand::loadAll, "<< Load All",
               "Loads the preset folder's files into the device", juce::KeyPress ('l', commandShift, 0) },
-            { CommandIds::refreshLists, KeyCommand::refresh, "Refresh",
+            { CommandIds::refreshLists, PanelCommand::refresh, "Refresh",
               "Reads the slot names again and lists the preset folder again",
               juce::KeyPress (juce::KeyPress::F5Key) },
-            { CommandIds::showFileInfo, KeyCommand::getInfo, "Get info",
+            { CommandIds::showFileInfo, PanelCommand::getInfo, "Get info",
               "Shows the name, version and slot of the selected file", juce::KeyPress ('i', command, 0) },
-            { CommandIds::copyFile, KeyCommand::copy, "Copy", "Copies the selected file under its copy name",
-              juce::KeyPress ('d', command, 0) },
-            { CommandIds::deleteFiles, KeyCommand::deleteFiles, "Delete", "Deletes the selected files",
+            { CommandIds::copyFile, PanelCommand::copy, "Copy",
+              "Copies the selected file under its copy name", juce::KeyPress ('d', command, 0) },
+            { CommandIds::deleteFiles, PanelCommand::deleteFiles, "Delete", "Deletes the selected files",
               juce::KeyPress (juce::KeyPress::deleteKey) },
-            { CommandIds::findInList, KeyCommand::find, "Find", "Shows the computer list's filter",
+            { CommandIds::findInList, PanelCommand::find, "Find", "Shows the computer list's filter",
               juce::KeyPress ('f', command, 0) },
         };
 
         return commands;
     }
 
-    const PanelCommand* findPanelCommand (juce::CommandID commandID)
+    const PanelCommandEntry* findEntry (juce::CommandID commandID)
     {
         for (const auto& entry : panelCommands())
             if (entry.id == commandID)
@@ -65,28 +62,23 @@ void LibrarianKeyCommands::addAll (juce::Array<juce::CommandID>& commands)
         commands.add (entry.id);
 }
 
-bool LibrarianKeyCommands::getInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result,
-                                    const PresetLibrarianManager* librarian)
+std::optional<PanelCommand> LibrarianKeyCommands::find (juce::CommandID commandID)
 {
-    const auto* entry = findPanelCommand (commandID);
+    if (const auto* entry = findEntry (commandID))
+        return entry->command;
+
+    return std::nullopt;
+}
+
+bool LibrarianKeyCommands::describe (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    const auto* entry = findEntry (commandID);
 
     if (entry == nullptr)
         return false;
 
     result.setInfo (entry->shortName, entry->description, category, 0);
     result.addDefaultKeypress (entry->key.getKeyCode(), entry->key.getModifiers());
-    result.setActive (librarian != nullptr && librarian->canRun (entry->command));
-    return true;
-}
-
-bool LibrarianKeyCommands::perform (juce::CommandID commandID, PresetLibrarianManager* librarian)
-{
-    const auto* entry = findPanelCommand (commandID);
-
-    if (entry == nullptr || librarian == nullptr)
-        return false;
-
-    librarian->run (entry->command);
     return true;
 }
 

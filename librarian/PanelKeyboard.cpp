@@ -37,45 +37,45 @@ void PresetLibrarianManager::setUpKeyboard()
     localList->onReturnKey = [this] { returnInComputerList(); };
 
     // Files are deleted from their own list only; the device list has no Delete.
-    localList->onDeleteKey = [this] { run (KeyCommand::deleteFiles); };
+    localList->onDeleteKey = [this] { run (PanelCommand::deleteFiles); };
 }
 
 void PresetLibrarianManager::returnInDeviceList()
 {
     // Every slot selected is "Save All >>"'s job, which "Save >" leaves to it.
-    if (canRun (KeyCommand::save))
-        run (KeyCommand::save);
+    if (canRun (PanelCommand::save))
+        run (PanelCommand::save);
     else if (deviceSlots.getNumSelected() == kPresetSlotCount)
-        run (KeyCommand::saveAll);
+        run (PanelCommand::saveAll);
 }
 
 void PresetLibrarianManager::returnInComputerList()
 {
-    run (KeyCommand::loadTo);
+    run (PanelCommand::loadTo);
 }
 
-bool PresetLibrarianManager::canRun (KeyCommand command) const
+bool PresetLibrarianManager::canRun (PanelCommand command) const
 {
     if (isThreadRunning() || quitting || isCurrentlyBlockedByAnotherModalComponent())
         return false;
 
     switch (command)
     {
-        case KeyCommand::saveAll: return saveAllButton->isEnabled();
-        case KeyCommand::save: return saveButton->isEnabled();
-        case KeyCommand::loadTo: return loadButton->isEnabled();
-        case KeyCommand::loadAll: return loadAllButton->isEnabled();
-        case KeyCommand::refresh: return refreshButton->isEnabled();
-        case KeyCommand::getInfo:
-        case KeyCommand::copy: return presetFiles.getNumSelected() == 1;
-        case KeyCommand::deleteFiles: return presetFiles.getNumSelected() > 0;
-        case KeyCommand::find: return true;
+        case PanelCommand::saveAll: return saveAllButton->isEnabled();
+        case PanelCommand::save: return saveButton->isEnabled();
+        case PanelCommand::loadTo: return loadButton->isEnabled();
+        case PanelCommand::loadAll: return loadAllButton->isEnabled();
+        case PanelCommand::refresh: return refreshButton->isEnabled();
+        case PanelCommand::getInfo:
+        case PanelCommand::copy: return presetFiles.getNumSelected() == 1;
+        case PanelCommand::deleteFiles: return presetFiles.getNumSelected() > 0;
+        case PanelCommand::find: return true;
     }
 
     return false;
 }
 
-void PresetLibrarianManager::run (KeyCommand command)
+void PresetLibrarianManager::run (PanelCommand command)
 {
     if (! canRun (command))
         return;
@@ -84,19 +84,19 @@ void PresetLibrarianManager::run (KeyCommand command)
 
     switch (command)
     {
-        case KeyCommand::saveAll: buttonClicked (saveAllButton.get()); break;
-        case KeyCommand::save: buttonClicked (saveButton.get()); break;
-        case KeyCommand::loadTo: buttonClicked (loadButton.get()); break;
-        case KeyCommand::loadAll: buttonClicked (loadAllButton.get()); break;
-        case KeyCommand::refresh: buttonClicked (refreshButton.get()); break;
-        case KeyCommand::getInfo: showPresetInfo (firstSelectedFile); break;
-        case KeyCommand::copy: copyLocalPreset (firstSelectedFile); break;
+        case PanelCommand::saveAll: buttonClicked (saveAllButton.get()); break;
+        case PanelCommand::save: buttonClicked (saveButton.get()); break;
+        case PanelCommand::loadTo: buttonClicked (loadButton.get()); break;
+        case PanelCommand::loadAll: buttonClicked (loadAllButton.get()); break;
+        case PanelCommand::refresh: buttonClicked (refreshButton.get()); break;
+        case PanelCommand::getInfo: showPresetInfo (firstSelectedFile); break;
+        case PanelCommand::copy: copyLocalPreset (firstSelectedFile); break;
 
         // With one file selected it is that file; with several the question counts them all.
-        case KeyCommand::deleteFiles: deleteLocalPresets (firstSelectedFile); break;
+        case PanelCommand::deleteFiles: deleteLocalPresets (firstSelectedFile); break;
 
         // Reached from outside both lists: the device list's filter opens from inside it.
-        case KeyCommand::find: localList->showFilterField ({}); break;
+        case PanelCommand::find: localList->showFilterField ({}); break;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "librarian/DeviceSlotsModel.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianSettings.h"
+#include "librarian/PanelCommand.h"
 #include "librarian/PresetFilesModel.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetData.h"
@@ -179,32 +180,16 @@ public:
     //==============================================================================
     // The keyboard.
 
-    /** The panel's commands that have keys of their own: its transfer buttons and "Refresh",
-        the computer list's file commands, and the filter.
-    */
-    enum class KeyCommand
-    {
-        saveAll,
-        save,
-        loadTo,
-        loadAll,
-        refresh,
-        getInfo,
-        copy,
-        deleteFiles,
-        find
-    };
-
     /** Whether the command can run now: a button's as its button is enabled, a file command
         with the files it acts on selected (one file for Get info and Copy), the filter always.
         None while a job or a box holds the panel.
     */
-    bool canRun (KeyCommand command) const;
+    bool canRun (PanelCommand command) const;
 
     /** Runs the command as its button or the computer list's menu item does, on the files
         selected; nothing when it cannot run now.
     */
-    void run (KeyCommand command);
+    void run (PanelCommand command);
 
     /** Adds each transfer button's key, and Refresh's, to its tooltip: keyTextOf gives the key
         of the command that bears a button's caption, or an empty text. Called once, by the
