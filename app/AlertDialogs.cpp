@@ -123,12 +123,22 @@ int AlertDialogs::ask (Icon icon, const juce::String& title, const juce::String&
 
 int AlertDialogs::chooseFromMenu (const juce::StringArray& items)
 {
+    return createMenu (items).show();
+}
+
+juce::PopupMenu AlertDialogs::createMenu (const juce::StringArray& items) const
+{
     juce::PopupMenu menu;
 
     for (int i = 0; i < items.size(); ++i)
-        menu.addItem (i + 1, items[i]);
+    {
+        juce::PopupMenu::Item item (items[i]);
+        item.itemID = i + 1;
+        item.shortcutKeyDescription = getMenuKeyText (items[i]);
+        menu.addItem (std::move (item));
+    }
 
-    return menu.show();
+    return menu;
 }
 
 int AlertDialogs::chooseFromList (const juce::String& title, const juce::String& message,

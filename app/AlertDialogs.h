@@ -17,6 +17,11 @@ public:
 
     int chooseFromMenu (const juce::StringArray& items) override;
 
+    /** The menu chooseFromMenu() shows, built but not shown: items numbered from 1, each with
+        the key getMenuKeyText() gives it.
+    */
+    juce::PopupMenu createMenu (const juce::StringArray& items) const;
+
     int chooseFromList (const juce::String& title, const juce::String& message,
                         const juce::StringArray& items, int proposedIndex,
                         const juce::String& okText) override;

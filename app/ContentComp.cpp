@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/CommandIds.h"
+#include "app/LibrarianKeyCommands.h"
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
 #include "librarian/Dialogs.h"
@@ -28,11 +29,19 @@ ContentComp::ContentComp (TonarelWindow& owner, AppServices& appServices)
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
 
     backgroundImage = Artwork::decodeScaled (Artwork::Picture::background);
+
+    // The lists' menus show the keys of the commands their items stand for.
+    services.dialogs.setMenuKeyTexts (
+        [&commandManager = ownerWindow.getCommandManager()] (const juce::String& itemText) {
+            return LibrarianKeyCommands::keyOfCommandNamed (commandManager, itemText)
+                .getTextDescriptionWithIcons();
+        });
 }
 
 ContentComp::~ContentComp()
 {
     transferLogWindow.reset();
+    services.dialogs.setMenuKeyTexts (nullptr);
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     backgroundImage = {};
     currentPage.reset();
@@ -102,10 +111,19 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
                   CommandIds::keepSnapshotBeforeLoading, CommandIds::verifyAfterLoading, CommandIds::showHelp,
                   CommandIds::showTransferLog, CommandIds::showAbout);
     commands.add (CommandIds::swapTwoSlots, CommandIds::showOnlyDiffering, CommandIds::newSet);
+    LibrarianKeyCommands::addAll (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
+    if (LibrarianKeyCommands::describe (commandID, result))
+    {
+        const auto* librarian = getLibrarian();
+        result.setActive (librarian != nullptr &&
+                          librarian->canRun (*LibrarianKeyCommands::find (commandID)));
+        return;
+    }
+
     if (commandID == CommandIds::showPresetLibrarian)
     {
         result.setInfo ("Preset Librarian", "Shows the preset librarian", " ", 0);
@@ -146,6 +164,7 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
     else if (commandID == CommandIds::showHelp)
     {
         result.setInfo ("Help", "Help", "General", 0);
+        result.addDefaultKeypress (juce::KeyPress::F1Key, juce::ModifierKeys::noModifiers);
     }
     else if (commandID == CommandIds::showTransferLog)
     {
@@ -163,6 +182,17 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
 
 bool ContentComp::perform (const InvocationInfo& info)
 {
+    if (const auto command = LibrarianKeyCommands::find (info.commandID))
+    {
+        auto* librarian = getLibrarian();
+
+        if (librarian == nullptr)
+            return false;
+
+        librarian->run (*command);
+        return true;
+    }
+
     if (info.commandID == CommandIds::showPresetLibrarian)
     {
         createLibrarianPage();
@@ -297,7 +327,17 @@ void ContentComp::createLibrarianPage()
     // A job's progress window blocks the main window, and with it the keys of its commands:
     // they reach the commands from the progress window too (Quit, above all).
     librarian->setKeysDuringJobs (ownerWindow.getCommandManager().getKeyMappings());
+    librarian->showKeysInTooltips (
+        [&commandManager = ownerWindow.getCommandManager()] (const juce::String& caption)
+        {
+            return LibrarianKeyCommands::describeForTooltip (
+                LibrarianKeyCommands::keyOfCommandNamed (commandManager, caption));
+        });
     showPage (std::move (librarian));
+
+    // Tab starts from the panel (the device list first) rather than from nowhere.
+    if (currentPage->isShowing())
+        currentPage->grabKeyboardFocus();
 }
 
 void ContentComp::closeRequested (std::function<void()> quitNow)

@@ -1,6 +1,7 @@
 #include "app/TonarelLookAndFeel.h"
 
 #include "app/PathElision.h"
+#include "librarian/FocusRing.h"
 
 #include "resources/Artwork.h"
 
@@ -165,8 +166,8 @@ TonarelLookAndFeel::TonarelLookAndFeel()
 TonarelLookAndFeel::~TonarelLookAndFeel() = default;
 
 //==============================================================================
-// The button's own colours, toggle state and focus are deliberately ignored:
-// every text button of the program looks the same.
+// The button's own colours and toggle state are deliberately ignored: every text button of the
+// program looks the same. The one that has the keyboard wears the focus ring.
 void TonarelLookAndFeel::drawButtonBackground (Graphics& g, Button& button, const Colour&,
                                                bool shouldDrawButtonAsHighlighted,
                                                bool shouldDrawButtonAsDown)
@@ -190,6 +191,13 @@ void TonarelLookAndFeel::drawButtonBackground (Graphics& g, Button& button, cons
                       (float) button.getHeight() - indentT - indentB, colour, outlineThickness,
                       buttonCornerSize, button.isConnectedOnLeft(), button.isConnectedOnRight(),
                       button.isConnectedOnTop(), button.isConnectedOnBottom());
+
+    if (button.hasKeyboardFocus (false))
+    {
+        g.setColour (FocusRing::colour);
+        g.drawRoundedRectangle (button.getLocalBounds().toFloat().reduced (FocusRing::thickness * 0.5f),
+                                buttonCornerSize, (float) FocusRing::thickness);
+    }
 }
 
 void TonarelLookAndFeel::drawButtonText (Graphics& g, TextButton& button, bool shouldDrawButtonAsHighlighted,

@@ -24,8 +24,17 @@ TonarelWindow::TonarelWindow (AppServices& services)
 
     addKeyListener (commandManager->getKeyMappings());
 
+    // The window hands the keyboard on to the first of its components as it gets it: a window
+    // holding the focus itself would leave Tab nowhere to go from.
+    setWantsKeyboardFocus (false);
+
     auto* contentPointer = content.release();
     setContentOwned (contentPointer, false);
+
+    // The content is the target of every command (the other windows hand theirs on to it), also
+    // while no component has the keyboard: the window does not take it itself (above), and the
+    // framework would otherwise look for a target from the focus alone.
+    commandManager->setFirstCommandTarget (contentPointer);
     contentPointer->setApplicationCommandManagerToWatch (commandManager.get());
 
     // Without a menu bar the Help command would be unreachable.
@@ -53,6 +62,7 @@ TonarelWindow::~TonarelWindow()
     juce::MenuBarModel::setMacMainMenu (nullptr);
 #endif
     setMenuBar (nullptr);
+    commandManager->setFirstCommandTarget (nullptr);
     clearContentComponent();
     windowIconImage = {};
     commandManager.reset();

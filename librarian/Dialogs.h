@@ -47,9 +47,25 @@ public:
                      const std::vector<Choice>& buttons, bool offerApplyToAll = false) = 0;
 
     /** Shows a pop-up menu of the items at the mouse position and returns the 1-based number
-        of the item chosen, or 0 when the menu was dismissed.
+        of the item chosen, or 0 when the menu was dismissed. An item that is also a command with
+        a key shows the key at its right (see setMenuKeyTexts).
     */
     virtual int chooseFromMenu (const juce::StringArray& items) = 0;
+
+    /** How a menu item finds its key: the text of the key of the command that bears the item's
+        text, or an empty text. Set by whoever owns the commands and their keys (the main
+        window's content), and reset before those go.
+    */
+    void setMenuKeyTexts (std::function<juce::String (const juce::String& itemText)> keyTextOf)
+    {
+        menuKeyTextOf = std::move (keyTextOf);
+    }
+
+    /** The key shown beside a menu item; empty when it has none. */
+    juce::String getMenuKeyText (const juce::String& itemText) const
+    {
+        return menuKeyTextOf != nullptr ? menuKeyTextOf (itemText) : juce::String();
+    }
 
     /** Asks for one of the items in a box with a drop-down list, proposedIndex chosen at first,
         and the buttons okText and "Cancel". Returns the index of the item chosen, or -1 for
@@ -98,4 +114,7 @@ public:
     {
         return ask (icon, title, message, { { okText, 1 }, { cancelText, 0 } }) == 1;
     }
+
+private:
+    std::function<juce::String (const juce::String&)> menuKeyTextOf;
 };

@@ -3,6 +3,7 @@
 #include "librarian/PresetLibrarianManager.h"
 
 #include "device/PresetManager.h"
+#include "librarian/FolderChooser.h"
 #include "librarian/JobProgressWindow.h"
 #include "librarian/ModalPause.h"
 #include "librarian/PresetComparisonWindow.h"
@@ -68,9 +69,9 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     const auto presetFolder = configuration.settlePresetFolder();
 
-    folderChooser = std::make_unique<juce::FilenameComponent> ("browse", juce::File(), false, true, false,
-                                                               juce::String ("*") + kPresetFileExtension,
-                                                               juce::String(), "click to set preset folder");
+    folderChooser = std::make_unique<FolderChooser> ("browse", juce::File(), false, true, false,
+                                                     juce::String ("*") + kPresetFileExtension,
+                                                     juce::String(), "click to set preset folder");
     addAndMakeVisible (*folderChooser);
     folderChooser->addListener (this);
     folderChooser->setBrowseButtonText ("Browse");
@@ -103,6 +104,7 @@ PresetLibrarianManager::PresetLibrarianManager (AppServices& appServices)
 
     lastResult = 0;
     addKeyListener (this);
+    setUpKeyboard();
 
     // No job runs now: the progress bar rests until one does.
     setJobWindowsActive (false);

@@ -146,15 +146,6 @@ void PresetComparisonWindow::showInFront()
                    Placement::centredEveryTime);
 }
 
-bool PresetComparisonWindow::keyPressed (const juce::KeyPress& key)
-{
-    if (key != juce::KeyPress (juce::KeyPress::escapeKey))
-        return juce::DocumentWindow::keyPressed (key);
-
-    closeButtonPressed();
-    return true;
-}
-
 juce::ApplicationCommandTarget* PresetComparisonWindow::getNextCommandTarget()
 {
     return panel.findParentComponentOfClass<juce::ApplicationCommandTarget>();

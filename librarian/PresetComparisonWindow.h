@@ -67,8 +67,6 @@ public:
     /** Shows the window in front, centred over the panel's window every time. */
     void showInFront();
 
-    bool keyPressed (const juce::KeyPress& key) override;
-
     PresetComparisonView& getView() noexcept { return view; }
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;

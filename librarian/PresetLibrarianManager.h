@@ -9,6 +9,7 @@
 #include "librarian/DeviceSlotsModel.h"
 #include "librarian/Dialogs.h"
 #include "librarian/LibrarianSettings.h"
+#include "librarian/PanelCommand.h"
 #include "librarian/PresetFilesModel.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetData.h"
@@ -211,6 +212,25 @@ public:
     /** Whether "Swap Two Slots" can run: exactly two slots selected, the device reachable. */
     bool canSwapSelectedSlots() const;
 
+    // The keyboard.
+
+    /** Whether the command can run now: a button's as its button is enabled, a file command
+        with the files it acts on selected (one file for Get info and Copy), the filter always.
+        None while a job or a box holds the panel.
+    */
+    bool canRun (PanelCommand command) const;
+
+    /** Runs the command as its button or the computer list's menu item does, on the files
+        selected; nothing when it cannot run now.
+    */
+    void run (PanelCommand command);
+
+    /** Adds each transfer button's key, and Refresh's, to its tooltip: keyTextOf gives the key
+        of the command that bears a button's caption, or an empty text. Called once, by the
+        window's content, which knows the keys.
+    */
+    void showKeysInTooltips (const std::function<juce::String (const juce::String& caption)>& keyTextOf);
+
     //==============================================================================
     const juce::Array<DevicePresetEntry>& getDevicePresets() const noexcept { return devicePresets; }
     Dialogs& getDialogs() const noexcept { return services.dialogs; }
@@ -346,6 +366,15 @@ private:
         view; a filter that would hide one of them is cleared.
     */
     void selectNewFiles (const juce::StringArray& fileNames);
+
+    /** The order Tab takes through the lists, the buttons and the chooser, and the lists'
+        Return and Delete keys.
+    */
+    void setUpKeyboard();
+
+    /** Return in a list: the selection goes over to the other side, as a drag would take it. */
+    void returnInDeviceList();
+    void returnInComputerList();
 
     /** What an item of the computer list's menu stands for. */
     void runFileCommand (int menuItem, const juce::String& fileName);

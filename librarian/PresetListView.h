@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "librarian/FocusRing.h"
 #include "librarian/ListModel.h"
 
 #include <functional>
@@ -49,6 +50,23 @@ public:
 
     /** Any change of the selection, by a click, a key, a rescan or a command. */
     std::function<void()> onSelectionChanged;
+
+    /** Return, or Delete and Backspace, pressed in the table with a row selected. In the
+        filter's field they edit the filter instead and never come here.
+    */
+    std::function<void()> onReturnKey, onDeleteKey;
+
+    void returnKeyPressed (int) override
+    {
+        if (onReturnKey != nullptr)
+            onReturnKey();
+    }
+
+    void deleteKeyPressed (int) override
+    {
+        if (onDeleteKey != nullptr)
+            onDeleteKey();
+    }
 
     /** The rows of the table: the entries the filter shows. */
     int getNumRows() override { return model.getNumShown(); }
@@ -187,15 +205,29 @@ public:
         model.setSelection (keys);
     }
 
-    /** The outline that shows where a drag being held over the list would land. */
+    /** The outline that shows where a drag being held over the list would land, and the ring
+        round the table while it has the keyboard focus.
+    */
     void paintOverChildren (juce::Graphics& g) override
     {
+        if (table.hasKeyboardFocus (true))
+        {
+            // Outside the table, in the margin round it: the ring must stand out against the
+            // metal behind the panel, and leave the rows and the drop outline alone.
+            g.setColour (FocusRing::colour);
+            g.drawRect (table.getBounds().expanded (focusRingGap + FocusRing::thickness),
+                        FocusRing::thickness);
+        }
+
         if (! dropHighlighted)
             return;
 
         g.setColour (dropOutlineColour);
         g.drawRect (table.getBounds(), dropOutlineThickness);
     }
+
+    /** The table took or lost the focus: its ring follows. */
+    void focusOfChildComponentChanged (FocusChangeType) override { repaint(); }
 
     /** All entries of the model, also those the filter hides. */
     const juce::Array<Entry>& getRows() const noexcept { return model.getEntries(); }
@@ -248,6 +280,10 @@ protected:
                 filterField.setVisible (false);
         };
         addChildComponent (filterField);
+
+        // Tab reaches the filter, while it is shown, before the rows it filters.
+        filterField.setExplicitFocusOrder (1);
+        table.setExplicitFocusOrder (2);
 
         model.addListener (this);
         showModel ({ true, true, true, true });
@@ -366,6 +402,7 @@ private:
 
     static constexpr int tableInset = 8;
     static constexpr int dropOutlineThickness = 2;
+    static constexpr int focusRingGap = 1;
     static constexpr int filterFieldWidth = 150, filterFieldHeight = 22, filterFieldMargin = 3;
     bool dropHighlighted = false;
 

@@ -39,3 +39,12 @@ void SecondaryWindow::closeButtonPressed()
 {
     setVisible (false);
 }
+
+bool SecondaryWindow::keyPressed (const juce::KeyPress& key)
+{
+    if (key != juce::KeyPress (juce::KeyPress::escapeKey))
+        return juce::DocumentWindow::keyPressed (key);
+
+    closeButtonPressed();
+    return true;
+}

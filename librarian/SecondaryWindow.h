@@ -7,7 +7,8 @@
 /** What the program's secondary windows (the transfer log, a comparison) have in common: a
     resizable window with the desktop's title bar that shows a view it does not own, is placed
     centred over another window the first time it is shown, comes to the front with the keyboard
-    whenever it is shown, and only hides when it is closed, to be shown again.
+    whenever it is shown, and only hides when it is closed (or Escape is pressed in it), to be
+    shown again.
 
     While it has the keyboard focus the framework looks for the target of a command from here: the
     window hands every command on to the target a derived window names, so the main window's menus
@@ -18,6 +19,9 @@ class SecondaryWindow : public juce::DocumentWindow, public juce::ApplicationCom
 {
 public:
     void closeButtonPressed() override;
+
+    /** Escape closes the window, as its close button does. */
+    bool keyPressed (const juce::KeyPress& key) override;
 
     void getAllCommands (juce::Array<juce::CommandID>&) override {}
     void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override {}

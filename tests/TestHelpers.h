@@ -90,6 +90,9 @@ public:
         bool offeredApplyToAll = false;
         bool isMenu = false;
         int proposedItem = -1;
+
+        /** A menu's keys, one per item (empty for an item without one). */
+        juce::StringArray keys;
     };
 
     int ask (Icon icon, const juce::String& title, const juce::String& message,
@@ -100,7 +103,7 @@ public:
         for (const auto& choice : choices)
             texts.add (choice.text);
 
-        boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false });
+        boxes.push_back ({ icon, title, message, texts, offerApplyToAll, false, -1, {} });
 
         if (onBox != nullptr)
             onBox (boxes.back());
@@ -113,7 +116,12 @@ public:
 
     int chooseFromMenu (const juce::StringArray& items) override
     {
-        boxes.push_back ({ Icon::none, {}, {}, items, false, true });
+        juce::StringArray keys;
+
+        for (const auto& item : items)
+            keys.add (getMenuKeyText (item));
+
+        boxes.push_back ({ Icon::none, {}, {}, items, false, true, -1, keys });
         return nextAnswer (0);
     }
 
@@ -123,7 +131,7 @@ public:
     int chooseFromList (const juce::String& title, const juce::String& message,
                         const juce::StringArray& items, int proposedIndex, const juce::String&) override
     {
-        boxes.push_back ({ Icon::question, title, message, items, false, false, proposedIndex });
+        boxes.push_back ({ Icon::question, title, message, items, false, false, proposedIndex, {} });
         const auto answer = nextAnswer (-1);
         return answer == takeProposed ? proposedIndex : answer;
     }

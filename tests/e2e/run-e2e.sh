@@ -20,7 +20,8 @@
 # transfer log; the demo's title, window class and folder of its own), first-right-click (the
 # first right-click on a file after start opens the menu), arrange-slots (a slot dragged within
 # the device list moves its preset there), hidpi (the window at two pixels per point: its size,
-# and its captions as sharp as at one, measured in screenshots).
+# and its captions as sharp as at one, measured in screenshots), keyboard (Tab round the panel,
+# Return in the device list and a load by Ctrl+L, under a window manager, with a screenshot).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -1200,6 +1201,56 @@ no_about_box() { ! visible_window '^About TonarelUtil$'; }
 no_log_window() { ! visible_window '^Transfer Log$'; }
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
+# The keyboard alone: the window hands the keyboard to the device list, whose ring shows it;
+# Tab goes round the panel and back to the list; Down and Return save the first slot ("Save >");
+# then Ctrl+L loads a file into a slot, asking its question as the button does.
+focus_ring_colour="#F08000"
+device_list_has_ring() { [ "$(pixel $((panel_x + 15)) $((panel_y + 300)))" = "$focus_ring_colour" ]; }
+save_all_has_ring() { [ "$(pixel $((button_x - 49)) $((panel_y + 192 + 15)))" = "$focus_ring_colour" ]; }
+
+scenario_keyboard()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    start_x wm
+    start_demo
+    wait_for "$limit" "the device's slots listed" row_shows "$device_probe" 1 "$striped_colour"
+    wait_for "$limit" "end of the start-up read" no_progress_window
+    wait_for "$limit" "the keyboard in the main window" main_window_has_focus
+    wait_for "$limit" "the focus ring round the device list" device_list_has_ring
+
+    xdotool key Tab
+    wait_for "$limit" "the focus ring on Save All >>" save_all_has_ring
+    screenshot "$work/keyboard-focus.png"
+    device_list_has_ring && fail "the device list kept its ring after Tab"
+    local tabs=1
+    until device_list_has_ring; do
+        [ "$tabs" -lt 12 ] || fail "Tab did not come back round to the device list"
+        xdotool key Tab
+        tabs=$((tabs + 1))
+        wait_until 2 device_list_has_ring || true
+    done
+    log "Tab came back round to the device list after $tabs presses"
+
+    local first_file
+    first_file=$(printf '001_%s.tnl' "$(demo_names | sed -n 1p | tr -d ' ')")
+    xdotool key Down
+    wait_for "$limit" "slot 1 selected by Down" rows_selected "$device_probe" 0
+    xdotool key Return
+    wait_for "$limit" "$first_file saved by Return" files_exist "$first_file"
+    wait_for "$limit" "end of the save" no_progress_window
+
+    # The file just saved is listed first.
+    select_rows device 4
+    select_rows local 0
+    xdotool key ctrl+l
+    answer_question key Return # Overwrite slot 5
+    wait_for "$limit" "the load of $first_file into slot 5 in the log" \
+        grep -qF "$(printf '\tLoad\tsend\t5\t%s\t' "$first_file")" "$app_folder/tonarel.log"
+    wait_for "$limit" "end of the read-back" no_progress_window
+    quit_demo
+}
+
 case $scenario in
     first-start-save-all) scenario_first_start_save_all ;;
     load-to) scenario_load_to ;;
@@ -1218,6 +1269,7 @@ case $scenario in
     first-right-click) scenario_first_right_click ;;
     arrange-slots) scenario_arrange_slots ;;
     hidpi) scenario_hidpi ;;
+    keyboard) scenario_keyboard ;;
     *) fail "unknown scenario" ;;
 esac
 
