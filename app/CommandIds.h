@@ -11,6 +11,7 @@ namespace CommandIds
         keepSnapshotBeforeLoading = 0x2002,
         verifyAfterLoading = 0x2003,
         compareDeviceWithFolder = 0x2004,
+        undoLastLoad = 0x2005,
         showHelp = 0x200a,
         showTransferLog = 0x200b,
         showAbout = 0x200c

@@ -67,6 +67,8 @@ juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&
         menu.addCommandItem (&commandManager, CommandIds::showPresetLibrarian);
         menu.addCommandItem (&commandManager, CommandIds::compareDeviceWithFolder);
         menu.addSeparator();
+        menu.addCommandItem (&commandManager, CommandIds::undoLastLoad);
+        menu.addSeparator();
         menu.addCommandItem (&commandManager, CommandIds::keepSnapshotBeforeLoading);
         menu.addCommandItem (&commandManager, CommandIds::verifyAfterLoading);
         menu.addSeparator();
@@ -95,8 +97,9 @@ juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
 void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     commands.add (CommandIds::showPresetLibrarian, CommandIds::compareDeviceWithFolder,
-                  CommandIds::keepSnapshotBeforeLoading, CommandIds::verifyAfterLoading, CommandIds::showHelp,
-                  CommandIds::showTransferLog, CommandIds::showAbout);
+                  CommandIds::undoLastLoad, CommandIds::keepSnapshotBeforeLoading,
+                  CommandIds::verifyAfterLoading, CommandIds::showHelp, CommandIds::showTransferLog,
+                  CommandIds::showAbout);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -113,6 +116,14 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
                         "Reads every slot and marks those that differ from their files in the preset folder",
                         "Functions", 0);
         result.setActive (librarian != nullptr && librarian->isConnected());
+    }
+    else if (commandID == CommandIds::undoLastLoad)
+    {
+        const auto* librarian = getLibrarian();
+        result.setInfo ("Undo Last Load", "Sends the snapshot of the last load back into the slots it wrote",
+                        "Functions", 0);
+        result.addDefaultKeypress ('z', juce::ModifierKeys::commandModifier);
+        result.setActive (librarian != nullptr && librarian->isConnected() && librarian->canUndoLastLoad());
     }
     else if (commandID == CommandIds::keepSnapshotBeforeLoading)
     {
@@ -160,6 +171,17 @@ bool ContentComp::perform (const InvocationInfo& info)
             return false;
 
         librarian->compareDeviceWithFolder();
+        return true;
+    }
+
+    if (info.commandID == CommandIds::undoLastLoad)
+    {
+        auto* librarian = getLibrarian();
+
+        if (librarian == nullptr)
+            return false;
+
+        librarian->undoLastLoad();
         return true;
     }
 

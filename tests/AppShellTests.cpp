@@ -8,9 +8,9 @@
 #include "app/TonarelLookAndFeel.h"
 #include "app/TonarelWindow.h"
 #include "app/TransferLogWindow.h"
-#include "simulator/InProcessMidiPorts.h"
 #include "librarian/HelpDocuments.h"
 #include "librarian/PresetLibrarianManager.h"
+#include "simulator/InProcessMidiPorts.h"
 #include "tests/TestHelpers.h"
 
 namespace
@@ -148,6 +148,20 @@ TEST_F (ShellFixture, SnapshotAndVerifyItemsAreTickedFromTheSettingsAndOutliveTh
     EXPECT_TRUE (isTicked (CommandIds::keepSnapshotBeforeLoading));
 }
 
+TEST_F (ShellFixture, UndoLastLoadIsGreyedUntilThereIsALoadToUndoAndHasCtrlZ)
+{
+    const auto keys = window->getCommandManager().getKeyMappings()->getKeyPressesAssignedToCommand (
+        CommandIds::undoLastLoad);
+    EXPECT_TRUE (keys.contains (juce::KeyPress ('z', juce::ModifierKeys::commandModifier, 0)));
+    EXPECT_TRUE (hasFlag (CommandIds::undoLastLoad, juce::ApplicationCommandInfo::isDisabled));
+
+    ASSERT_NE (awaitLibrarian(), nullptr);
+    EXPECT_TRUE (hasFlag (CommandIds::undoLastLoad, juce::ApplicationCommandInfo::isDisabled))
+        << "no load yet, and no device";
+    EXPECT_FALSE (invoke (CommandIds::undoLastLoad));
+    EXPECT_TRUE (dialogs.boxes.empty());
+}
+
 TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
 {
     EXPECT_TRUE (invoke (CommandIds::showAbout));
@@ -155,7 +169,8 @@ TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     const auto& box = dialogs.boxes.front();
     EXPECT_EQ (box.title, "About TonarelUtil");
-    EXPECT_TRUE (box.message.startsWith (juce::String ("TonarelUtil ") + JUCE_APPLICATION_VERSION_STRING + "\n"));
+    EXPECT_TRUE (
+        box.message.startsWith (juce::String ("TonarelUtil ") + JUCE_APPLICATION_VERSION_STRING + "\n"));
     EXPECT_TRUE (box.message.contains ("GPL-3.0-or-later"));
     EXPECT_TRUE (box.message.contains (juce::SystemStats::getJUCEVersion()));
     EXPECT_TRUE (box.message.contains (librarianFolder().getFullPathName()));
@@ -214,7 +229,8 @@ TEST_F (ShellFixture, TransferLogWindowShowsTheLogFromItsEndCopiesItAndOpensItsF
 
     SCOPED_TRACE ("Copy puts the whole log on the clipboard");
     view.getCopyButton().triggerClick();
-    EXPECT_TRUE (dispatchMessagesUntil ([&log] { return juce::SystemClipboard::getTextFromClipboard() == log; }));
+    EXPECT_TRUE (
+        dispatchMessagesUntil ([&log] { return juce::SystemClipboard::getTextFromClipboard() == log; }));
 
     SCOPED_TRACE ("Open Folder opens the librarian's folder, or says where it is");
     view.getOpenFolderButton().triggerClick();
