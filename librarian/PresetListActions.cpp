@@ -20,6 +20,7 @@ void PresetLibrarianManager::connectLists()
     deviceList->onSelectionChanged = [this] { updateButtonStates(); };
     deviceList->onRefresh = [this] { readSelectedDeviceNames(); };
     deviceList->onCompareWithFile = [this] (int slot) { compareSlotWithFile (slot); };
+    deviceList->onRenameSlot = [this] (int slot) { renameDeviceSlot (slot); };
     deviceList->onFilesDropped = [this] (const juce::StringArray& fileNames, int firstSlot)
     { loadDroppedFiles (fileNames, firstSlot); };
 
@@ -39,6 +40,7 @@ void PresetLibrarianManager::runFileCommand (int menuItem, const juce::String& f
         case PresetLocal::copyItem: copyLocalPreset (fileName); break;
         case PresetLocal::deleteItem: deleteLocalPresets (fileName); break;
         case PresetLocal::compareWithSlotItem: compareFileWithSlot (fileName); break;
+        case PresetLocal::renameItem: renameLocalPreset (fileName); break;
         default: break;
     }
 }

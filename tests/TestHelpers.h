@@ -92,6 +92,12 @@ public:
         int proposedItem = -1;
     };
 
+    /** A text box's field: the text it held at first, and why it refused what was typed. */
+    struct TextField
+    {
+        juce::String initialText, refusal;
+    };
+
     int ask (Icon icon, const juce::String& title, const juce::String& message,
              const std::vector<Choice>& choices, bool offerApplyToAll) override
     {
@@ -129,6 +135,35 @@ public:
     }
 
     static constexpr int takeProposed = -100;
+
+    /** Recorded as a box with the buttons okText and "Cancel". The next of typedTexts is typed
+        into the emptied field, through the rule, and the field's text is the answer; with none
+        left it answers Cancel.
+    */
+    std::optional<juce::String> askForText (const juce::String& title, const juce::String& message,
+                                            const juce::String& initialText, const TextRule& rule,
+                                            const juce::String& okText) override
+    {
+        boxes.push_back ({ Icon::question, title, message, { okText, "Cancel" }, false, false, -1 });
+        textFields.push_back ({ initialText, {} });
+
+        if (typedTexts.empty())
+            return std::nullopt;
+
+        const auto typed = typedTexts.front();
+        typedTexts.pop_front();
+
+        if (! typed.has_value())
+            return std::nullopt;
+
+        return rule.accept (*typed, textFields.back().refusal);
+    }
+
+    /** The fields of the text boxes shown, in order. */
+    std::vector<TextField> textFields;
+
+    /** What the user types into the next text boxes; nothing stands for Cancel. */
+    std::deque<std::optional<juce::String>> typedTexts;
 
     std::vector<Box> boxes;
     std::deque<int> answers;
