@@ -69,7 +69,8 @@ public:
     TextFieldBox (const juce::String& title, const juce::String& message, const Dialogs::TextRule& textRule)
         : juce::AlertWindow (title, message, juce::MessageBoxIconType::QuestionIcon), rule (textRule)
     {
-        refusal.setName (AlertDialogs::refusalLabelName);
+        // An id, not a name: the box writes a custom component's name above it.
+        refusal.setComponentID (AlertDialogs::refusalLabelName);
         refusal.setSize (refusalWidth, refusalHeight);
         refusal.setColour (juce::Label::textColourId, juce::Colours::darkred);
     }
@@ -79,6 +80,10 @@ public:
         addTextEditor (AlertDialogs::textFieldName, {});
         auto* field = getTextEditor (AlertDialogs::textFieldName);
         field->setInputFilter (&filter, false);
+
+        // The box gives the keyboard to the first child in the focus order; its buttons come
+        // first unless the field is in that order too (above them, so before them).
+        field->setExplicitFocusOrder (1);
 
         // The text it starts with is taken through the rule too, as if typed.
         juce::String why;

@@ -27,7 +27,7 @@ public:
 
     /** The box askForText() runs, built but not shown: a text field named textFieldName holding
         initialText, which takes only what rule accepts and shows why it refused the rest in a
-        label named refusalLabelName under it; okText (Return) returns 1, "Cancel" (Escape) 0.
+        label whose component id is refusalLabelName under it; okText (Return) returns 1, "Cancel" (Escape) 0.
     */
     static std::unique_ptr<juce::AlertWindow>
     createTextBox (const juce::String& title, const juce::String& message, const juce::String& initialText,

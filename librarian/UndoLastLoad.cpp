@@ -54,7 +54,8 @@ void PresetLibrarianManager::undoLastLoad()
         "Undo the last load? " + juce::String (count) + (count == 1 ? " slot gets" : " slots get") +
         " back the " + (count == 1 ? "preset it" : "presets they") + " held before it (" +
         undo.describeSlots() + "), from the snapshot in " + undo.getSnapshotFolder().getFullPathName() +
-        ".\n\nWhat they hold now is kept in a snapshot of its own, so this can be undone too.";
+        ".\n\nWhat " + (count == 1 ? "it holds" : "they hold") +
+        " now is kept in a snapshot of its own, so this can be undone too.";
 
     if (! services.dialogs.confirm (Dialogs::Icon::question, "Undo Last Load", question, "Undo", "Cancel"))
         return;

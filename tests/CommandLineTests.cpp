@@ -421,6 +421,37 @@ TEST_F (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
     EXPECT_NE (status, 0);
 }
 
+TEST_F (CommandLineProgram, UndoOnTheDemoNamesItsSnapshotAndExitsAsARestoreDoes)
+{
+    juce::String output;
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo" }, output),
+               TonarelCommandLine::partialFailure);
+    EXPECT_TRUE (output.startsWith ("tonarel: there is no snapshot to undo in ")) << output;
+
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo", "Set" }, output),
+               TonarelCommandLine::badArguments);
+    EXPECT_TRUE (output.startsWith ("tonarel: undo takes no folder\n\nUsage: tonarel")) << output;
+
+    const auto set = home.root.getChildFile ("Set");
+    ASSERT_EQ (runProgram (TONAREL_COMMAND_LINE,
+                           { "--demo", "backup", set.getFullPathName(), "--slots", "3" }, output),
+               TonarelCommandLine::success)
+        << output;
+    ASSERT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "restore", set.getFullPathName() }, output),
+               TonarelCommandLine::success)
+        << output;
+
+    const auto snapshots = LibrarianConfiguration (documentsFolder(), LibrarianConfiguration::Edition::demo)
+                               .getSnapshotsFolder();
+    const auto restoreSnapshot = SnapshotFolders::newest (snapshots, juce::Time::getCurrentTime());
+    ASSERT_TRUE (restoreSnapshot.isDirectory());
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo" }, output), TonarelCommandLine::success)
+        << output;
+    EXPECT_TRUE (output.contains ("undoing with " + restoreSnapshot.getFullPathName() + "\n")) << output;
+    EXPECT_EQ (snapshots.findChildFiles (juce::File::findDirectories, false).size(), 2)
+        << "the undo kept a snapshot of its own";
+}
+
 TEST_F (CommandLineProgram, HangUpEndsABackupAsCtrlCDoesAndEveryPresetReportedDoneIsOnDisk)
 {
     const auto backup = home.root.getChildFile ("Hung up");

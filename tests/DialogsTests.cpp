@@ -101,7 +101,7 @@ TEST (AlertDialogsTest, TextFieldTakesOnlyWhatItsRuleAcceptsAndSaysWhy)
 
     juce::Label* refusal = nullptr;
     for (auto* child : box->getChildren())
-        if (child->getName() == AlertDialogs::refusalLabelName)
+        if (child->getComponentID() == AlertDialogs::refusalLabelName)
             refusal = dynamic_cast<juce::Label*> (child);
     ASSERT_NE (refusal, nullptr);
 

@@ -1087,7 +1087,7 @@ scenario_undo_after_load_to()
     screenshot "$work/undo-question.png"
     answer_titled_box 'Undo Last Load' Return # "Undo"
     answer_question key Escape # the undo's own notice: "Ok"
-    wait_for "$limit" "the Undo job in the log" grep -qP '\tUndo\tjob\tdone' "$app_folder/tonarel.log"
+    wait_for "$limit" "the Undo job in the log" grep -qP '\tUndo\tjob\t.*\tdone\t' "$app_folder/tonarel.log"
     wait_for "$limit" "end of the read-back" no_progress_window
     grep -qP '\tUndo\tsend\t5\t005_' "$app_folder/tonarel.log" || fail "the undo sent nothing into slot 5"
     [ "$(find "$app_folder/Snapshots" -mindepth 1 -maxdepth 1 -type d | wc -l)" -eq 2 ] ||
@@ -1122,6 +1122,8 @@ scenario_rename_file()
     wait_for "$limit" "keyboard focus in the rename box" test "$(xdotool getwindowfocus 2>/dev/null)" = "$box"
     xdotool key ctrl+a
     xdotool type --delay 20 "Lead Vox"
+    # An accented letter is refused, and the box says why under the field.
+    xdotool key eacute
     screenshot "$work/rename-box.png"
     xdotool key Return
     wait_for "$limit" "closing of the rename box" window_gone "$box"
