@@ -60,6 +60,122 @@ private:
     juce::ToggleButton tickBox { applyToAllText };
 };
 
+/** A box that asks for a line of text: its field takes only what the rule accepts, and a label
+    under the field tells why the rest was left out.
+*/
+class TextFieldBox final : public juce::AlertWindow
+{
+public:
+    TextFieldBox (const juce::String& title, const juce::String& message, const Dialogs::TextRule& textRule)
+        : juce::AlertWindow (title, message, juce::MessageBoxIconType::QuestionIcon), rule (textRule)
+    {
+        // An id, not a name: the box writes a custom component's name above it.
+        refusal.setComponentID (AlertDialogs::refusalLabelName);
+        refusal.setSize (refusalWidth, refusalHeight);
+        refusal.setColour (juce::Label::textColourId, juce::Colours::darkred);
+    }
+
+    void addField (const juce::String& initialText)
+    {
+        addTextEditor (AlertDialogs::textFieldName, {});
+        auto* field = getTextEditor (AlertDialogs::textFieldName);
+        field->setInputFilter (&filter, false);
+
+        // The box gives the keyboard to the first child in the focus order; its buttons come
+        // first unless the field is in that order too (above them, so before them).
+        field->setExplicitFocusOrder (1);
+
+        // The text it starts with is taken through the rule too, as if typed.
+        juce::String why;
+        field->setText (rule.accept (initialText, why), false);
+        field->selectAll();
+        addCustomComponent (&refusal);
+    }
+
+    /** The keyboard goes to the field whenever the box has it: that is what the box is for. */
+    void visibilityChanged() override
+    {
+        if (isVisible())
+            focusOnField();
+    }
+
+    void focusGained (FocusChangeType) override { focusOnField(); }
+
+    /** Says under the field why the text given will not do, and gives the field the keys again. */
+    void showProblem (const juce::String& problem)
+    {
+        refusal.setText (problem, juce::dontSendNotification);
+        focusOnField();
+    }
+
+private:
+    void focusOnField()
+    {
+        if (auto* field = getTextEditor (AlertDialogs::textFieldName); field != nullptr && isShowing())
+            field->grabKeyboardFocus();
+    }
+
+    /** Passes on what the rule takes of each insertion, within the room the field has left. */
+    struct RuleFilter final : public juce::TextEditor::InputFilter
+    {
+        explicit RuleFilter (TextFieldBox& b) : box (b) {}
+
+        juce::String filterNewText (juce::TextEditor& field, const juce::String& newInput) override
+        {
+            const auto& rule = box.rule;
+            const auto kept = field.getTotalNumChars() - field.getHighlightedRegion().getLength();
+            const auto room = rule.maxLength > 0 ? juce::jmax (0, rule.maxLength - kept) : -1;
+            juce::String why;
+            const auto taken = rule.accept (newInput, room, why);
+            box.refusal.setText (why, juce::dontSendNotification);
+            return taken;
+        }
+
+        TextFieldBox& box;
+    };
+
+    static constexpr int refusalWidth = 320, refusalHeight = 36;
+
+    const Dialogs::TextRule rule;
+    juce::Label refusal;
+    RuleFilter filter { *this };
+};
+
+std::unique_ptr<juce::AlertWindow> AlertDialogs::createTextBox (const juce::String& title,
+                                                                const juce::String& message,
+                                                                const juce::String& initialText,
+                                                                const TextRule& rule,
+                                                                const juce::String& okText)
+{
+    auto box = std::make_unique<TextFieldBox> (title, message, rule);
+    box->addField (initialText);
+    box->addButton (okText, 1, juce::KeyPress (juce::KeyPress::returnKey));
+    box->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+    return box;
+}
+
+std::optional<juce::String> AlertDialogs::askForText (const juce::String& title, const juce::String& message,
+                                                      const juce::String& initialText, const TextRule& rule,
+                                                      const juce::String& okText)
+{
+    auto box = createTextBox (title, message, initialText, rule, okText);
+    NewWindowFocus::openOver (*box);
+
+    // The box stays until a text will do, or the user gives up: what is wrong is said under the field.
+    while (box->runModalLoop() == 1)
+    {
+        const auto text = box->getTextEditorContents (textFieldName);
+        const auto problem = rule.problemWith != nullptr ? rule.problemWith (text) : juce::String();
+
+        if (problem.isEmpty())
+            return text;
+
+        static_cast<TextFieldBox&> (*box).showProblem (problem);
+    }
+
+    return std::nullopt;
+}
+
 std::unique_ptr<juce::AlertWindow> AlertDialogs::createBox (Icon icon, const juce::String& title,
                                                             const juce::String& message,
                                                             const std::vector<Choice>& buttons,
@@ -161,44 +277,4 @@ int AlertDialogs::chooseFromList (const juce::String& title, const juce::String&
         return -1;
 
     return list->getSelectedItemIndex();
-}
-
-std::optional<juce::String>
-AlertDialogs::askForText (const juce::String& title, const juce::String& message,
-                          const juce::String& proposedText, const juce::String& okText,
-                          std::function<juce::String (const juce::String&)> problemWith)
-{
-    constexpr auto fieldName = "text";
-    juce::AlertWindow box (title, message, juce::MessageBoxIconType::QuestionIcon);
-    box.addTextEditor (fieldName, proposedText);
-    auto* field = box.getTextEditor (fieldName);
-    field->selectAll();
-
-    box.addButton (okText, 1, juce::KeyPress (juce::KeyPress::returnKey));
-    box.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
-
-    NewWindowFocus::openOver (box);
-
-    // The field takes the keys once the box is up, so that typing replaces the proposed name.
-    juce::MessageManager::callAsync (
-        [safeField = juce::Component::SafePointer<juce::TextEditor> (field)]
-        {
-            if (safeField != nullptr)
-                safeField->grabKeyboardFocus();
-        });
-
-    // The box stays until a text will do, or the user gives up: what is wrong is said in it.
-    while (box.runModalLoop() == 1)
-    {
-        const auto text = field->getText();
-        const auto problem = problemWith != nullptr ? problemWith (text) : juce::String();
-
-        if (problem.isEmpty())
-            return text;
-
-        box.setMessage (message + "\n\n" + problem);
-        field->grabKeyboardFocus();
-    }
-
-    return std::nullopt;
 }

@@ -26,10 +26,20 @@ public:
                         const juce::StringArray& items, int proposedIndex,
                         const juce::String& okText) override;
 
-    std::optional<juce::String>
-    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
-                const juce::String& okText,
-                std::function<juce::String (const juce::String&)> problemWith) override;
+    std::optional<juce::String> askForText (const juce::String& title, const juce::String& message,
+                                            const juce::String& initialText, const TextRule& rule,
+                                            const juce::String& okText) override;
+
+    /** The box askForText() runs, built but not shown: a text field named textFieldName holding
+        initialText, which takes only what rule accepts and shows why it refused the rest in a
+        label whose component id is refusalLabelName under it; okText (Return) returns 1, "Cancel" (Escape) 0.
+    */
+    static std::unique_ptr<juce::AlertWindow>
+    createTextBox (const juce::String& title, const juce::String& message, const juce::String& initialText,
+                   const TextRule& rule, const juce::String& okText);
+
+    static constexpr const char* textFieldName = "text";
+    static constexpr const char* refusalLabelName = "refusal";
 
     /** The box ask() runs, built but not shown: the buttons carry the framework's keyboard
         shortcuts (Return for the first of two, Escape for the last, the first letter of each

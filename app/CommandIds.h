@@ -11,6 +11,7 @@ namespace CommandIds
         keepSnapshotBeforeLoading = 0x2002,
         verifyAfterLoading = 0x2003,
         compareDeviceWithFolder = 0x2004,
+        undoLastLoad = 0x2005,
         swapTwoSlots = 0x2006,
         newSet = 0x2007,
         showOnlyDiffering = 0x2008,

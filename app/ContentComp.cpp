@@ -77,6 +77,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int menuIndex, const juce::String&
         menu.addCommandItem (&commandManager, CommandIds::compareDeviceWithFolder);
         menu.addCommandItem (&commandManager, CommandIds::showOnlyDiffering);
         menu.addSeparator();
+        menu.addCommandItem (&commandManager, CommandIds::undoLastLoad);
         menu.addCommandItem (&commandManager, CommandIds::swapTwoSlots);
         menu.addCommandItem (&commandManager, CommandIds::newSet);
         menu.addSeparator();
@@ -108,8 +109,9 @@ juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
 void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     commands.add (CommandIds::showPresetLibrarian, CommandIds::compareDeviceWithFolder,
-                  CommandIds::keepSnapshotBeforeLoading, CommandIds::verifyAfterLoading, CommandIds::showHelp,
-                  CommandIds::showTransferLog, CommandIds::showAbout);
+                  CommandIds::undoLastLoad, CommandIds::keepSnapshotBeforeLoading,
+                  CommandIds::verifyAfterLoading, CommandIds::showHelp, CommandIds::showTransferLog,
+                  CommandIds::showAbout);
     commands.add (CommandIds::swapTwoSlots, CommandIds::showOnlyDiffering, CommandIds::newSet);
     LibrarianKeyCommands::addAll (commands);
 }
@@ -136,6 +138,14 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
                         "Reads every slot and marks those that differ from their files in the preset folder",
                         "Functions", 0);
         result.setActive (librarian != nullptr && librarian->isConnected());
+    }
+    else if (commandID == CommandIds::undoLastLoad)
+    {
+        const auto* librarian = getLibrarian();
+        result.setInfo ("Undo Last Load", "Sends the snapshot of the last load back into the slots it wrote",
+                        "Functions", 0);
+        result.addDefaultKeypress ('z', juce::ModifierKeys::commandModifier);
+        result.setActive (librarian != nullptr && librarian->isConnected() && librarian->canUndoLastLoad());
     }
     else if (commandID == CommandIds::swapTwoSlots)
     {
@@ -210,14 +220,18 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     }
 
-    if (info.commandID == CommandIds::swapTwoSlots)
+    if (info.commandID == CommandIds::swapTwoSlots || info.commandID == CommandIds::undoLastLoad)
     {
         auto* librarian = getLibrarian();
 
         if (librarian == nullptr)
             return false;
 
-        librarian->swapSelectedSlots();
+        if (info.commandID == CommandIds::swapTwoSlots)
+            librarian->swapSelectedSlots();
+        else
+            librarian->undoLastLoad();
+
         return true;
     }
 

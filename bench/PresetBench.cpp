@@ -40,29 +40,42 @@
                          [--job NAMES|READ|SEND|SEND+SNAPSHOT|SEND+SNAPSHOT+VERIFY|SCAN|STARTUP]
 */
 
-#include "librarian/Dialogs.h"
 #include "bench/FolderScanBench.h"
 #include "bench/ProtocolFloor.h"
 #include "bench/StartupBench.h"
 #include "bench/TimeBreakdown.h"
-#include "simulator/DeviceSimulator.h"
 #include "device/PresetManager.h"
+#include "librarian/Dialogs.h"
 #include "librarian/PresetLibrarianManager.h"
 #include "librarian/PresetLocal.h"
 #include "librarian/PresetTonarel.h"
+#include "simulator/DeviceSimulator.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace
 {
-    /** Answers every box with its first button: "Overwrite", "Ok", "Try again". */
+    /** Answers every box with its "Ok", or else its first button: "Overwrite", "Try again". A
+        load's notice is answered "Ok", not "Undo", so that no job follows the one measured.
+    */
     struct FirstButtonDialogs final : public Dialogs
     {
         int ask (Icon, const juce::String&, const juce::String&, const std::vector<Choice>& buttons,
                  bool) override
         {
+            for (const auto& button : buttons)
+                if (button.text == "Ok")
+                    return button.value;
+
             return buttons.front().value;
+        }
+
+        std::optional<juce::String> askForText (const juce::String&, const juce::String&,
+                                                const juce::String& initialText, const TextRule&,
+                                                const juce::String&) override
+        {
+            return initialText;
         }
 
         int chooseFromMenu (const juce::StringArray&) override { return 0; }
@@ -83,7 +96,8 @@ namespace
         sendWithSnapshotAndVerify
     };
 
-    constexpr Job allJobs[] = { Job::names, Job::read, Job::send, Job::sendWithSnapshot, Job::sendWithSnapshotAndVerify };
+    constexpr Job allJobs[] = { Job::names, Job::read, Job::send, Job::sendWithSnapshot,
+                                Job::sendWithSnapshotAndVerify };
 
     const char* jobName (Job job)
     {
@@ -121,8 +135,9 @@ namespace
                      "the last %.3f s (%.3f s of it the job's own pauses); the program answers a frame in "
                      "%.3f ms; the simulator delivered %.3f ms late in all\n",
                      job, wire.name.toRawUTF8(), b.exchanges, b.inExchangesMs / 1000.0, wireMs / 1000.0,
-                     b.betweenExchangesMs / 1000.0, outcome.requestPausesMs / 1000.0, b.beforeFirstMs / 1000.0,
-                     b.afterLastMs / 1000.0, outcome.jobPausesMs / 1000.0, b.meanAnswerMs, outcome.latenessMs);
+                     b.betweenExchangesMs / 1000.0, outcome.requestPausesMs / 1000.0,
+                     b.beforeFirstMs / 1000.0, b.afterLastMs / 1000.0, outcome.jobPausesMs / 1000.0,
+                     b.meanAnswerMs, outcome.latenessMs);
     }
 
     void selectFirstRows (juce::TableListBox& table, int rows)
@@ -357,8 +372,10 @@ static int runBenchmarks (const juce::StringArray& args)
     const auto wireArgument = argumentAfter (args, "--wire").toUpperCase();
     const auto jobArgument = argumentAfter (args, "--job").toUpperCase();
 
-    const auto transfers = jobArgument.isEmpty() || juce::StringArray { "NAMES", "READ", "SEND", "SEND+SNAPSHOT",
-                                                                        "SEND+SNAPSHOT+VERIFY" }.contains (jobArgument);
+    const auto transfers =
+        jobArgument.isEmpty() ||
+        juce::StringArray { "NAMES", "READ", "SEND", "SEND+SNAPSHOT", "SEND+SNAPSHOT+VERIFY" }.contains (
+            jobArgument);
     int failures = 0;
 
     for (const auto& wire : { WireModel::usb(), WireModel::din() })

@@ -94,6 +94,8 @@ namespace
             command = Command::backup;
         else if (word == "restore")
             command = Command::restore;
+        else if (word == "undo")
+            command = Command::undo;
         else
             return "unknown command \"" + word + "\"";
 
@@ -102,7 +104,7 @@ namespace
 
     bool needsFolder (Command command)
     {
-        return command != Command::list;
+        return command != Command::list && command != Command::undo;
     }
 
     /** Whether the command, its folder and the options go together; what is wrong, or nothing. */
@@ -112,10 +114,13 @@ namespace
         const auto folderNeeded = needsFolder (options.command);
 
         if (read.positional.size() != (folderNeeded ? 2 : 1))
-            return folderNeeded ? command + " needs one folder" : "list takes no folder";
+            return folderNeeded ? command + " needs one folder" : command + " takes no folder";
 
         if (options.command == Command::list && read.slotsGiven)
             return "list takes no --slots: it lists all 99 slots";
+
+        if (options.command == Command::undo && read.slotsGiven)
+            return "undo takes no --slots: it sends back every slot of the newest snapshot";
 
         if (options.overwrite && options.command != Command::backup)
             return "--overwrite goes with backup only";
@@ -203,6 +208,7 @@ juce::String CommandLineOptions::usage()
     return "Usage: tonarel [--demo] list\n"
            "       tonarel [--demo] backup DIR [--slots LIST] [--overwrite]\n"
            "       tonarel [--demo] restore DIR [--slots LIST] [--no-snapshot]\n"
+           "       tonarel [--demo] undo\n"
            "       tonarel --help | --version\n"
            "\n"
            "Reads and writes the presets of a Tonarel connected over MIDI.\n"
@@ -212,6 +218,9 @@ juce::String CommandLineOptions::usage()
            "               that exists is kept and the preset saved as a copy beside it\n"
            "  restore DIR  sends each preset file of DIR into the slot its name begins with,\n"
            "               keeping a snapshot of the slot first, and reads the names back\n"
+           "  undo         sends the newest snapshot folder back into the slots it holds,\n"
+           "               keeping a snapshot of them first (so it can be undone in turn);\n"
+           "               prints the folder it used\n"
            "\n"
            "  --slots LIST  only these slots, e.g. 1-10,42 (all 99 when not given)\n"
            "  --overwrite   backup replaces files of the same name\n"
@@ -220,7 +229,7 @@ juce::String CommandLineOptions::usage()
            "\n"
            "Progress goes to standard error, results to standard output. Exit status: 0 when\n"
            "every preset succeeded, 1 when some did not (or the job was interrupted, or the\n"
-           "backup's folder could not be made), 2 for bad arguments (also a restore folder\n"
-           "that does not exist), 3 when no Tonarel is found, 4 when another program is\n"
-           "using the device.\n";
+           "backup's folder could not be made, or there is no snapshot to undo), 2 for bad\n"
+           "arguments (also a restore folder that does not exist), 3 when no Tonarel is found,\n"
+           "4 when another program is using the device.\n";
 }

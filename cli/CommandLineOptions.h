@@ -11,6 +11,7 @@ struct CommandLineOptions
         list,
         backup,
         restore,
+        undo,
         help,
         version
     };

@@ -67,7 +67,8 @@ int main (int argc, char* argv[])
 
         case CommandLineOptions::Command::list:
         case CommandLineOptions::Command::backup:
-        case CommandLineOptions::Command::restore: break;
+        case CommandLineOptions::Command::restore:
+        case CommandLineOptions::Command::undo: break;
     }
 
     if (options.demo)

@@ -1,11 +1,13 @@
 #include "cli/TonarelCommandLine.h"
 
 #include "cli/ConsoleJobHost.h"
+#include "device/LoadUndo.h"
 #include "device/PresetManager.h"
 #include "device/TransferController.h"
 #include "presets/LibrarianConfiguration.h"
 #include "presets/PresetFile.h"
 #include "presets/SlotFilePairing.h"
+#include "presets/SnapshotFolders.h"
 
 /** What one command needs while it runs: the transfer controller the librarian uses too (the
     device link and the log), and the job host. The jobs run on the command line's own thread.
@@ -116,6 +118,7 @@ int TonarelCommandLine::run (const CommandLineOptions& options)
         case CommandLineOptions::Command::list: return list (session, options);
         case CommandLineOptions::Command::backup: return backup (session, options);
         case CommandLineOptions::Command::restore: return restore (session, options);
+        case CommandLineOptions::Command::undo: return undo (session);
 
         case CommandLineOptions::Command::none:
         case CommandLineOptions::Command::help:
@@ -193,32 +196,69 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
         return partialFailure;
     }
 
+    auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
+    job.selection.fileNames = plan.fileNames;
+    job.presetFolder = options.folder;
+
+    return sendFiles (session, std::move (job), "restore", options.snapshot, plan.sharedSlots.size());
+}
+
+int TonarelCommandLine::undo (Session& session)
+{
+    const auto snapshots = session.configuration.getSnapshotsFolder();
+    const auto folder = SnapshotFolders::newest (snapshots, juce::Time::getCurrentTime());
+
+    if (folder == juce::File())
+    {
+        err << "tonarel: there is no snapshot to undo in " << snapshots.getFullPathName() << std::endl;
+        return partialFailure;
+    }
+
+    const auto undo = LoadUndo::ofSnapshotFolder (folder);
+    const auto job = undo.has_value() ? undo->makeJob (snapshots) : std::nullopt;
+
+    if (! job.has_value())
+    {
+        err << "tonarel: the newest snapshot, " << folder.getFullPathName()
+            << ", holds no preset file that names a slot; nothing was sent" << std::endl;
+        return partialFailure;
+    }
+
+    out << "undoing with " << folder.getFullPathName() << std::endl;
+
+    // Always with a snapshot of its own: running undo again takes the undo back.
+    return sendFiles (session, *job, "undo", true, 0);
+}
+
+int TonarelCommandLine::sendFiles (Session& session, TransferJob job, const juce::String& verb,
+                                   bool keepSnapshot, int failedBefore)
+{
     // A send checks each file's format against the device's, which a read tells.
+    const auto firstSlot = job.selection.slots.getFirst().number;
     const auto versionRead =
         session
-            .run (Session::makeJob (TransferKind::ReadSelectedNames, "Restore", { plan.slots[0] }), "reading",
+            .run (Session::makeJob (TransferKind::ReadSelectedNames, job.name, { firstSlot }), "reading",
                   false, false)
             .outcome;
 
     if (versionRead.result < 0 || versionRead.cancelled)
     {
-        err << "tonarel: reading slot " << plan.slots[0] << " failed: " << versionRead.word() << std::endl;
+        err << "tonarel: reading slot " << firstSlot << " failed: " << versionRead.word() << std::endl;
         return partialFailure;
     }
 
-    auto job = Session::makeJob (TransferKind::Send, "Restore", plan.slots);
-    job.selection.fileNames = plan.fileNames;
-    job.presetFolder = options.folder;
+    const auto slotCount = job.selection.slots.size();
+    const auto jobName = job.name;
     job.snapshotsFolder = session.configuration.getSnapshotsFolder();
-    session.controller.setOptions ({ options.snapshot, false });
+    session.controller.setOptions ({ keepSnapshot, false });
 
-    const auto outcome = session.run (job, "sending", false, true).outcome;
+    const auto outcome = session.run (std::move (job), "sending", false, true).outcome;
     const auto& host = session.host;
 
     if (outcome.result < 0 || outcome.cancelled)
-        err << "tonarel: the restore stopped at "
+        err << "tonarel: the " << verb << " stopped at "
             << (outcome.cancelled ? "an interruption" : host.getFailure()) << "; " << host.getSucceeded()
-            << " of " << plan.slots.size() << " presets sent" << std::endl;
+            << " of " << slotCount << " presets sent" << std::endl;
 
     if (! outcome.failureNotice.isEmpty())
         err << "tonarel: " << outcome.failureNotice << std::endl;
@@ -226,13 +266,13 @@ int TonarelCommandLine::restore (Session& session, const CommandLineOptions& opt
     for (const auto& unreadable : outcome.unreadableFiles)
         err << "tonarel: " << unreadable << std::endl;
 
-    const auto failed = host.getFailed() + plan.sharedSlots.size();
+    const auto failed = host.getFailed() + failedBefore;
 
     // What the slots reached now hold, as the device tells it.
     if (! outcome.slotsToReadBack.isEmpty())
     {
         const auto readBack =
-            session.run (Session::makeJob (TransferKind::ReadListedNames, "Restore", outcome.slotsToReadBack),
+            session.run (Session::makeJob (TransferKind::ReadListedNames, jobName, outcome.slotsToReadBack),
                          "reading", false, false);
 
         for (const auto& header : Session::headersRead (readBack))

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLineOptions.h"
 #include "device/LibrarianTimings.h"
+#include "device/TransferJob.h"
 #include "presets/LibrarianConfiguration.h"
 
 #include <atomic>
@@ -33,7 +34,7 @@ public:
                         bool errIsTerminal,
                         LibrarianConfiguration::Edition edition = LibrarianConfiguration::Edition::librarian);
 
-    /** Runs list, backup or restore; returns the exit status. */
+    /** Runs list, backup, restore or undo; returns the exit status. */
     int run (const CommandLineOptions& options);
 
     /** Set from any thread (the signal handler) to end the running job at its next look. */
@@ -45,6 +46,14 @@ private:
     int list (Session& session, const CommandLineOptions& options);
     int backup (Session& session, const CommandLineOptions& options);
     int restore (Session& session, const CommandLineOptions& options);
+    int undo (Session& session);
+
+    /** Sends a load's files to the device after reading one name (which tells the device's
+        preset format), reports on err how it went and reads back the slots it reached; the
+        exit status, counting failedBefore presets that could not be sent at all.
+    */
+    int sendFiles (Session& session, TransferJob job, const juce::String& verb, bool keepSnapshot,
+                   int failedBefore);
 
     MidiPorts& midiPorts;
     juce::File documentsFolder;

@@ -89,10 +89,9 @@ void PresetLibrarianManager::arrangeSlots (const std::vector<SlotMove>& moves,
     setJobProgress (0.0);
     statusLabel->setText ("arranging", juce::dontSendNotification);
 
-    TransferJob job;
-    job.kind = TransferKind::Arrange;
+    auto job = makeJob (TransferKind::Arrange, {});
     job.arrangement = moves;
-    const auto completed = runJob (std::move (job));
+    const auto completed = runJob (std::move (job), chosenOptions());
     const auto word = reportOutcome (completed);
     statusLabel->setText ("arranging " + word, juce::dontSendNotification);
     setJobProgress (1.0);

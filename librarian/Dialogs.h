@@ -37,6 +37,62 @@ public:
     /** What a ticked "Apply To All" box adds to the value of the chosen button. */
     static constexpr int applyToAllBonus = TransferQuestion::applyToAllBonus;
 
+    /** What a text field takes: at most maxLength characters (no limit at 0), and only the
+        characters whyRefused has nothing against. What it refuses is left out as it is typed or
+        pasted, and the reason is shown under the field.
+    */
+    struct TextRule
+    {
+        int maxLength = 0;
+        juce::String tooLongReason;
+
+        /** Why the character cannot be taken; empty when it can. */
+        std::function<juce::String (juce::juce_wchar)> whyRefused;
+
+        /** What is wrong with the whole text when it is given (a name already taken, say); empty
+            when nothing. While it says something the box stays open and says why.
+        */
+        std::function<juce::String (const juce::String&)> problemWith;
+
+        /** What of typed goes into a field with room for room more characters (any number when
+            negative); why receives the reason for the first thing refused, or is emptied.
+        */
+        juce::String accept (const juce::String& typed, int room, juce::String& why) const
+        {
+            juce::String taken;
+            why.clear();
+
+            for (auto text = typed.getCharPointer(); ! text.isEmpty();)
+            {
+                const auto character = text.getAndAdvance();
+                const auto refusal = whyRefused != nullptr ? whyRefused (character) : juce::String();
+
+                if (refusal.isNotEmpty())
+                {
+                    if (why.isEmpty())
+                        why = refusal;
+                }
+                else if (room >= 0 && taken.length() >= room)
+                {
+                    if (why.isEmpty())
+                        why = tooLongReason;
+                }
+                else
+                {
+                    taken += juce::String::charToString (character);
+                }
+            }
+
+            return taken;
+        }
+
+        /** What the field holds when text is typed into it, emptied first. */
+        juce::String accept (const juce::String& typed, juce::String& why) const
+        {
+            return accept (typed, maxLength > 0 ? maxLength : -1, why);
+        }
+    };
+
     virtual ~Dialogs() = default;
 
     /** Shows a box with the buttons, left to right, and returns the value of the one chosen.
@@ -75,18 +131,13 @@ public:
                                 const juce::StringArray& items, int proposedIndex,
                                 const juce::String& okText) = 0;
 
-    /** Asks for a line of text in a box with a field holding proposedText, and the buttons okText
-        and "Cancel". problemWith says what is wrong with a text, empty when nothing: while it
-        says something, okText leaves the box open and the box says why. The text accepted, or
-        nothing for Cancel (Escape). A Dialogs that cannot ask for text answers Cancel.
+    /** Asks for a line of text in a box whose field holds initialText, with the buttons okText
+        and "Cancel". The field takes only what rule accepts, and says under it why it left the
+        rest out. Returns the text, or nothing for Cancel (Escape).
     */
-    virtual std::optional<juce::String>
-    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
-                const juce::String& okText, std::function<juce::String (const juce::String&)> problemWith)
-    {
-        juce::ignoreUnused (title, message, proposedText, okText, problemWith);
-        return std::nullopt;
-    }
+    virtual std::optional<juce::String> askForText (const juce::String& title, const juce::String& message,
+                                                    const juce::String& initialText, const TextRule& rule,
+                                                    const juce::String& okText) = 0;
 
     //==============================================================================
     /** A box with a single button; an empty button text gives the framework's own "OK". */

@@ -7,6 +7,7 @@
 
 #include "librarian/PresetLibrarianManager.h"
 
+#include "device/LoadUndo.h"
 #include "device/PresetComparison.h"
 #include "device/PresetManager.h"
 #include "librarian/HelpDocuments.h"
@@ -27,6 +28,8 @@ namespace
 
     constexpr auto closeQuestion = "A transfer is running. Cancel it and quit?";
     constexpr int cancelAndQuit = 1, keepWorking = 0;
+    constexpr int undoAnswer = 1;
+    constexpr auto undoText = "Undo";
 }
 
 void PresetLibrarianManager::buttonClicked (juce::Button* button)
@@ -182,16 +185,24 @@ void PresetLibrarianManager::sendSelectedPresets()
 
 void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
 {
+    runLoad (makeJob (TransferKind::Send, selection), chosenOptions());
+}
+
+void PresetLibrarianManager::runLoad (TransferJob job, const TransferOptions& options, bool offerUndo)
+{
     setJobProgress (0.0);
     statusLabel->setText ("sending", juce::dontSendNotification);
 
-    const auto completed = runJob (TransferKind::Send, selection);
+    const auto completed = runJob (std::move (job), options);
 
     // A slot read back whole by the verify is shown at once; the others are read below.
     for (const auto& slot : jobOutcome().verifiedSlots)
         deviceSlots.setEntry (slot.number, slot.name, slot.version);
 
-    const auto word = reportOutcome (completed);
+    rememberLoad (*lastReport);
+
+    auto undoChosen = false;
+    const auto word = reportOutcome (completed, offerUndo ? &undoChosen : nullptr);
 
     statusLabel->setText ("sending " + word, juce::dontSendNotification);
     deviceSlots.deselectAll();
@@ -202,6 +213,10 @@ void PresetLibrarianManager::sendPresets (const TransferSelection& selection)
     // also after a cancel or a failure, which can leave a slot holding part of a preset.
     if (! numbers.isEmpty())
         readListedNames();
+
+    // Only once the list shows what the load left: the undo's question names those slots.
+    if (undoChosen)
+        undoLastLoad();
 }
 
 namespace
@@ -225,9 +240,15 @@ namespace
     }
 } // namespace
 
-juce::String PresetLibrarianManager::reportOutcome (bool completed)
+juce::String PresetLibrarianManager::reportOutcome (bool completed, bool* undoChosen)
 {
     const auto word = completed ? TransferJobOutcome::wordFor (lastResult) : juce::String ("Canceled");
+    const auto isLoad = jobOutcome().kind == TransferKind::Send;
+
+    // A load that can be taken back says so even when it ended well: the notice is where its
+    // "Undo" is offered.
+    const auto thisLoad = isLoad && undoChosen != nullptr ? LoadUndo::ofLoad (*lastReport) : std::nullopt;
+    const auto offerUndo = thisLoad.has_value() && thisLoad->isAvailable();
 
     // A failure that concerns one preset in particular names it below the word; files a load
     // could not read are named whatever became of the rest; a load that did not end well says
@@ -240,8 +261,8 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
 
     notices.addArray (jobOutcome().unreadableFiles);
 
-    if (word != "done" &&
-        (jobOutcome().kind == TransferKind::Send || jobOutcome().kind == TransferKind::Arrange))
+    if ((isLoad && (word != "done" || offerUndo)) ||
+        (word != "done" && jobOutcome().kind == TransferKind::Arrange))
         notices.add (describeSlotsWritten (jobOutcome()));
 
     notices.removeEmptyStrings();
@@ -249,9 +270,23 @@ juce::String PresetLibrarianManager::reportOutcome (bool completed)
     if (word != "done")
         notices.insert (0, word);
 
-    if (! notices.isEmpty())
-        services.dialogs.showMessage (Dialogs::Icon::warning, {}, notices.joinIntoString ("\n\n"), "Ok");
+    if (notices.isEmpty())
+        return word;
 
+    const auto message = notices.joinIntoString ("\n\n");
+
+    if (! offerUndo)
+    {
+        services.dialogs.showMessage (Dialogs::Icon::warning, {}, message, "Ok");
+        return word;
+    }
+
+    // "Ok" is what Escape answers: only a deliberate choice takes the load back, and the undo
+    // asks once more before it sends anything.
+    const auto icon = word == "done" && jobOutcome().unreadableFiles.isEmpty() ? Dialogs::Icon::info
+                                                                               : Dialogs::Icon::warning;
+    *undoChosen =
+        services.dialogs.ask (icon, {}, message, { { undoText, undoAnswer }, { "Ok", 0 } }) == undoAnswer;
     return word;
 }
 
@@ -289,27 +324,38 @@ TransferSelection PresetLibrarianManager::selectedInLists() const
 
 bool PresetLibrarianManager::runJob (TransferKind jobKind, const TransferSelection& jobSelection)
 {
-    TransferJob job;
-    job.kind = jobKind;
-    job.selection = jobSelection;
-    return runJob (std::move (job));
+    return runJob (makeJob (jobKind, jobSelection), chosenOptions());
 }
 
-bool PresetLibrarianManager::runJob (TransferJob job)
+TransferOptions PresetLibrarianManager::chosenOptions()
+{
+    return { settings.getKeepSnapshot(), settings.getVerifyAfterLoading() };
+}
+
+TransferJob PresetLibrarianManager::makeJob (TransferKind jobKind,
+                                             const TransferSelection& jobSelection) const
+{
+    // Everything the job works from is taken here, on the message thread: the folder chooser
+    // may announce a new folder while the progress window's modal loop runs, and the job goes on
+    // with the one it started with.
+    TransferJob job;
+    job.kind = jobKind;
+    job.name = jobNameOf (jobKind);
+    job.selection = jobSelection;
+    job.listedSlots = numbers;
+    job.presetFolder = presetFiles.getFolder();
+    job.snapshotsFolder = configuration.getSnapshotsFolder();
+    return job;
+}
+
+bool PresetLibrarianManager::runJob (TransferJob job, const TransferOptions& options)
 {
     // The user has chosen to quit: what the command meant to do after its job is not done.
     if (quitting)
         return false;
 
-    // Everything the job works from is taken here, on the message thread: the folder chooser
-    // may announce a new folder while the progress window's modal loop runs, and the job goes on
-    // with the one it started with.
-    job.name = jobNameOf (job.kind);
-    job.listedSlots = numbers;
-    job.presetFolder = presetFiles.getFolder();
-    job.snapshotsFolder = configuration.getSnapshotsFolder();
     job.deviceVersion = deviceVersion;
-    controller->setOptions ({ settings.getKeepSnapshot(), settings.getVerifyAfterLoading() });
+    controller->setOptions (options);
     lastReport = std::make_shared<const TransferReport>();
 
     // A window for each job: an idle window would keep its progress bar's timer running.
@@ -532,7 +578,8 @@ namespace
     constexpr auto notConnectedText = "The Tonarel is not connected: there is no slot to compare with.";
 }
 
-std::vector<PresetData> PresetLibrarianManager::readWholeSlots (const juce::Array<int>& slots)
+std::vector<PresetData> PresetLibrarianManager::readWholeSlots (const juce::Array<int>& slots,
+                                                                const juce::String& activity)
 {
     TransferSelection toRead;
 
@@ -540,10 +587,10 @@ std::vector<PresetData> PresetLibrarianManager::readWholeSlots (const juce::Arra
         toRead.slots.add ({ slot, {}, 0 });
 
     setJobProgress (0.0);
-    statusLabel->setText ("comparing", juce::dontSendNotification);
+    statusLabel->setText (activity, juce::dontSendNotification);
 
     const auto word = reportOutcome (runJob (TransferKind::ReadWhole, toRead));
-    statusLabel->setText ("comparing " + word, juce::dontSendNotification);
+    statusLabel->setText (activity + " " + word, juce::dontSendNotification);
     setJobProgress (1.0);
     showJobProgress();
 

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "device/LoadUndo.h"
 #include "device/TransferController.h"
 #include "device/TransferJob.h"
 #include "librarian/AppServices.h"
@@ -180,6 +181,30 @@ public:
     PresetComparisonWindow* getComparisonWindow() const noexcept { return comparisonWindow.get(); }
 
     //==============================================================================
+    // Taking back the last load of this run, and renaming a preset in a file or in a slot.
+
+    /** True while the last load of this run can be taken back: it kept a snapshot of the slots
+        it wrote, and that folder is still there with their files.
+    */
+    bool canUndoLastLoad() const;
+
+    /** Asks once, naming how many slots, then sends the last load's snapshot back into exactly
+        the slots it wrote, keeping a snapshot of what they hold now (so that the undo is the
+        last load from then on, and can be undone in turn), and reads their names back.
+    */
+    void undoLastLoad();
+
+    /** Asks for a new name for the file's preset, writes it into the file and renames the file
+        by the save rule; a file of the new name is never replaced.
+    */
+    void renameLocalPreset (const juce::String& fileName);
+
+    /** Reads the slot whole, asks for a new name and sends the preset back under it, with the
+        snapshot and verify settings of a load; then reads its name back.
+    */
+    void renameDeviceSlot (int slot);
+
+    //==============================================================================
     // Drops onto the two lists: each is the command it stands for, on the rows it names.
 
     /** Selects the files and the slots from firstSlot on, one per file (up to slot 99), then
@@ -298,8 +323,26 @@ private:
     /** The same on a selection of the caller's. */
     bool runJob (TransferKind jobKind, const TransferSelection& jobSelection);
 
-    /** The same for a job whose kind and work the caller has filled in. */
-    bool runJob (TransferJob job);
+    /** A job of the kind on the selection, with the preset folder and the snapshots folder. */
+    TransferJob makeJob (TransferKind jobKind, const TransferSelection& jobSelection) const;
+
+    /** Runs a job behind the progress window with the options; false when the user cancelled. */
+    bool runJob (TransferJob job, const TransferOptions& options);
+
+    /** The snapshot and verify choices of the Functions menu. */
+    TransferOptions chosenOptions();
+
+    /** Runs a load (a send job) with the options and tells how it ended, with offerUndo also
+        when it ended well and with "Undo" on its notice; then reads back the names of the slots
+        it reached, and undoes it when asked to.
+    */
+    void runLoad (TransferJob job, const TransferOptions& options, bool offerUndo = true);
+
+    /** Sends a preset read whole back into its slot under a new name, as a load. */
+    void sendRenamedPreset (PresetData preset, const juce::String& newName);
+
+    /** Remembers a load that reached a slot as the one "Undo Last Load" takes back. */
+    void rememberLoad (const TransferReport& report);
 
     /** Asks headline over the list of the moves, with the buttons verb and "Cancel", moves the
         presets, reads the slots' names back and selects the slots where followedSlots' presets
@@ -315,7 +358,8 @@ private:
         presets read, fewer than asked for when the job was cancelled or failed (its outcome is
         then told).
     */
-    std::vector<PresetData> readWholeSlots (const juce::Array<int>& slots);
+    std::vector<PresetData> readWholeSlots (const juce::Array<int>& slots,
+                                            const juce::String& activity = "comparing");
 
     /** Shows how a file's preset differs from a slot's in the comparison window. */
     void showComparison (const juce::String& fileName, const PresetData& filePreset,
@@ -379,8 +423,11 @@ private:
     /** What an item of the computer list's menu stands for. */
     void runFileCommand (int menuItem, const juce::String& fileName);
 
-    /** The outcome word of a transfer job, and its notice when it is not a success. */
-    juce::String reportOutcome (bool completed);
+    /** The outcome word of a transfer job, and its notice when it is not a success. With
+        undoChosen, a load that can be taken back has a notice also when it ended well, saying how
+        many slots it wrote, with an "Undo" button; undoChosen tells whether it was chosen.
+    */
+    juce::String reportOutcome (bool completed, bool* undoChosen = nullptr);
 
     /** How the job that ran last ended. */
     const TransferJobOutcome& jobOutcome() const noexcept { return lastReport->outcome; }
@@ -449,6 +496,9 @@ private:
     juce::Array<DevicePresetEntry> devicePresets;
 
     std::unique_ptr<PresetComparisonWindow> comparisonWindow;
+
+    // The last load of this run that reached a slot, while it kept a snapshot to undo it with.
+    std::optional<LoadUndo> lastLoad;
 
     // Made first and taken down first: its callbacks reach into everything above.
     std::unique_ptr<ConnectionMonitor> monitor;

@@ -21,6 +21,7 @@ void PresetLibrarianManager::connectLists()
     deviceList->onSelectionChanged = [this] { updateButtonStates(); };
     deviceList->onRefresh = [this] { readSelectedDeviceNames(); };
     deviceList->onCompareWithFile = [this] (int slot) { compareSlotWithFile (slot); };
+    deviceList->onRenameSlot = [this] (int slot) { renameDeviceSlot (slot); };
     deviceList->onFilesDropped = [this] (const juce::StringArray& fileNames, int firstSlot)
     { loadDroppedFiles (fileNames, firstSlot); };
     deviceList->onSlotsMoved = [this] (const juce::Array<int>& slots, int landingSlot)
@@ -42,6 +43,7 @@ void PresetLibrarianManager::runFileCommand (int menuItem, const juce::String& f
         case PresetLocal::copyItem: copyLocalPreset (fileName); break;
         case PresetLocal::deleteItem: deleteLocalPresets (fileName); break;
         case PresetLocal::compareWithSlotItem: compareFileWithSlot (fileName); break;
+        case PresetLocal::renameItem: renameLocalPreset (fileName); break;
         default: break;
     }
 }
@@ -82,10 +84,13 @@ void PresetLibrarianManager::createNewSet()
     const auto current = folderChooser->getCurrentFile();
     const auto parent = current.getParentDirectory();
 
+    Dialogs::TextRule rule;
+    rule.problemWith = [parent] (const juce::String& text)
+    { return SetFolders::problemWithName (parent, text); };
+
     const auto name = services.dialogs.askForText (
         "New Set", "A new folder for a set of presets, beside " + current.getFileName() + ":",
-        SetFolders::firstFreeName (parent), "Create",
-        [parent] (const juce::String& text) { return SetFolders::problemWithName (parent, text); });
+        SetFolders::firstFreeName (parent), rule, "Create");
 
     if (! name.has_value())
         return;

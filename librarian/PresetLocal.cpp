@@ -33,9 +33,10 @@ void PresetLocal::cellClicked (int rowNumber, int, const juce::MouseEvent& event
 
 void PresetLocal::showFileMenu (int rowNumber, const juce::String& fileName)
 {
-    const auto item = dialogs.chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText });
+    const auto item =
+        dialogs.chooseFromMenu ({ "Get info", "Copy", "Delete", compareWithSlotText, renameText });
 
-    if (item < getInfoItem || item > compareWithSlotItem || onFileCommand == nullptr)
+    if (item < getInfoItem || item > renameItem || onFileCommand == nullptr)
         return;
 
     onFileCommand ((MenuItems) item, fileName);

@@ -9,11 +9,11 @@ class Dialogs;
     file, in the order the folder scan found them.
 
     The list holds no reference to the panel: what the user asks of it goes out through its
-    callbacks. A pop-up click on a row offers "Get info", "Copy", "Delete" and "Compare with
-    Slot…" (onFileCommand); F5 is onRefresh; the filter looks at the preset's name and the
-    file's. Slots of the device list dropped here are onSlotsDropped ("Save >"); files dropped
-    from the desktop are onDesktopFilesDropped. Owned by the librarian panel; used on the
-    message thread only.
+    callbacks. A pop-up click on a row offers "Get info", "Copy", "Delete", "Compare with
+    Slot…" and "Rename…" (onFileCommand); F5 is onRefresh; the filter looks at the preset's
+    name and the file's. Slots of the device list dropped here are onSlotsDropped ("Save >");
+    files dropped from the desktop are onDesktopFilesDropped. Owned by the librarian panel;
+    used on the message thread only.
 */
 class PresetLocal final : public PresetListView<LocalPresetEntry, juce::String>,
                           public juce::DragAndDropTarget,
@@ -29,7 +29,8 @@ public:
         getInfoItem = 1,
         copyItem = 2,
         deleteItem = 3,
-        compareWithSlotItem = 4
+        compareWithSlotItem = 4,
+        renameItem = 5
     };
 
     /** An item of the pop-up menu chosen on a file. */
@@ -67,6 +68,7 @@ public:
 
     static inline const juce::String compareWithSlotText { juce::CharPointer_UTF8 (
         "Compare with Slot\xe2\x80\xa6") };
+    static inline const juce::String renameText { juce::CharPointer_UTF8 ("Rename\xe2\x80\xa6") };
 
 private:
     juce::String getCellText (const LocalPresetEntry& row, int columnId) const override;

@@ -32,9 +32,12 @@ void PresetTonarel::cellClicked (int rowNumber, int, const juce::MouseEvent& eve
     showMenuWhenClickEnds (
         [this, slot]
         {
-            if (dialogs.chooseFromMenu ({ compareWithFileText }) == compareWithFileItem &&
-                onCompareWithFile != nullptr)
+            const auto item = dialogs.chooseFromMenu ({ compareWithFileText, renameText });
+
+            if (item == compareWithFileItem && onCompareWithFile != nullptr)
                 onCompareWithFile (slot);
+            else if (item == renameItem && onRenameSlot != nullptr)
+                onRenameSlot (slot);
         });
 }
 

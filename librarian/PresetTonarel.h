@@ -11,11 +11,12 @@ class Dialogs;
     A row is known by the slot number it holds, never by its place: the filter may hide any
     slot. The list holds no device logic of its own and no reference to the panel: what the
     user asks of it goes out through its callbacks. F5 is onRefresh; the right button offers
-    "Compare with File…" (onCompareWithFile). Rows of the computer list dropped onto a slot are
-    onFilesDropped, for "< Load To" that slot and the ones after it; the list's own rows dropped
-    onto a slot are onSlotsMoved, to move their presets there. A slot that "Compare Device
-    with Folder" found different from the preset folder shows a dot after its name until the
-    slot is next read or sent. Owned by the librarian panel; used on the message thread only.
+    "Compare with File…" (onCompareWithFile) and "Rename…" (onRenameSlot). Rows of the
+    computer list dropped onto a slot are onFilesDropped, for "< Load To" that slot and the ones
+    after it; the list's own rows dropped onto a slot are onSlotsMoved, to move their presets
+    there. A slot that "Compare Device with Folder" found different from the preset folder shows
+    a dot after its name until the slot is next read or sent. Owned by the librarian panel; used
+    on the message thread only.
 */
 class PresetTonarel final : public PresetListView<DevicePresetEntry, int>, public juce::DragAndDropTarget
 {
@@ -25,6 +26,9 @@ public:
 
     /** "Compare with File…" chosen on a slot. */
     std::function<void (int slot)> onCompareWithFile;
+
+    /** "Rename…" chosen on a slot. */
+    std::function<void (int slot)> onRenameSlot;
 
     /** Files of the computer list dropped onto a slot, once the drop's event is over. */
     std::function<void (const juce::StringArray& fileNames, int firstSlot)> onFilesDropped;
@@ -55,10 +59,11 @@ public:
         nameColumn = 2
     };
 
-    /** The item of the pop-up menu, numbered from 1 as the menu returns it. */
-    static constexpr int compareWithFileItem = 1;
+    /** The items of the pop-up menu, numbered from 1 as the menu returns them. */
+    static constexpr int compareWithFileItem = 1, renameItem = 2;
     static inline const juce::String compareWithFileText { juce::CharPointer_UTF8 (
         "Compare with File\xe2\x80\xa6") };
+    static inline const juce::String renameText { juce::CharPointer_UTF8 ("Rename\xe2\x80\xa6") };
 
     /** What follows the name of a slot that differs from the preset folder. */
     static inline const juce::String differsMark { juce::CharPointer_UTF8 (" \xe2\x80\xa2") };

@@ -563,6 +563,11 @@ VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& pre
     return writeFileVerified (target, presetDocument (preset));
 }
 
+juce::MemoryBlock presetFileContent (const PresetData& preset)
+{
+    return presetDocument (preset);
+}
+
 std::optional<PresetData> readPresetFile (const juce::String& folder, const juce::String& fileName,
                                           juce::String* desc)
 {

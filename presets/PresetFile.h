@@ -28,6 +28,9 @@ bool presetFileExists (const juce::String& folder, const PresetData& preset);
 */
 VerifiedWrite writePresetFile (const juce::String& folder, const PresetData& preset, PresetWriteMode mode);
 
+/** The document writePresetFile writes for the preset: its "desc" is preset.number. */
+juce::MemoryBlock presetFileContent (const PresetData& preset);
+
 /** Reads a preset file; the preset is in no slot (number 0) until it is sent to one. When desc
     is given it receives the slot the file says the preset was read from. Nothing for a file that
     is missing, too large, not a regular file, cut short, not XML or not a preset.

@@ -284,3 +284,9 @@ void SnapshotFolders::prune (const juce::File& snapshotsFolder, juce::Time now,
         --beyondKeep;
     }
 }
+
+juce::File SnapshotFolders::newest (const juce::File& snapshotsFolder, juce::Time now)
+{
+    const auto folders = recordedFoldersOldestFirst (snapshotsFolder, now);
+    return folders.empty() ? juce::File() : folders.back().folder;
+}

@@ -45,4 +45,10 @@ namespace SnapshotFolders
     */
     void prune (const juce::File& snapshotsFolder, juce::Time now, const juce::Array<juce::File>& spared,
                 int keep = foldersKept);
+
+    /** The newest of the program's own snapshot folders, in the order prune keeps (folders
+        recorded after now count as the oldest); none when there is none. Folders without a
+        record are the user's and never taken.
+    */
+    juce::File newest (const juce::File& snapshotsFolder, juce::Time now);
 }

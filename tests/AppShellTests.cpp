@@ -148,6 +148,20 @@ TEST_F (ShellFixture, SnapshotAndVerifyItemsAreTickedFromTheSettingsAndOutliveTh
     EXPECT_TRUE (isTicked (CommandIds::keepSnapshotBeforeLoading));
 }
 
+TEST_F (ShellFixture, UndoLastLoadIsGreyedUntilThereIsALoadToUndoAndHasCtrlZ)
+{
+    const auto keys = window->getCommandManager().getKeyMappings()->getKeyPressesAssignedToCommand (
+        CommandIds::undoLastLoad);
+    EXPECT_TRUE (keys.contains (juce::KeyPress ('z', juce::ModifierKeys::commandModifier, 0)));
+    EXPECT_TRUE (hasFlag (CommandIds::undoLastLoad, juce::ApplicationCommandInfo::isDisabled));
+
+    ASSERT_NE (awaitLibrarian(), nullptr);
+    EXPECT_TRUE (hasFlag (CommandIds::undoLastLoad, juce::ApplicationCommandInfo::isDisabled))
+        << "no load yet, and no device";
+    EXPECT_FALSE (invoke (CommandIds::undoLastLoad));
+    EXPECT_TRUE (dialogs.boxes.empty());
+}
+
 TEST_F (ShellFixture, AboutTellsVersionLicenceFrameworkAndWhereTheFilesAre)
 {
     EXPECT_TRUE (invoke (CommandIds::showAbout));

@@ -4,6 +4,7 @@
 #include "cli/TonarelCommandLine.h"
 #include "device/DeviceLock.h"
 #include "device/JuceMidiPorts.h"
+#include "presets/SnapshotFolders.h"
 #include "tests/CommandLineRunner.h"
 
 #include "presets/PresetFile.h"
@@ -235,6 +236,45 @@ TEST_F (CommandLine, NamesHoldingANewlineOrTabAreQuotedInResultLines)
     EXPECT_EQ (lines[1], "05\t" + device->getSlot (5).name + "\tdone");
 }
 
+TEST_F (CommandLine, UndoSendsTheNewestSnapshotBackAndCanItselfBeUndone)
+{
+    plugInDevice();
+
+    SCOPED_TRACE ("with no snapshot there is nothing to undo");
+    EXPECT_EQ (run ({ "undo" }), TonarelCommandLine::partialFailure);
+    EXPECT_TRUE (err.str().find ("there is no snapshot to undo") != std::string::npos) << err.str();
+
+    const auto before = device->getSlot (4);
+    auto changed = device->getSlot (4);
+    changed.name = "Restored Four";
+    changed.parameters[2].value += 9;
+    writePresetFile (folder ("Set"), changed);
+    ASSERT_EQ (run ({ "restore", "Set" }), TonarelCommandLine::success) << err.str();
+    ASSERT_TRUE (samePreset (device->getSlot (4), changed));
+
+    SCOPED_TRACE ("undo sends the restore's snapshot back, and says which folder it used");
+    const auto restoreSnapshot = SnapshotFolders::newest (snapshotsFolder(), juce::Time::getCurrentTime());
+    ASSERT_EQ (run ({ "undo" }), TonarelCommandLine::success) << err.str();
+    const auto lines = juce::StringArray::fromLines (juce::String (out.str()).trimEnd());
+    ASSERT_EQ (lines.size(), 2) << out.str();
+    EXPECT_EQ (lines[0], "undoing with " + restoreSnapshot.getFullPathName());
+    EXPECT_EQ (lines[1], "04\t" + presetFileName (before) + "\tdone");
+    EXPECT_TRUE (samePreset (device->getSlot (4), before));
+    EXPECT_EQ (device->getPresetsStored(), 2) << "only slot 4 was written, by the restore and the undo";
+
+    SCOPED_TRACE ("undo again takes the undo back, from the snapshot the undo kept");
+    ASSERT_EQ (run ({ "undo" }), TonarelCommandLine::success) << err.str();
+    EXPECT_TRUE (samePreset (device->getSlot (4), changed));
+    EXPECT_TRUE (transferLog().contains ("Undo")) << transferLog();
+
+    SCOPED_TRACE ("a snapshot folder emptied by the user is reported, and nothing is sent");
+    const auto newest = SnapshotFolders::newest (snapshotsFolder(), juce::Time::getCurrentTime());
+    for (const auto& file : newest.findChildFiles (juce::File::findFiles, false, "*.tnl"))
+        file.deleteFile();
+    EXPECT_EQ (run ({ "undo" }), TonarelCommandLine::partialFailure);
+    EXPECT_EQ (device->getPresetsStored(), 3);
+}
+
 TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
 {
     const juce::File here ("/tmp");
@@ -258,7 +298,10 @@ TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
                                            { "list", "--frobnicate" },
                                            { "backup", "d", "--slots" },
                                            { "backup", "" },
-                                           { "restore", "  " } };
+                                           { "restore", "  " },
+                                           { "undo", "Set" },
+                                           { "undo", "--slots", "1" },
+                                           { "undo", "--no-snapshot" } };
 
     for (const auto& arguments : mistakes)
     {
@@ -376,6 +419,37 @@ TEST_F (CommandLineProgram, ExitsWithItsStatusAndWaitsItsTurnForTheDevice)
     const auto status = runProgram (TONAREL_LIBRARIAN, {}, output);
     EXPECT_TRUE (output.contains ("TonarelUtil: the tonarel command line is using the Tonarel")) << output;
     EXPECT_NE (status, 0);
+}
+
+TEST_F (CommandLineProgram, UndoOnTheDemoNamesItsSnapshotAndExitsAsARestoreDoes)
+{
+    juce::String output;
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo" }, output),
+               TonarelCommandLine::partialFailure);
+    EXPECT_TRUE (output.startsWith ("tonarel: there is no snapshot to undo in ")) << output;
+
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo", "Set" }, output),
+               TonarelCommandLine::badArguments);
+    EXPECT_TRUE (output.startsWith ("tonarel: undo takes no folder\n\nUsage: tonarel")) << output;
+
+    const auto set = home.root.getChildFile ("Set");
+    ASSERT_EQ (runProgram (TONAREL_COMMAND_LINE,
+                           { "--demo", "backup", set.getFullPathName(), "--slots", "3" }, output),
+               TonarelCommandLine::success)
+        << output;
+    ASSERT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "restore", set.getFullPathName() }, output),
+               TonarelCommandLine::success)
+        << output;
+
+    const auto snapshots = LibrarianConfiguration (documentsFolder(), LibrarianConfiguration::Edition::demo)
+                               .getSnapshotsFolder();
+    const auto restoreSnapshot = SnapshotFolders::newest (snapshots, juce::Time::getCurrentTime());
+    ASSERT_TRUE (restoreSnapshot.isDirectory());
+    EXPECT_EQ (runProgram (TONAREL_COMMAND_LINE, { "--demo", "undo" }, output), TonarelCommandLine::success)
+        << output;
+    EXPECT_TRUE (output.contains ("undoing with " + restoreSnapshot.getFullPathName() + "\n")) << output;
+    EXPECT_EQ (snapshots.findChildFiles (juce::File::findDirectories, false).size(), 2)
+        << "the undo kept a snapshot of its own";
 }
 
 TEST_F (CommandLineProgram, HangUpEndsABackupAsCtrlCDoesAndEveryPresetReportedDoneIsOnDisk)

@@ -86,3 +86,38 @@ TEST (AlertDialogsTest, AskReturnsTheChosenValueWithTheTickAddingTen)
                     { box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey)); });
     EXPECT_TRUE (dialogs.confirm (Dialogs::Icon::question, {}, "OK to overwrite ALL presets?"));
 }
+
+TEST (AlertDialogsTest, TextFieldTakesOnlyWhatItsRuleAcceptsAndSaysWhy)
+{
+    Dialogs::TextRule rule;
+    rule.maxLength = 6;
+    rule.tooLongReason = "six at most";
+    rule.whyRefused = [] (juce::juce_wchar c) { return c == 'x' ? juce::String ("no x") : juce::String(); };
+
+    auto box = AlertDialogs::createTextBox ("Rename", "New name:", "axbc", rule, "Rename");
+    auto* field = box->getTextEditor (AlertDialogs::textFieldName);
+    ASSERT_NE (field, nullptr);
+    EXPECT_EQ (field->getText(), "abc") << "the text it starts with goes through the rule too";
+
+    juce::Label* refusal = nullptr;
+    for (auto* child : box->getChildren())
+        if (child->getComponentID() == AlertDialogs::refusalLabelName)
+            refusal = dynamic_cast<juce::Label*> (child);
+    ASSERT_NE (refusal, nullptr);
+
+    SCOPED_TRACE ("typed at the end: a refused character is left out, and the field is full at six");
+    field->moveCaretToEnd();
+    field->insertTextAtCaret ("dxefg");
+    EXPECT_EQ (field->getText(), "abcdef");
+    EXPECT_EQ (refusal->getText(), "no x");
+
+    field->insertTextAtCaret ("h");
+    EXPECT_EQ (refusal->getText(), "six at most");
+
+    SCOPED_TRACE ("what is selected makes room; a clean insertion clears the reason");
+    field->selectAll();
+    field->insertTextAtCaret ("new");
+    EXPECT_EQ (field->getText(), "new");
+    EXPECT_EQ (refusal->getText(), "");
+    EXPECT_EQ (buttonsOf (*box).size(), 2);
+}

@@ -59,6 +59,7 @@ TEST_F (DragAndDrop, FilesDroppedOnASlotAreLoadedFromThatSlotOnAsLoadToDoes)
     dialogs.answers = { 1, 1 };
     drop (deviceList, localList, { rowOf (alpha), rowOf (beta) }, 4);
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u);
     EXPECT_TRUE (dialogs.boxes[0].message.endsWith ("(#5) in Tonarel?")) << dialogs.boxes[0].message;
     EXPECT_TRUE (dialogs.boxes[1].message.endsWith ("(#6) in Tonarel?")) << dialogs.boxes[1].message;
@@ -72,6 +73,7 @@ TEST_F (DragAndDrop, FilesDroppedOnASlotAreLoadedFromThatSlotOnAsLoadToDoes)
     dialogs.answers = { 1, 1 + Dialogs::applyToAllBonus };
     drop (deviceList, localList, { rowOf (alpha), rowOf (beta), rowOf (gamma) }, 97);
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u);
     EXPECT_TRUE (dialogs.boxes[0].message.contains ("Only 2 presets will be loaded."))
         << dialogs.boxes[0].message;

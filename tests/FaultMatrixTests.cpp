@@ -671,8 +671,8 @@ private:
         if (watchdog.fired)
             problems.add ("the job hung and was stopped");
 
-        // A transfer's word is the first line of its notice (none for success), a name read's
-        // in the status.
+        // A transfer's word is the first line of its warning notice (a load's offers "Undo" too;
+        // a success has none, or a load's notice without a warning), a name read's in the status.
         const auto status = panel->getStatusLabel().getText();
 
         if (! isTransfer (c.kind))
@@ -681,7 +681,8 @@ private:
         juce::String word = "done";
 
         for (const auto& box : dialogs.boxes)
-            if (box.buttons == juce::StringArray { "Ok" } && box.icon == Dialogs::Icon::warning)
+            if (box.buttons.contains ("Ok") && ! box.buttons.contains ("Cancel") &&
+                box.icon == Dialogs::Icon::warning)
                 word = box.message.upToFirstOccurrenceOf ("\n", false, false);
 
         if (c.kind == Kind::ReadAndSave && status != "reading and saving " + word)

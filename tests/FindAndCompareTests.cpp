@@ -73,6 +73,7 @@ TEST_F (FindAndCompare, AFilterKeepsCommandsOnTheSlotsAndFilesShown)
     dialogs.answers = { 1, 1 };
     click (panel->getLoadButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u);
     EXPECT_TRUE (dialogs.boxes[0].message.endsWith ("(#29) in Tonarel?")) << dialogs.boxes[0].message;
     EXPECT_TRUE (dialogs.boxes[1].message.endsWith ("(#31) in Tonarel?")) << dialogs.boxes[1].message;

@@ -98,6 +98,23 @@ protected:
         return fileName;
     }
 
+    /** Takes the notice a load ends with off the record: the one that offers "Undo". False when
+        there was none.
+    */
+    bool takeLoadNotice()
+    {
+        for (auto box = dialogs.boxes.begin(); box != dialogs.boxes.end(); ++box)
+        {
+            if (box->buttons == juce::StringArray { "Undo", "Ok" })
+            {
+                dialogs.boxes.erase (box);
+                return true;
+            }
+        }
+
+        return false;
+    }
+
     /** The values of the start-up box's buttons. */
     static constexpr int exitProgram = 0, tryAgain = 1, ignoreDevice = 2;
 

@@ -167,13 +167,14 @@ TEST_F (PresetFolder, NewSetMakesTheFolderBesideTheCurrentOneOpensItAndRemembers
     ASSERT_TRUE (sets.getChildFile ("Set 2").createDirectory());
 
     SCOPED_TRACE ("Set 2 is taken: Set 3 is offered; a taken and an invalid name are refused first");
-    dialogs.textAnswers = { "Set 2", "Bad/Name", "Tour" };
+    dialogs.typedTexts = { juce::String ("Set 2"), juce::String ("Bad/Name"), juce::String ("Tour") };
     panel->createNewSet();
-    ASSERT_EQ (dialogs.boxes.size(), 3u);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].title, "New Set");
-    EXPECT_EQ (dialogs.boxes[0].buttons, juce::StringArray { "Set 3" });
-    EXPECT_TRUE (dialogs.boxes[1].message.contains ("already")) << dialogs.boxes[1].message;
-    EXPECT_TRUE (dialogs.boxes[2].message.contains ("/")) << dialogs.boxes[2].message;
+    ASSERT_EQ (dialogs.textFields.size(), 3u);
+    EXPECT_EQ (dialogs.textFields[0].initialText, "Set 3");
+    EXPECT_TRUE (dialogs.textFields[1].refusal.contains ("already")) << dialogs.textFields[1].refusal;
+    EXPECT_TRUE (dialogs.textFields[2].refusal.contains ("/")) << dialogs.textFields[2].refusal;
 
     const auto tour = sets.getChildFile ("Tour");
     EXPECT_TRUE (tour.isDirectory());
@@ -184,10 +185,11 @@ TEST_F (PresetFolder, NewSetMakesTheFolderBesideTheCurrentOneOpensItAndRemembers
 
     SCOPED_TRACE ("Cancel makes nothing; from Tour, the next set is offered beside it");
     dialogs.boxes.clear();
-    dialogs.textAnswers.clear();
+    dialogs.textFields.clear();
     panel->createNewSet();
     ASSERT_EQ (dialogs.boxes.size(), 1u);
-    EXPECT_EQ (dialogs.boxes[0].buttons, juce::StringArray { "Set 3" });
+    ASSERT_EQ (dialogs.textFields.size(), 1u);
+    EXPECT_EQ (dialogs.textFields[0].initialText, "Set 3");
     EXPECT_EQ (panel->getFolderChooser().getCurrentFile(), tour);
     EXPECT_FALSE (sets.getChildFile ("Set 3").exists());
 }

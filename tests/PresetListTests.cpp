@@ -83,7 +83,8 @@ TEST_F (PresetLists, OnlyAPopupClickOpensTheMenuAndGetInfoShowsTheFile)
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_TRUE (dialogs.boxes[0].isMenu);
     EXPECT_EQ (dialogs.boxes[0].buttons,
-               (juce::StringArray { "Get info", "Copy", "Delete", PresetLocal::compareWithSlotText }));
+               (juce::StringArray { "Get info", "Copy", "Delete", PresetLocal::compareWithSlotText,
+                                    PresetLocal::renameText }));
     EXPECT_EQ (panel->getLocalList().getNumRows(), 2);
 
     SCOPED_TRACE ("a control-click opens it too; Get info shows five lines and selects the row alone");

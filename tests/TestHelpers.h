@@ -95,6 +95,12 @@ public:
         juce::StringArray keys;
     };
 
+    /** A text box's field: the text it held at first, and why it refused what was typed. */
+    struct TextField
+    {
+        juce::String initialText, refusal;
+    };
+
     int ask (Icon icon, const juce::String& title, const juce::String& message,
              const std::vector<Choice>& choices, bool offerApplyToAll) override
     {
@@ -136,34 +142,44 @@ public:
         return answer == takeProposed ? proposedIndex : answer;
     }
 
-    /** Recorded as a box whose one button is the proposed text; answered from textAnswers. A
-        text with a problem is recorded again as a box whose message is the problem, and the
-        next text is taken; with none left it answers Cancel.
+    /** Recorded as a box with the buttons okText and "Cancel". The next of typedTexts is typed
+        into the emptied field, through the rule, and the field's text is the answer; a text the
+        rule finds a problem with is recorded as a field of its own holding it, with the problem
+        as its refusal, and the next is typed. With none left it answers Cancel.
     */
-    std::optional<juce::String>
-    askForText (const juce::String& title, const juce::String& message, const juce::String& proposedText,
-                const juce::String&, std::function<juce::String (const juce::String&)> problemWith) override
+    std::optional<juce::String> askForText (const juce::String& title, const juce::String& message,
+                                            const juce::String& initialText, const TextRule& rule,
+                                            const juce::String& okText) override
     {
-        boxes.push_back ({ Icon::question, title, message, { proposedText }, false, false });
+        boxes.push_back ({ Icon::question, title, message, { okText, "Cancel" }, false, false, -1 });
+        textFields.push_back ({ initialText, {} });
 
-        while (! textAnswers.empty())
+        while (! typedTexts.empty())
         {
-            const auto text = textAnswers.front() == takeProposedText ? proposedText : textAnswers.front();
-            textAnswers.pop_front();
-            const auto problem = problemWith != nullptr ? problemWith (text) : juce::String();
+            const auto typed = typedTexts.front();
+            typedTexts.pop_front();
+
+            if (! typed.has_value())
+                return std::nullopt;
+
+            const auto text = rule.accept (*typed, textFields.back().refusal);
+            const auto problem = rule.problemWith != nullptr ? rule.problemWith (text) : juce::String();
 
             if (problem.isEmpty())
                 return text;
 
-            boxes.push_back ({ Icon::question, title, problem, { text }, false, false });
+            // The box stays up, saying why under the field, for the next text typed.
+            textFields.push_back ({ text, problem });
         }
 
         return std::nullopt;
     }
 
-    static constexpr int takeProposed = -100;
-    static inline const juce::String takeProposedText { "\x01proposed" };
-    std::deque<juce::String> textAnswers;
+    /** The fields of the text boxes shown, in order. */
+    std::vector<TextField> textFields;
+
+    /** What the user types into the next text boxes; nothing stands for Cancel. */
+    std::deque<std::optional<juce::String>> typedTexts;
 
     std::vector<Box> boxes;
     std::deque<int> answers;

@@ -175,6 +175,7 @@ protected:
         dialogs.answers = { 1 };
         click (panel->getLoadButton());
 
+        EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
         ASSERT_EQ (dialogs.boxes.size(), 1u) << dialogs.boxes.back().message;
         EXPECT_TRUE (dialogs.boxes.front().message.endsWith ("(#" + juce::String (slot) + ") in Tonarel?"));
     }
@@ -322,6 +323,7 @@ TEST_F (TransferJobs, LoadToFillsTheFirstSelectedSlotsAndReadsTheirNamesBack)
     const auto secondSlotName = device->getSlot (2).name;
     click (panel->getLoadButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u);
     EXPECT_EQ (
         dialogs.boxes[0].message,
@@ -383,6 +385,7 @@ TEST_F (TransferJobs, LoadAllAsksOnceAndSkipsFilesOfAnotherVersion)
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "no question per slot";
     EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
     EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::question);
@@ -422,6 +425,7 @@ TEST_F (TransferJobs, LoadAllOfASavedSetWithAFileMissingShiftsNoSlot)
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 1u) << "one confirmation, no question per slot, nothing left out";
     const auto confirmation = juce::StringArray::fromLines (dialogs.boxes[0].message);
     EXPECT_EQ (confirmation[0], "OK to overwrite ALL presets?");
@@ -472,6 +476,7 @@ TEST_F (TransferJobs, LoadAllLeavesOutAndNamesFilesThatShareASlotOrNameNone)
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 2u)
         << "the confirmation and the notice: no question for the one slot sent";
     EXPECT_EQ (juce::StringArray::fromLines (dialogs.boxes[0].message)[0], "OK to overwrite ALL presets?");
@@ -496,6 +501,7 @@ TEST_F (TransferJobs, LoadAllLeavesOutAndNamesFilesThatShareASlotOrNameNone)
     dialogs.answers = { 1 };
     click (panel->getLoadAllButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice";
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_TRUE (dialogs.boxes[0].message.contains ("1 slot will be overwritten"))
         << dialogs.boxes[0].message;
@@ -629,6 +635,7 @@ TEST_F (TransferJobs, FileTheWireCannotCarryIsReportedAndTheNextIsSent)
     dialogs.answers = { 1 + Dialogs::applyToAllBonus };
     click (panel->getLoadButton());
 
+    EXPECT_TRUE (takeLoadNotice()) << "the load ends with its notice, which offers Undo";
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "no outcome notice: the job went on and ended well";
     EXPECT_EQ (dialogs.boxes[0].icon, Dialogs::Icon::warning) << "refused before its slot is asked about";
     EXPECT_EQ (dialogs.boxes[0].title, tooWideFile);

@@ -21,7 +21,9 @@
 # first right-click on a file after start opens the menu), arrange-slots (a slot dragged within
 # the device list moves its preset there), hidpi (the window at two pixels per point: its size,
 # and its captions as sharp as at one, measured in screenshots), keyboard (Tab round the panel,
-# Return in the device list and a load by Ctrl+L, under a window manager, with a screenshot).
+# Return in the device list and a load by Ctrl+L, under a window manager, with a screenshot),
+# undo-after-load-to (Functions > "Undo Last Load" after a "< Load To", under a window manager),
+# rename-file ("Rename…" on a file, under a window manager).
 # Each starts the demo afresh, so the simulated device holds the demo presets again, and ends
 # it through its own Quit menu.
 # The work folder (HOME, logs, a screenshot on failure) is e2e-<scenario> in the current folder.
@@ -492,6 +494,7 @@ scenario_load_to()
     log "< Load To clicked"
     answer_question click -37 24 # "Overwrite" of the first slot's question
     answer_question key Return    # the second, from the keyboard: Return is "Overwrite"
+    answer_question key Escape    # the load's notice: Escape is "Ok", not "Undo"
     log "both slots overwritten"
 
     # "Save >" of slots 5 to 7 then writes what the device now holds. The selection only takes
@@ -558,7 +561,7 @@ scenario_rescan_delete()
     # Delete rows 1 and 3 (a_alpha.tnl and c_charlie.tnl) from the context menu of row 3.
     select_rows local 0 ctrl 2
     xdotool mousemove "$local_x" "$(row_y 2)" click 3
-    choose_menu_item 3 4 # "Delete"
+    choose_menu_item 3 5 # "Delete"
     answer_question key Return # "Ok"
     wait_until "$limit" has_at_most 2 || true
     local left
@@ -577,7 +580,7 @@ scenario_copy_then_load_to()
     select_rows device 4
     select_rows local 0
     xdotool mousemove "$local_x" "$(row_y 0)" click 3
-    choose_menu_item 2 4 # "Copy"
+    choose_menu_item 2 5 # "Copy"
     wait_for "$limit" "the copy" files_exist copy1_e2e_alpha.tnl
     wait_for "$limit" "the file row selected again" rows_selected "$local_probe" 0
     rows_selected "$device_probe" 4 || fail "the slot is no longer selected"
@@ -760,6 +763,7 @@ scenario_drag_and_drop()
     log "dragged two files onto slot 5"
     answer_question key Return # "Overwrite" slot 5
     answer_question key Return # "Overwrite" slot 6
+    answer_question key Escape # the load's notice: "Ok"
     wait_for "$limit" "end of the load" no_progress_window
 
     # Slots 5 and 6 dragged back onto the computer list save what they now hold.
@@ -882,6 +886,7 @@ scenario_drop_leaves_no_ghost()
     drag_pointer "$local_x" "$(row_y 0)" "$device_x" "$(row_y 4)"
     answer_question key Return # "Overwrite" slot 5
     answer_question key Return # "Overwrite" slot 6
+    answer_question key Escape # the load's notice: "Ok"
     wait_for "$limit" "end of the load" no_progress_window
     wait_until 10 middle_column_as_before ||
         fail "the panel between the lists still differs from before the drop (see $work/after-drop.png)"
@@ -969,7 +974,7 @@ scenario_filter_and_compare()
 
     # "Compare with Slot…" of the one file shown: slot 5 is proposed, Return compares.
     xdotool mousemove "$local_x" "$(row_y 0)" click 3
-    choose_menu_item 4 4 # "Compare with Slot…"
+    choose_menu_item 4 5 # "Compare with Slot…"
     wait_for "$limit" "the question which slot" visible_window '^Compare with Slot$'
     wait_for "$limit" "keyboard focus in the question" has_focus "$found_window"
     xdotool key Return
@@ -1019,6 +1024,7 @@ scenario_load_all_by_number()
     answer_question key Return # "OK to overwrite ALL presets?"
     log "<< Load All confirmed"
     wait_for 180 "the Load job in the log" grep -qP '\tLoad\tjob\t' "$app_folder/tonarel.log"
+    answer_question key Escape # the load's notice: "Ok"
     wait_for "$limit" "the read-back after the Load job" read_back_logged
     wait_for "$limit" "end of the read-back" no_progress_window
 
@@ -1043,6 +1049,95 @@ name_reads_logged() { grep -cP '\tRead names\tjob\t' "$app_folder/tonarel.log" |
 more_name_reads_than() { [ "$(name_reads_logged)" -gt "$1" ]; }
 
 read_back_logged() { sed -n '/\tLoad\tjob\t/,$p' "$app_folder/tonarel.log" | grep -qP '\tRead names\tjob\t'; }
+
+# A titled box of the program (a confirmation, the rename field): waits for it to take the
+# keyboard, presses KEY and waits for it to go.
+answer_titled_box() # TITLE KEY
+{
+    wait_for "$limit" "the box '$1'" visible_window "^$1\$"
+    local box=$found_window
+    wait_for "$limit" "keyboard focus in the box '$1'" test "$(xdotool getwindowfocus 2>/dev/null)" = "$box"
+    xdotool key "$2"
+    wait_for "$limit" "closing of the box '$1'" window_gone "$box"
+}
+
+# "< Load To" of a file into slot 5, then Functions > "Undo Last Load": the slot holds its demo
+# preset again, as the load's snapshot kept it, and the undo kept a snapshot of its own.
+scenario_undo_after_load_to()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/e2e_alpha.tnl" "E2E Alpha" 3
+    start_x wm
+    start_demo
+
+    select_rows local 0
+    select_rows device 4
+    click_button 283
+    answer_question key Return # "Overwrite" slot 5
+    wait_for "$limit" "the load's notice" find_question_box
+    screenshot "$work/load-notice.png"
+    answer_question key Escape # "Ok": the load stays for now
+    wait_for "$limit" "end of the read-back" no_progress_window
+    local snapshot
+    snapshot=$(find "$app_folder/Snapshots" -name '005_*.tnl' | head -1)
+    [ -n "$snapshot" ] || fail "the load kept no snapshot of slot 5"
+
+    # Functions > "Undo Last Load": the third item, after "Preset Librarian" and "Compare Device
+    # with Folder", chosen from the keyboard.
+    click_until $((panel_x + 45)) $((panel_y - 12)) "the Functions menu" visible_window '^menu$'
+    xdotool key Down Down Down Return
+    wait_for "$limit" "the undo's question" visible_window '^Undo Last Load$'
+    screenshot "$work/undo-question.png"
+    answer_titled_box 'Undo Last Load' Return # "Undo"
+    answer_question key Escape # the undo's own notice: "Ok"
+    wait_for "$limit" "the Undo job in the log" grep -qP '\tUndo\tjob\t.*\tdone\t' "$app_folder/tonarel.log"
+    wait_for "$limit" "end of the read-back" no_progress_window
+    grep -qP '\tUndo\tsend\t5\t005_' "$app_folder/tonarel.log" || fail "the undo sent nothing into slot 5"
+    [ "$(find "$app_folder/Snapshots" -mindepth 1 -maxdepth 1 -type d | wc -l)" -eq 2 ] ||
+        fail "the undo kept no snapshot of its own"
+
+    # "Save >" of slot 5 writes what it holds: the preset the snapshot kept.
+    select_rows device 4
+    click_button 238
+    local saved
+    saved=$(basename "$snapshot")
+    wait_for "$limit" "the saved slot" files_exist "$saved"
+    wait_for "$limit" "end of the Save job" no_progress_window
+    [ "$(parameter_values "$preset_folder/$saved")" = "$(parameter_values "$snapshot")" ] ||
+        fail "slot 5 does not hold what its snapshot kept"
+    screenshot "$work/after-undo.png"
+    quit_demo
+}
+
+# "Rename…" on a file: the new name goes into the file, and the file is renamed by the save rule.
+scenario_rename_file()
+{
+    mkdir -p "$preset_folder"
+    write_preset "$preset_folder/007_e2e.tnl" "E2E Alpha" 3
+    start_x wm
+    start_demo
+
+    select_rows local 0
+    xdotool mousemove "$local_x" "$(row_y 0)" click 3
+    choose_menu_item 5 5 # "Rename…"
+    wait_for "$limit" "the rename box" visible_window '^Rename$'
+    local box=$found_window
+    wait_for "$limit" "keyboard focus in the rename box" test "$(xdotool getwindowfocus 2>/dev/null)" = "$box"
+    xdotool key ctrl+a
+    xdotool type --delay 20 "Lead Vox"
+    # An accented letter is refused, and the box says why under the field.
+    xdotool key eacute
+    screenshot "$work/rename-box.png"
+    xdotool key Return
+    wait_for "$limit" "closing of the rename box" window_gone "$box"
+    wait_for "$limit" "the renamed file" files_exist 007_LeadVox.tnl
+    [ ! -e "$preset_folder/007_e2e.tnl" ] || fail "the old file is still there"
+    [ "$(xmllint --xpath 'string(/preset/name)' "$preset_folder/007_LeadVox.tnl")" = "Lead Vox" ] ||
+        fail "the file holds the name '$(xmllint --xpath 'string(/preset/name)' "$preset_folder/007_LeadVox.tnl")'"
+    [ "$(file_count "$preset_folder")" -eq 1 ] || fail "$(file_count "$preset_folder") files, not 1"
+    screenshot "$work/after-rename.png"
+    quit_demo
+}
 
 # The very first right-click on a file after the program has started opens its menu.
 scenario_first_right_click()
@@ -1247,6 +1342,7 @@ scenario_keyboard()
     answer_question key Return # Overwrite slot 5
     wait_for "$limit" "the load of $first_file into slot 5 in the log" \
         grep -qF "$(printf '\tLoad\tsend\t5\t%s\t' "$first_file")" "$app_folder/tonarel.log"
+    answer_question key Escape # the load's notice: "Ok"
     wait_for "$limit" "end of the read-back" no_progress_window
     quit_demo
 }
@@ -1270,6 +1366,8 @@ case $scenario in
     arrange-slots) scenario_arrange_slots ;;
     hidpi) scenario_hidpi ;;
     keyboard) scenario_keyboard ;;
+    undo-after-load-to) scenario_undo_after_load_to ;;
+    rename-file) scenario_rename_file ;;
     *) fail "unknown scenario" ;;
 esac
 
