@@ -142,6 +142,8 @@ public:
         return answer == takeProposed ? proposedIndex : answer;
     }
 
+    static constexpr int takeProposed = -100;
+
     /** Recorded as a box with the buttons okText and "Cancel". The next of typedTexts is typed
         into the emptied field, through the rule, and the field's text is the answer; a text the
         rule finds a problem with is recorded as a field of its own holding it, with the problem
@@ -151,7 +153,7 @@ public:
                                             const juce::String& initialText, const TextRule& rule,
                                             const juce::String& okText) override
     {
-        boxes.push_back ({ Icon::question, title, message, { okText, "Cancel" }, false, false, -1 });
+        boxes.push_back ({ Icon::question, title, message, { okText, "Cancel" }, false, false, -1, {} });
         textFields.push_back ({ initialText, {} });
 
         while (! typedTexts.empty())
@@ -162,7 +164,12 @@ public:
             if (! typed.has_value())
                 return std::nullopt;
 
-            const auto text = rule.accept (*typed, textFields.back().refusal);
+            juce::String why;
+            const auto text = rule.accept (*typed, why);
+
+            if (why.isNotEmpty())
+                textFields.back().refusal = why;
+
             const auto problem = rule.problemWith != nullptr ? rule.problemWith (text) : juce::String();
 
             if (problem.isEmpty())
