@@ -166,7 +166,12 @@ juce::Result TemporaryWriteFile::replace (const juce::File& target)
     const auto moved =
         MoveFileExW (file.getFullPathName().toWideCharPointer(), target.getFullPathName().toWideCharPointer(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    const auto result = moved ? juce::Result::ok() : juce::Result::fail (systemError());
+    // Windows says only "access denied" for a folder in the target's place; Linux's words say
+    // what the user can act on.
+    const auto error = moved ? (DWORD) ERROR_SUCCESS : GetLastError();
+    const auto result = moved                  ? juce::Result::ok()
+                        : target.isDirectory() ? juce::Result::fail ("Is a directory")
+                                               : juce::Result::fail (systemError (error));
 
     if (! moved)
         SetFileAttributesW (file.getFullPathName().toWideCharPointer(), FILE_ATTRIBUTE_HIDDEN);
