@@ -1,10 +1,12 @@
 #include "presets/LibrarianConfiguration.h"
 #include "tests/LibrarianFixture.h"
 
+#if ! JUCE_WINDOWS
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -126,6 +128,9 @@ TEST_F (PresetFolder, ChoosingAFolderRescansAndRemembersIt)
     EXPECT_FALSE (configurationFile().exists());
 }
 
+#if ! JUCE_WINDOWS
+// Linux only: the save is cut short in a forked child by a file size limit, and Windows has
+// neither. The clean-up's Windows half is tested with the other platform calls.
 TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNextScan)
 {
     const auto folder = defaultPresetFolder();
@@ -163,6 +168,7 @@ TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNex
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 1) << "the leftover is still there";
     EXPECT_EQ (bytesOf (folder.getChildFile (warmVoxFile)), before);
 }
+#endif
 
 TEST_F (PresetFolder, DemoKeepsEveryFileApartFromTheLibrarians)
 {
