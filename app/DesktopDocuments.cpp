@@ -1,21 +1,23 @@
 #include "app/DesktopDocuments.h"
 
 #if JUCE_LINUX || JUCE_BSD
- #include <fcntl.h>
- #include <sys/wait.h>
- #include <time.h>
- #include <unistd.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace
 {
     /** The full path of an executable named program on the PATH, or an empty string. */
     juce::String findOnPath (const juce::String& program)
     {
-        for (const auto& folder : juce::StringArray::fromTokens (juce::SystemStats::getEnvironmentVariable ("PATH", {}), ":", {}))
+        for (const auto& folder :
+             juce::StringArray::fromTokens (juce::SystemStats::getEnvironmentVariable ("PATH", {}), ":", {}))
         {
             const auto candidate = juce::File::createFileWithoutCheckingPath (folder).getChildFile (program);
 
-            if (folder.startsWithChar ('/') && candidate.existsAsFile() && ::access (candidate.getFullPathName().toRawUTF8(), X_OK) == 0)
+            if (folder.startsWithChar ('/') && candidate.existsAsFile() &&
+                ::access (candidate.getFullPathName().toRawUTF8(), X_OK) == 0)
                 return candidate.getFullPathName();
         }
 
@@ -92,9 +94,13 @@ namespace
 
         if (middle > 0)
         {
-            while (::read (statusPipe[0], &shown, 1) < 0 && errno == EINTR) {}
+            while (::read (statusPipe[0], &shown, 1) < 0 && errno == EINTR)
+            {
+            }
 
-            while (::waitpid (middle, nullptr, 0) < 0 && errno == EINTR) {}
+            while (::waitpid (middle, nullptr, 0) < 0 && errno == EINTR)
+            {
+            }
         }
 
         ::close (statusPipe[0]);
@@ -106,7 +112,9 @@ bool openWithDesktop (const juce::File& document, int graceMs)
 {
     const auto path = document.getFullPathName();
 
-    const juce::StringArray openers[] = { { "xdg-open", path }, { "gio", "open", path }, { "x-www-browser", path } };
+    const juce::StringArray openers[] = { { "xdg-open", path },
+                                          { "gio", "open", path },
+                                          { "x-www-browser", path } };
 
     for (auto opener : openers)
     {
@@ -128,6 +136,9 @@ bool openWithDesktop (const juce::File& document, int graceMs)
 
 bool openWithDesktop (const juce::File& document, int)
 {
+    // On Windows the shell opens it (ShellExecute): the path goes to it as a path, never through
+    // a command interpreter, and it says at once when no program is registered for the type. A
+    // folder opens in Explorer. macOS's framework call does the same through the workspace.
     return document.startAsProcess();
 }
 

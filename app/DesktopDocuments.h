@@ -12,6 +12,7 @@
     opener is left behind unreaped: each runs as the child of a short-lived child of ours, so it
     belongs to the system once it outlives that wait.
 
-    Elsewhere the framework's own way of opening documents is used.
+    On Windows the shell's own opener is used, through the framework; graceMs is not needed there,
+    as the shell says at once whether a program took the document.
 */
 bool openWithDesktop (const juce::File& document, int graceMs = 1500);

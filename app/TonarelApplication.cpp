@@ -18,6 +18,7 @@ TonarelApplication::~TonarelApplication() = default;
 void TonarelApplication::initialise (const juce::String&)
 {
     messageLoopWake = std::make_unique<MessageLoopWake>();
+    wineRepaint = std::make_unique<WineRepaint>();
 
     if (! moreThanOneInstanceAllowed())
     {
@@ -55,6 +56,7 @@ void TonarelApplication::shutdown()
     mainWindow.reset();
     showRequests.reset();
     messageLoopWake.reset();
+    wineRepaint.reset();
 }
 
 void TonarelApplication::refuseToStart (const juce::String& reason)
@@ -63,8 +65,11 @@ void TonarelApplication::refuseToStart (const juce::String& reason)
     setApplicationReturnValue (1);
     std::cerr << "TonarelUtil: " << reason << "\n";
 
-    // Started from the desktop's menu there is no terminal to read the line on.
-    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty())
+    // Started from the desktop's menu there is no terminal to read the line on; on Windows
+    // there is always a desktop, and a windowed program's standard error goes nowhere.
+    const auto onWindows = (juce::SystemStats::getOperatingSystemType() & juce::SystemStats::Windows) != 0;
+
+    if (onWindows || juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty())
         dialogs.showMessage (Dialogs::Icon::warning, getApplicationName(),
                              reason.substring (0, 1).toUpperCase() + reason.substring (1) + ".", "Ok");
 }

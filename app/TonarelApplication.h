@@ -6,6 +6,7 @@
 #include "app/DesktopDocuments.h"
 #include "app/MessageLoopWake.h"
 #include "app/ShowRequests.h"
+#include "app/WineRepaint.h"
 #include "device/JuceMidiPorts.h"
 #include "librarian/AppServices.h"
 
@@ -61,7 +62,8 @@ private:
         // Not currentExecutableFile: on Linux JUCE makes that from the name the program was
         // started by, taken from the working folder, so a program started from the PATH (as
         // the desktop's menus start it) looked for its help in whatever folder it started in.
-        // The host's path comes from /proc/self/exe, which is the program itself.
+        // The host's path comes from /proc/self/exe there (and from the system's own record of
+        // the program on Windows), which is the program itself.
         juce::File::getSpecialLocation (juce::File::hostApplicationPath).getParentDirectory(),
         [] (const juce::File& document) { return openWithDesktop (document); },
         [this] (bool force) { quitFromDetection (force); }
@@ -77,6 +79,7 @@ private:
     std::unique_ptr<TonarelWindow> mainWindow;
     std::unique_ptr<ShowRequests> showRequests; // only while no other instance may run
     std::unique_ptr<MessageLoopWake> messageLoopWake;
+    std::unique_ptr<WineRepaint> wineRepaint;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)
 };

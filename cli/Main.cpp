@@ -1,5 +1,6 @@
 // tonarel: the librarian's transfers from a shell, for scripts and machines without a desktop.
 
+#include "cli/Console.h"
 #include "cli/TonarelCommandLine.h"
 #include "device/DeviceLock.h"
 #include "device/JuceMidiPorts.h"
@@ -7,46 +8,27 @@
 #include "simulator/DeviceSimulator.h"
 #include "simulator/InProcessMidiPorts.h"
 
-#include <csignal>
 #include <iostream>
-#include <unistd.h>
 
 namespace
 {
-    std::atomic<bool>* interruptFlag = nullptr;
-
-    extern "C" void interruptJob (int)
-    {
-        // Only a lock-free atomic store is safe in a signal handler; the job looks at it often.
-        if (interruptFlag != nullptr)
-            interruptFlag->store (true);
-    }
-
     int runOn (MidiPorts& ports, const CommandLineOptions& options, const LibrarianTimings& timings)
     {
         TonarelCommandLine commandLine (ports,
                                         juce::File::getSpecialLocation (juce::File::userDocumentsDirectory),
-                                        timings, std::cout, std::cerr, isatty (STDERR_FILENO) != 0,
+                                        timings, std::cout, std::cerr, Console::standardErrorIsTerminal(),
                                         options.demo ? LibrarianConfiguration::Edition::demo
                                                      : LibrarianConfiguration::Edition::librarian);
-        interruptFlag = &commandLine.interrupted;
-        // A closed terminal ends a job as Ctrl+C does: at its next look, with what it did reported.
-        std::signal (SIGINT, interruptJob);
-        std::signal (SIGTERM, interruptJob);
-        std::signal (SIGHUP, interruptJob);
-
+        Console::interruptOnSignals (commandLine.interrupted);
         const auto status = commandLine.run (options);
-        interruptFlag = nullptr;
+        Console::stopInterrupting();
         return status;
     }
 }
 
 int main (int argc, char* argv[])
 {
-    juce::StringArray arguments;
-
-    for (int i = 1; i < argc; ++i)
-        arguments.add (juce::String::fromUTF8 (argv[i]));
+    const auto arguments = Console::arguments (argc, argv);
 
     juce::String error;
     const auto options =

@@ -1,5 +1,41 @@
+// The device lock's place and whether it can be used: the Linux and Windows halves side by side.
+
 #include "device/DeviceLock.h"
 
+#if JUCE_WINDOWS
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+juce::File DeviceLock::lockFileFor (const juce::String& lockName)
+{
+    // JUCE's InterProcessLock is a named mutex here, not a file: only the name counts, and a
+    // file of that name in the temporary folder stands for it in what the user is told.
+    return juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile (lockName);
+}
+
+juce::String DeviceLock::whyUnusable (const juce::File& lockFile)
+{
+    // JUCE makes the lock in the machine-wide namespace, and when another user's session holds
+    // one it may not open, falls back to a lock of this session alone: free, whoever else is on
+    // the device. Opening it to wait on it leaves a lock this process holds as it is.
+    const auto name = "Global\\" + lockFile.getFileName().replaceCharacter ('\\', '/');
+    const auto mutex = OpenMutexW (SYNCHRONIZE, FALSE, name.toWideCharPointer());
+
+    if (mutex != nullptr)
+    {
+        CloseHandle (mutex);
+        return {};
+    }
+
+    return GetLastError() == ERROR_ACCESS_DENIED ? "access is denied" : juce::String();
+}
+
+#else
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -27,6 +63,8 @@ juce::String DeviceLock::whyUnusable (const juce::File& lockFile)
 
     return {};
 }
+
+#endif
 
 juce::String DeviceLock::describeUnusable (const juce::File& lockFile, const juce::String& why)
 {

@@ -8,11 +8,14 @@
     same lock while it works (JuceMidiPorts::deviceLockName). JUCE's InterProcessLock reads a
     lock file it cannot open as a free lock: one made by another user, which this user may not
     write, would let both users' programs onto the device at once. So a program asks here first,
-    and takes a lock file it cannot open for one that is held.
+    and takes a lock file it cannot open for one that is held. (On Windows the lock is a named
+    mutex, and another user's is one this user may not open; the file then only names it.)
 */
 namespace DeviceLock
 {
-    /** The file JUCE locks for a lock of this name: in /var/tmp, or in /tmp without it. */
+    /** The file JUCE locks for a lock of this name: in /var/tmp, or in /tmp without it; on
+        Windows a file of the lock's name in the temporary folder.
+    */
     juce::File lockFileFor (const juce::String& lockName);
 
     /** Empty when the lock file can be opened to be locked, or made where it is missing; else the

@@ -1,5 +1,106 @@
+// Appending to a shared log: the Linux and Windows halves of the file calls side by side.
+
 #include "device/LogFileAppend.h"
 
+#if JUCE_WINDOWS
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace
+{
+    /** The log opened for appending only, so that each write lands whole at the end; shared for
+        deleting, so that another writer can roll it over while it is open here. Closed, and so
+        unlocked, when it goes.
+    */
+    struct OpenLog
+    {
+        OpenLog (const juce::File& file, DWORD disposition)
+            : handle (CreateFileW (file.getFullPathName().toWideCharPointer(),
+                                   FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   disposition, FILE_ATTRIBUTE_NORMAL, nullptr))
+        {
+        }
+
+        ~OpenLog()
+        {
+            if (handle != INVALID_HANDLE_VALUE)
+                CloseHandle (handle);
+        }
+
+        const HANDLE handle;
+
+        JUCE_DECLARE_NON_COPYABLE (OpenLog)
+    };
+
+    /** Locks are mandatory here: one over the content would fail the others' appends, so the
+        lock lies far beyond any content, where no write goes.
+    */
+    bool lockLog (HANDLE file)
+    {
+        OVERLAPPED range {};
+        range.OffsetHigh = 0x7fffffff;
+        return LockFileEx (file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &range) != 0;
+    }
+
+    /** True when the path still names the file that is open: no one rolled it over meanwhile. */
+    bool isStillNamed (HANDLE opened, const juce::File& file, juce::int64& size)
+    {
+        const OpenLog named (file, OPEN_EXISTING);
+        BY_HANDLE_FILE_INFORMATION openedInfo {}, namedInfo {};
+
+        if (named.handle == INVALID_HANDLE_VALUE || ! GetFileInformationByHandle (opened, &openedInfo) ||
+            ! GetFileInformationByHandle (named.handle, &namedInfo))
+            return false;
+
+        size = (juce::int64) (((juce::uint64) openedInfo.nFileSizeHigh << 32) | openedInfo.nFileSizeLow);
+        return openedInfo.dwVolumeSerialNumber == namedInfo.dwVolumeSerialNumber &&
+               openedInfo.nFileIndexHigh == namedInfo.nFileIndexHigh &&
+               openedInfo.nFileIndexLow == namedInfo.nFileIndexLow;
+    }
+} // namespace
+
+bool appendLogLine (const juce::File& logFile, const juce::String& line, juce::int64 rollOverBytes,
+                    const juce::File& olderFile)
+{
+    const auto bytes = line.toStdString();
+
+    // Each pass that does not write follows another writer's roll-over, or makes one; a few are
+    // plenty, and a log is never worth waiting long for.
+    for (int pass = 0; pass < 8; ++pass)
+    {
+        const OpenLog log (logFile, OPEN_ALWAYS);
+        juce::int64 size = 0;
+
+        if (log.handle == INVALID_HANDLE_VALUE || ! lockLog (log.handle))
+            return false;
+
+        if (! isStillNamed (log.handle, logFile, size))
+            continue;
+
+        if (size > 0 && size + (juce::int64) bytes.size() > rollOverBytes)
+        {
+            if (! MoveFileExW (logFile.getFullPathName().toWideCharPointer(),
+                               olderFile.getFullPathName().toWideCharPointer(), MOVEFILE_REPLACE_EXISTING))
+                return false;
+
+            continue;
+        }
+
+        DWORD written = 0;
+        return WriteFile (log.handle, bytes.data(), (DWORD) bytes.size(), &written, nullptr) &&
+               written == (DWORD) bytes.size();
+    }
+
+    return false;
+}
+
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -78,3 +179,5 @@ bool appendLogLine (const juce::File& logFile, const juce::String& line, juce::i
 
     return false;
 }
+
+#endif

@@ -1,5 +1,6 @@
 #include "presets/PresetFile.h"
 
+#include "presets/FilesystemPath.h"
 #include "presets/PresetFileName.h"
 #include "presets/PresetNumberText.h"
 #include "presets/StrictUtf8.h"
@@ -399,7 +400,7 @@ namespace
     bool isRegularFile (const juce::File& file)
     {
         std::error_code error;
-        return std::filesystem::is_regular_file (file.getFullPathName().toStdString(), error);
+        return std::filesystem::is_regular_file (FilesystemPath::of (file), error);
     }
 
     /** The whole of a file that may be a preset file; nothing for one that is not a regular file
@@ -621,7 +622,7 @@ juce::Result deletePresetFile (const juce::String& folder, const juce::String& f
     if (! isUsableFolderPath (folder) || ! isFolderEntryName (fileName))
         return juce::Result::fail ("it is not a file of the preset folder");
 
-    const std::filesystem::path path (folderEntry (folder, fileName).getFullPathName().toStdString());
+    const auto path = FilesystemPath::of (folderEntry (folder, fileName));
     std::error_code error;
 
     if (std::filesystem::is_directory (std::filesystem::symlink_status (path, error)))

@@ -1,5 +1,6 @@
 #include "presets/SnapshotFolders.h"
 
+#include "presets/FilesystemPath.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetFileName.h"
 
@@ -20,7 +21,7 @@ namespace
 
     fs::path pathOf (const juce::File& file)
     {
-        return fs::path (file.getFullPathName().toStdString());
+        return FilesystemPath::of (file);
     }
 
     /** What the entry itself is: a link is a link, wherever it points. */
@@ -102,7 +103,7 @@ namespace
             if (it->symlink_status (typeError).type() != fs::file_type::directory)
                 continue;
 
-            const juce::File folder (juce::String (it->path().string()));
+            const juce::File folder (FilesystemPath::text (it->path()));
 
             if (auto record = readRecord (folder))
             {
@@ -131,7 +132,7 @@ namespace
     {
         std::error_code error;
         const auto resolved = fs::weakly_canonical (pathOf (file), error);
-        return error ? file.getFullPathName() : juce::String (resolved.string());
+        return error ? file.getFullPathName() : FilesystemPath::text (resolved);
     }
 
     /** True when the folder is one of spared, or holds one: a job reads from it. */
@@ -146,7 +147,7 @@ namespace
 
             const auto keepPath = resolvedPath (keep);
 
-            if (keepPath == folderPath || keepPath.startsWith (folderPath + "/"))
+            if (keepPath == folderPath || keepPath.startsWith (folderPath + juce::File::getSeparatorString()))
                 return true;
         }
 

@@ -9,13 +9,16 @@
 
 #include "presets/PresetFile.h"
 
+#include <sstream>
+#include <thread>
+
+#if ! JUCE_WINDOWS
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#endif
 
 class CommandLine : public CommandLineRunner
 {
@@ -319,6 +322,12 @@ TEST (CommandLineArguments, MistakesAreOneLineAndSlotListsAreRead)
     EXPECT_EQ (backup.slots, juce::Array<int> { 5 });
 }
 
+#if ! JUCE_WINDOWS
+// Linux only from here on. The built programs are given a home of their own through HOME, which
+// Windows programs do not take their Documents folder from (the system's shell folders say where
+// it is); they are stopped by POSIX signals; and the device lock is a file only on Linux (a named
+// mutex on Windows). The Windows programs are driven under Wine end to end instead.
+
 /** The built programs, each run in a home folder of its own: they write their log and settings
     under the home's Documents, which must never be the developer's.
 */
@@ -560,3 +569,5 @@ TEST (DeviceLockFile, OneThatCannotBeOpenedIsNotTakenForAFreeLock)
     EXPECT_EQ (DeviceLock::lockFileFor ("juceAppLock_TonarelUtil").getParentDirectory().getFullPathName(),
                juce::File ("/var/tmp").isDirectory() ? "/var/tmp" : "/tmp");
 }
+
+#endif

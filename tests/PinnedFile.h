@@ -2,6 +2,41 @@
 
 #include <juce_core/juce_core.h>
 
+#if JUCE_WINDOWS
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+/** A file held open, as another program holds the document it shows, for as long as this lives:
+    opened without sharing the right to delete or write it, so that a move of new content over
+    it, or a delete, fails. pinned tells whether it took.
+*/
+struct PinnedFile
+{
+    explicit PinnedFile (const juce::File& fileToPin)
+        : file (fileToPin),
+          handle (CreateFileW (file.getFullPathName().toWideCharPointer(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
+          pinned (handle != INVALID_HANDLE_VALUE)
+    {
+    }
+
+    ~PinnedFile()
+    {
+        if (pinned)
+            CloseHandle (handle);
+    }
+
+    const juce::File file;
+    const HANDLE handle;
+    const bool pinned;
+};
+
+#else
 #include <sys/mount.h>
 
 /** A file bind-mounted onto itself for as long as this lives: a mount point cannot be replaced or
@@ -25,3 +60,5 @@ struct PinnedFile
     const juce::File file;
     bool pinned = false;
 };
+
+#endif

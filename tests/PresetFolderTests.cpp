@@ -2,10 +2,12 @@
 #include "presets/SetFolders.h"
 #include "tests/LibrarianFixture.h"
 
+#if ! JUCE_WINDOWS
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -194,6 +196,9 @@ TEST_F (PresetFolder, NewSetMakesTheFolderBesideTheCurrentOneOpensItAndRemembers
     EXPECT_FALSE (sets.getChildFile ("Set 3").exists());
 }
 
+#if ! JUCE_WINDOWS
+// Linux only: the save is cut short in a forked child by a file size limit, and Windows has
+// neither. The clean-up's Windows half is tested with the other platform calls.
 TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNextScan)
 {
     const auto folder = defaultPresetFolder();
@@ -231,6 +236,7 @@ TEST_F (PresetFolder, SaveKilledMidWriteLeavesNoPresetAndItsLeftoverGoesAtTheNex
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 1) << "the leftover is still there";
     EXPECT_EQ (bytesOf (folder.getChildFile (warmVoxFile)), before);
 }
+#endif
 
 TEST_F (PresetFolder, DemoKeepsEveryFileApartFromTheLibrarians)
 {

@@ -94,6 +94,9 @@ TEST_F (SnapshotFolderPruning, OldestByTheirRecordGoFirstAndOnlyWhatWasWritten)
         << "a folder left without its record is the user's";
 }
 
+#if ! JUCE_WINDOWS
+// Linux only: it needs symbolic links, which on Windows only a user with a privilege few have
+// can make (and Wine makes none for a program).
 TEST_F (SnapshotFolderPruning, NeitherTheNewFolderNorTheOneInUseNorLinksNorFoldersWithoutARecordGo)
 {
     // A clock set back: the program's own earlier folders are dated a year ahead.
@@ -138,3 +141,4 @@ TEST_F (SnapshotFolderPruning, NeitherTheNewFolderNorTheOneInUseNorLinksNorFolde
     EXPECT_EQ (target.loadFileAsString(), "kept");
     EXPECT_TRUE (inUse.exists());
 }
+#endif

@@ -118,6 +118,9 @@ TEST_F (SnapshotSafety, RestoreFromTheOldestOfFiftySnapshotFoldersSendsEveryFile
         << "another folder went instead";
 }
 
+#if ! JUCE_WINDOWS
+// Linux only: it needs symbolic links, which on Windows only a user with a privilege few have
+// can make (and Wine makes none for a program).
 TEST_F (SnapshotSafety, LinkNamedLikeASnapshotAndFutureDatedFoldersLeaveEveryFileWhereItWas)
 {
     plugInDevice();
@@ -147,6 +150,7 @@ TEST_F (SnapshotSafety, LinkNamedLikeASnapshotAndFutureDatedFoldersLeaveEveryFil
     EXPECT_EQ (contentsOf (watched), before);
     EXPECT_TRUE (link.isSymbolicLink());
 }
+#endif
 
 TEST_F (SnapshotSafety, LoadAllFromTheOldestSnapshotFolderInTheLibrarianSendsEveryFile)
 {

@@ -47,5 +47,11 @@ int main (int argc, char** argv)
     testArgv = argv;
 
     juce::JUCEApplicationBase::createInstance = &createTestRunner;
+#if JUCE_WINDOWS
+    // JUCE's Windows entry takes no arguments: the application reads the command line from the
+    // system, and GoogleTest has its own copy above.
+    return juce::JUCEApplicationBase::main();
+#else
     return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+#endif
 }
