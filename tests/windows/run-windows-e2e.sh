@@ -324,6 +324,7 @@ scenario_installer()
     done
     start_menu_entries | grep -q '/TonarelUtil\.lnk$' || fail "no Start-menu entry for the librarian"
     start_menu_entries | grep -q '/TonarelUtil Demo\.lnk$' || fail "no Start-menu entry for the demo"
+    registry_key_exists || fail "the installer registered no uninstaller"
     log "installed: $(ls "$folder" | tr '\n' ' ')"
 
     start_demo "$folder/TonarelUtilDemo.exe"
@@ -333,10 +334,16 @@ scenario_installer()
     wine "$folder/Uninstall.exe" /S
     wineserver -w
     [ ! -e "$folder" ] || fail "the uninstaller left $(find "$folder")"
+    ! registry_key_exists || fail "the uninstaller left its registry entry"
     find "$WINEPREFIX/drive_c" | sort >"$work/after.txt"
     leftovers >"$work/leftovers.txt"
     [ ! -s "$work/leftovers.txt" ] || fail "left behind: $(cat "$work/leftovers.txt")"
     log "uninstalled; what the demo wrote in Documents stays"
+}
+
+registry_key_exists()
+{
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TonarelUtil' >/dev/null 2>&1
 }
 
 start_menu_entries() { find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name '*.lnk'; }
