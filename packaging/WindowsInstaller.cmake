@@ -8,6 +8,9 @@
 
 set(TONAREL_INSTALLED_PROGRAMS TonarelUtil TonarelUtilDemo tonarel)
 
+# JUCE lists the icon as a resource of the applications, which only a macOS bundle uses; here it
+# is inside the executables already.
+set_target_properties(TonarelUtil TonarelUtilDemo PROPERTIES RESOURCE "")
 install(TARGETS ${TONAREL_INSTALLED_PROGRAMS} RUNTIME DESTINATION .)
 install(FILES ${TONAREL_HELP_DOCUMENTS} DESTINATION .)
 install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
