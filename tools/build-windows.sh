@@ -120,17 +120,25 @@ build_libraries() {
 build_programs() {
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTONAREL_WINDOWS_LIBS="$prefix" \
         -DJUCE_DIR="$(dirname "$(dpkg -L juce-modules-source | grep -m1 '/JUCEConfig.cmake$')")" \
-        -DTONAREL_LINUX_COMMAND_LINE="$build/linux-reference/tonarel" \
+        -DTONAREL_LINUX_COMMAND_LINE="$linux_build/tonarel" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
     nice cmake --build "$build" -j"$jobs"
     (cd "$build" && cpack -G NSIS)
 }
 
-# The end-to-end tests hold the Windows programs' files to what the Linux command line writes:
-# it is built, alone, in a tree of its own inside the build folder.
+# The end-to-end tests hold the Windows programs' files to what the Linux command line writes.
+# The Linux build of the README's commands (build/) has it, and is only brought up to date; without
+# one it is built, alone, in a tree of its own inside the build folder.
+if [ -f "$root/build/CMakeCache.txt" ]; then
+    linux_build=$root/build
+else
+    linux_build=$build/linux-reference
+fi
+
 build_linux_reference() {
-    cmake -S "$root" -B "$build/linux-reference" -DTONAREL_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
-    nice cmake --build "$build/linux-reference" -j"$jobs" --target tonarel
+    [ -f "$linux_build/CMakeCache.txt" ] ||
+        cmake -S "$root" -B "$linux_build" -DTONAREL_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+    nice cmake --build "$linux_build" -j"$jobs" --target tonarel
 }
 
 launcher=()
