@@ -29,6 +29,7 @@ namespace CommandIds
         showFileInfo = 0x2015,
         copyFile = 0x2016,
         deleteFiles = 0x2017,
-        findInList = 0x2018
+        findInList = 0x2018,
+        renameSelected = 0x2019
     };
 }

@@ -39,6 +39,9 @@ namespace
               "Copies the selected file under its copy name", juce::KeyPress ('d', command, 0) },
             { CommandIds::deleteFiles, PanelCommand::deleteFiles, "Delete", "Deletes the selected files",
               juce::KeyPress (juce::KeyPress::deleteKey) },
+            { CommandIds::renameSelected, PanelCommand::rename, "Rename…",
+              "Renames the file or the slot selected in the list in use",
+              juce::KeyPress (juce::KeyPress::F2Key) },
             { CommandIds::findInList, PanelCommand::find, "Find", "Shows the computer list's filter",
               juce::KeyPress ('f', command, 0) },
         };

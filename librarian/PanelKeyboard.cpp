@@ -69,6 +69,7 @@ bool PresetLibrarianManager::canRun (PanelCommand command) const
         case PanelCommand::getInfo:
         case PanelCommand::copy: return presetFiles.getNumSelected() == 1;
         case PanelCommand::deleteFiles: return presetFiles.getNumSelected() > 0;
+        case PanelCommand::rename: return renameTarget() != RenameTarget::none;
         case PanelCommand::find: return true;
     }
 
@@ -95,9 +96,28 @@ void PresetLibrarianManager::run (PanelCommand command)
         // With one file selected it is that file; with several the question counts them all.
         case PanelCommand::deleteFiles: deleteLocalPresets (firstSelectedFile); break;
 
+        case PanelCommand::rename:
+            if (renameTarget() == RenameTarget::file)
+                renameLocalPreset (firstSelectedFile);
+            else
+                renameDeviceSlot (deviceSlots.getSelectedEntries()[0].number);
+            break;
+
         // Reached from outside both lists: the device list's filter opens from inside it.
         case PanelCommand::find: localList->showFilterField ({}); break;
     }
+}
+
+PresetLibrarianManager::RenameTarget PresetLibrarianManager::renameTarget() const
+{
+    // Both lists may have a selection: F2 renames in the one the keyboard is in, as its menu would.
+    if (localList->hasKeyboardFocus (true))
+        return presetFiles.getNumSelected() == 1 ? RenameTarget::file : RenameTarget::none;
+
+    if (deviceList->hasKeyboardFocus (true))
+        return isConnected() && deviceSlots.getNumSelected() == 1 ? RenameTarget::slot : RenameTarget::none;
+
+    return RenameTarget::none;
 }
 
 void PresetLibrarianManager::showKeysInTooltips (

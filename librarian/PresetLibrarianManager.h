@@ -418,6 +418,16 @@ private:
 
     /** Return in a list: the selection goes over to the other side, as a drag would take it. */
     void returnInDeviceList();
+
+    /** What F2 renames: the one file or the one slot selected in the list the keyboard is in. */
+    enum class RenameTarget
+    {
+        none,
+        file,
+        slot
+    };
+
+    RenameTarget renameTarget() const;
     void returnInComputerList();
 
     /** What an item of the computer list's menu stands for. */

@@ -356,3 +356,39 @@ TEST_F (KeyboardFixture, EscapeClosesTheTransferLogAndTheComparison)
     EXPECT_TRUE (press (*comparison, juce::KeyPress (juce::KeyPress::escapeKey)));
     EXPECT_FALSE (comparison->isVisible());
 }
+
+TEST_F (KeyboardFixture, F2RenamesTheFileOrTheSlotSelectedInTheListTheKeyboardIsIn)
+{
+    const auto f2 = juce::KeyPress (juce::KeyPress::F2Key);
+    EXPECT_EQ (window->getCommandManager().getKeyMappings()->findCommandForKeyPress (f2),
+               CommandIds::renameSelected);
+
+    const auto fileOfSlot3 = presetFileName (device.getSlot (3));
+    select (3, {});
+    EXPECT_TRUE (press (juce::KeyPress ('s', ctrl, 0)));
+    ASSERT_TRUE (folderHolds (fileOfSlot3));
+
+    SCOPED_TRACE ("in the computer list: the file selected there, though a slot is selected too");
+    select (7, fileOfSlot3);
+    fileTable().grabKeyboardFocus();
+    dialogs.typedTexts = { juce::String ("Keyed Name") };
+    EXPECT_TRUE (press (f2));
+    auto renamed = device.getSlot (3);
+    renamed.name = "Keyed Name";
+    EXPECT_TRUE (folderHolds (presetFileName (renamed)));
+    EXPECT_FALSE (folderHolds (fileOfSlot3));
+    EXPECT_NE (device.getSlot (7).name, "Keyed Name");
+
+    SCOPED_TRACE ("in the device list: the slot, read whole and sent back under the new name");
+    select (7, {});
+    deviceTable().grabKeyboardFocus();
+    dialogs.typedTexts = { juce::String ("Slot Seven") };
+    EXPECT_TRUE (press (f2));
+    EXPECT_EQ (device.getSlot (7).name, "Slot Seven");
+
+    SCOPED_TRACE ("on a button it renames nothing");
+    panel->getRefreshButton().grabKeyboardFocus();
+    dialogs.textFields.clear();
+    press (f2);
+    EXPECT_TRUE (dialogs.textFields.empty());
+}
