@@ -209,49 +209,13 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     }
 
-    if (info.commandID == CommandIds::compareDeviceWithFolder)
-    {
-        auto* librarian = getLibrarian();
-
-        if (librarian == nullptr)
-            return false;
-
-        librarian->compareDeviceWithFolder();
-        return true;
-    }
-
-    if (info.commandID == CommandIds::swapTwoSlots || info.commandID == CommandIds::undoLastLoad)
-    {
-        auto* librarian = getLibrarian();
-
-        if (librarian == nullptr)
-            return false;
-
-        if (info.commandID == CommandIds::swapTwoSlots)
-            librarian->swapSelectedSlots();
-        else
-            librarian->undoLastLoad();
-
-        return true;
-    }
+    if (info.commandID == CommandIds::compareDeviceWithFolder || info.commandID == CommandIds::swapTwoSlots ||
+        info.commandID == CommandIds::undoLastLoad)
+        return performOnLibrarian (info.commandID);
 
     if (info.commandID == CommandIds::keepSnapshotBeforeLoading ||
         info.commandID == CommandIds::verifyAfterLoading)
-    {
-        auto* settings = getLibrarianSettings();
-
-        if (settings == nullptr)
-            return false;
-
-        if (info.commandID == CommandIds::keepSnapshotBeforeLoading)
-            settings->setKeepSnapshot (! settings->getKeepSnapshot());
-        else
-            settings->setVerifyAfterLoading (! settings->getVerifyAfterLoading());
-
-        // The tick is read when the menu is built; a menu bar on a Mac keeps its items.
-        ownerWindow.getCommandManager().commandStatusChanged();
-        return true;
-    }
+        return toggleLibrarianSetting (info.commandID);
 
     if (info.commandID == CommandIds::showOnlyDiffering || info.commandID == CommandIds::newSet)
         return performSetsAndDifferences (info.commandID);
@@ -275,6 +239,40 @@ bool ContentComp::perform (const InvocationInfo& info)
     }
 
     return false;
+}
+
+bool ContentComp::performOnLibrarian (juce::CommandID commandID)
+{
+    auto* librarian = getLibrarian();
+
+    if (librarian == nullptr)
+        return false;
+
+    if (commandID == CommandIds::compareDeviceWithFolder)
+        librarian->compareDeviceWithFolder();
+    else if (commandID == CommandIds::swapTwoSlots)
+        librarian->swapSelectedSlots();
+    else
+        librarian->undoLastLoad();
+
+    return true;
+}
+
+bool ContentComp::toggleLibrarianSetting (juce::CommandID commandID)
+{
+    auto* settings = getLibrarianSettings();
+
+    if (settings == nullptr)
+        return false;
+
+    if (commandID == CommandIds::keepSnapshotBeforeLoading)
+        settings->setKeepSnapshot (! settings->getKeepSnapshot());
+    else
+        settings->setVerifyAfterLoading (! settings->getVerifyAfterLoading());
+
+    // The tick is read when the menu is built; a menu bar on a Mac keeps its items.
+    ownerWindow.getCommandManager().commandStatusChanged();
+    return true;
 }
 
 void ContentComp::getSetsAndDifferencesInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)

@@ -73,6 +73,12 @@ private:
     void getSetsAndDifferencesInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result);
     bool performSetsAndDifferences (juce::CommandID commandID);
 
+    /** "Compare Device with Folder", "Swap Two Slots" and "Undo Last Load", run by the panel. */
+    bool performOnLibrarian (juce::CommandID commandID);
+
+    /** Ticks or unticks one of the Functions menu's choices. */
+    bool toggleLibrarianSetting (juce::CommandID commandID);
+
     /** The settings of the librarian panel on show, or nullptr when there is none. */
     LibrarianSettings* getLibrarianSettings() const;
 

@@ -83,6 +83,10 @@ TransferJobOutcome TransferJobRunner::run (const TransferJob& jobToRun)
     const auto startedAt = JobPace::now();
     runJob();
 
+    // The last exchange's result can be in before its watch thread has returned. The job is over
+    // only once that thread is too: the next job's first request is refused while it still runs.
+    manager.stopThread (watchThreadStopMs);
+
     // Cancelled is what happened only when the job was ended from outside: a failure ends it too.
     outcome.cancelled = outcome.result == TransferResult::cancelled ||
                         (exchangeEndedFromOutside && outcome.result < 0) ||
