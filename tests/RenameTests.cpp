@@ -82,12 +82,18 @@ TEST (PresetFileRenaming, NeverReplacesAnEntryAndKeepsWhatTheFileRecords)
     ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::Overwrite));
     ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::CreateCopy));
 
-    SCOPED_TRACE ("a link of the new name is not written over, nor what it points to");
+    SCOPED_TRACE ("a link or a file of the new name is not written over, nor what a link points to");
+    const auto inTheWay = temporary.root.getChildFile ("005_B.tnl");
+#if JUCE_WINDOWS
+    // Windows makes symbolic links for administrators only: an ordinary file stands in the way.
+    const auto pointedAt = inTheWay;
+    ASSERT_TRUE (pointedAt.replaceWithText ("mine"));
+#else
     const auto pointedAt = temporary.root.getChildFile ("elsewhere.txt");
     ASSERT_TRUE (pointedAt.replaceWithText ("mine"));
-    std::filesystem::create_symlink (
-        pointedAt.getFullPathName().toStdString(),
-        temporary.root.getChildFile ("005_B.tnl").getFullPathName().toStdString());
+    std::filesystem::create_symlink (pointedAt.getFullPathName().toStdString(),
+                                     inTheWay.getFullPathName().toStdString());
+#endif
     const auto refused = renamePresetFile (folder, "005_A.tnl", "B");
     EXPECT_TRUE (refused.result.failed());
     EXPECT_EQ (pointedAt.loadFileAsString(), "mine");

@@ -12,8 +12,8 @@ set_target_properties(tonarel-tests PROPERTIES
 # Left out under Wine, each for a reason of the test's own, not of the code it tests:
 # - symbolic links (SnapshotSafety.LinkNamed..., SnapshotFolderPruning.Neither...): the tests make
 #   one, which Windows allows only to administrators or in developer mode and Wine does not make;
-# - FuzzRegressions.PresetFiles replays the whole corpus, one Wine file call at a time, past its
-#   limit; the Linux suite replays it through the same code;
+# - FuzzRegressions.* replay whole corpora (preset files, device frames), one Wine call at a time,
+#   past their limit; the Linux suite replays them through the same code;
 # - TransferJobs.CancelEnds... bounds a cancel by two seconds of wall time, which Wine on a busy
 #   machine overran (10 s); to be checked on real Windows;
 # - PresetFolder.RememberedFolderListsItsReadablePresetFilesOnly renames a file to another case of
@@ -22,7 +22,7 @@ set_target_properties(tonarel-tests PROPERTIES
 set(TONAREL_NOT_UNDER_WINE
     SnapshotSafety.LinkNamedLikeASnapshotAndFutureDatedFoldersLeaveEveryFileWhereItWas
     SnapshotFolderPruning.NeitherTheNewFolderNorTheOneInUseNorLinksNorFoldersWithoutARecordGo
-    FuzzRegressions.PresetFiles
+    FuzzRegressions.*
     TransferJobs.CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForItsNextLook
     PresetFolder.RememberedFolderListsItsReadablePresetFilesOnly)
 list(JOIN TONAREL_NOT_UNDER_WINE ":" TONAREL_NOT_UNDER_WINE)
