@@ -238,14 +238,11 @@ scenario_demo_save_all_load_all()
     xdotool key Return # "OK to overwrite ALL presets?"
     local log_file="$preset_folder/../tonarel.log"
     wait_for 300 "the Load job in the log" grep -qP '\tLoad\tjob\t' "$log_file"
-    # The load's closing notice offers "Undo"; Escape is "Ok", and the names are read back then.
+    # The load's closing notice offers "Undo"; Escape is "Ok".
     wait_for "$limit" "end of the Load job" no_progress_window
     wait_for "$limit" "the load's notice" find_question_box
-    local name_reads
-    name_reads=$(grep -cP '\tRead names\tjob\t' "$log_file")
     xdotool key Escape
-    wait_for "$limit" "the read-back in the log" \
-        test "$(grep -cP '\tRead names\tjob\t' "$log_file")" -gt "$name_reads"
+    wait_for "$limit" "closing of the load's notice" no_question_box
     wait_for "$limit" "end of the read-back" no_progress_window
     [ "$(grep -cP '\tLoad\tsend\t.*\tdone\t' "$log_file")" -eq 99 ] ||
         fail "Load All did not send 99 presets: $(grep -P '\tLoad\t' "$log_file" | tail -3)"
@@ -265,6 +262,8 @@ save_all()
 }
 
 # The program's question boxes are its only visible windows without a title but its tooltips.
+no_question_box() { ! find_question_box; }
+
 find_question_box()
 {
     local window
