@@ -152,5 +152,5 @@ build_programs
 
 if [ "$run_tests" -eq 1 ]; then
     build_linux_reference
-    (cd "$build" && xvfb-run -a ctest -j"$jobs" --output-on-failure)
+    xvfb-run -a "$root/tests/windows/run-windows-tests.sh" "$build" "$jobs"
 fi
