@@ -17,13 +17,7 @@ namespace
 } // namespace
 
 #if JUCE_WINDOWS
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "presets/WindowsApi.h"
 
 namespace
 {

@@ -6,13 +6,7 @@
 #include <cstdio>
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "presets/WindowsApi.h"
 
 // After windows.h, which these need.
 #include <io.h>

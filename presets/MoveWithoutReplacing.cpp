@@ -1,7 +1,7 @@
 #include "presets/MoveWithoutReplacing.h"
 
 #if JUCE_WINDOWS
-#include <windows.h>
+#include "presets/WindowsApi.h"
 #else
 #include <cerrno>
 #include <cstdio>

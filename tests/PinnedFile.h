@@ -3,13 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #if JUCE_WINDOWS
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "presets/WindowsApi.h"
 
 /** A file held open, as another program holds the document it shows, for as long as this lives:
     opened without sharing the right to delete or write it, so that a move of new content over
