@@ -5,12 +5,14 @@
 #
 # (for instance -R PresetFile or -L e2e to run some of them).
 #
-# The unit tests share one Wine prefix (see WindowsTests.cmake). It is made here, before CTest
-# first starts a Windows program to list the tests, and one Wine server is kept up for the whole
-# run. Otherwise the first programs race the prefix's first start and the server's start and stop
-# between tests: once in CI, a test that had printed its "PASSED" never ended. A test that still
-# hangs is run once more, and only if it hangs again does the run fail; the run's output shows
-# every hang, so none goes unseen.
+# The unit tests share one Wine prefix (see WindowsTests.cmake). Wine starts the prefix's own
+# processes (services, device drivers) for the first program that needs them, and they inherit
+# that program's standard output, which CTest reads to its end: a test that happened to start them
+# was not seen to end until they did, which while other tests kept them busy was never (in CI a
+# test that had printed "PASSED" timed out). So the prefix is made here, with its processes' output
+# going nowhere, and one Wine server is kept up for the whole run, so that they are started only
+# this once. Should a test still hang, it is run once more, and only a second hang fails the run;
+# CTest's output shows every time-out.
 set -euo pipefail
 build=$1
 jobs=$2
@@ -20,7 +22,7 @@ state=$build/wine-tests
 
 mkdir -p "$state/prefix"
 export WINEPREFIX="$state/prefix"
-wineserver --persistent
+wineserver --persistent >/dev/null 2>&1
 trap 'wineserver --kill 2>/dev/null || true' EXIT
 # The prefix is made (or brought up to date) alone; its messages are Wine's, not the tests'.
 "$here/wine-env.sh" "$state" wineboot --init >/dev/null 2>&1
