@@ -1,5 +1,6 @@
 #include "presets/PresetFileRename.h"
 
+#include "presets/FilesystemPath.h"
 #include "presets/MoveWithoutReplacing.h"
 #include "presets/PresetFile.h"
 
@@ -29,8 +30,38 @@ namespace
     bool anythingAt (const juce::File& file)
     {
         std::error_code error;
-        const auto status = std::filesystem::symlink_status (file.getFullPathName().toStdString(), error);
+        const auto status = std::filesystem::symlink_status (FilesystemPath::of (file), error);
         return status.type() != std::filesystem::file_type::not_found;
+    }
+
+    /** Whether the folder holds an entry spelt exactly so, letter case and all. */
+    bool hasEntrySpelt (const juce::File& folder, const juce::String& name)
+    {
+        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+            if (entry.getFile().getFileName() == name)
+                return true;
+
+        return false;
+    }
+
+    /** Where the file system ignores case (Windows, a memory stick's FAT), a new name that differs
+        from the file's own in case only reaches the file itself: moved straight there, the name
+        would stay as it was, or the move be refused as taken. It goes by way of a name of its own.
+    */
+    juce::Result moveToOtherCase (const juce::File& source, const juce::File& target)
+    {
+        const auto between = source.getParentDirectory().getNonexistentChildFile (
+            target.getFileNameWithoutExtension() + ".renaming", {}, false);
+
+        if (const auto moved = moveWithoutReplacing (source, between); moved.failed())
+            return moved;
+
+        const auto moved = moveWithoutReplacing (between, target);
+
+        if (moved.failed())
+            moveWithoutReplacing (between, source);
+
+        return moved;
     }
 
     PresetFileRename failed (const juce::String& why, const juce::String& newFileName = {})
@@ -73,7 +104,10 @@ PresetFileRename renamePresetFile (const juce::String& folder, const juce::Strin
         return written ? PresetFileRename { juce::Result::ok(), newFileName } : failed (written.failure);
     }
 
-    if (anythingAt (target))
+    const auto caseOnly = newFileName.equalsIgnoreCase (fileName) && anythingAt (target) &&
+                          ! hasEntrySpelt (source.getParentDirectory(), newFileName);
+
+    if (! caseOnly && anythingAt (target))
         return failed (newFileName + " is there already", newFileName);
 
     juce::MemoryBlock before;
@@ -84,7 +118,8 @@ PresetFileRename renamePresetFile (const juce::String& folder, const juce::Strin
     if (const auto written = writeFileVerified (source, presetFileContent (content)); ! written)
         return failed (written.failure);
 
-    if (const auto moved = moveWithoutReplacing (source, target); moved.failed())
+    if (const auto moved = caseOnly ? moveToOtherCase (source, target) : moveWithoutReplacing (source, target);
+        moved.failed())
     {
         // Someone took the name in between: the file goes back to what it held.
         writeFileVerified (source, before);

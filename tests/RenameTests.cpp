@@ -125,6 +125,34 @@ TEST (PresetFileRenaming, NeverReplacesAnEntryAndKeepsWhatTheFileRecords)
     EXPECT_EQ (readPresetFile (folder, "loose.tnl")->name, "A");
 }
 
+TEST (PresetFileRenaming, ANameThatDiffersInCaseOnlyIsTakenAlsoWhereTheFileSystemIgnoresCase)
+{
+    // On Windows the new spelling reaches the file itself, which must not be taken for another
+    // file of that name, nor the move be left a no-op.
+    TemporaryFolder temporary;
+    const auto folder = temporary.root.getFullPathName();
+    PresetData preset;
+    preset.number = 2;
+    preset.name = "Radio Voice";
+    preset.version = 3;
+    preset.parameters = { { 0, 7 } };
+    ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::Overwrite));
+
+    const auto renamed = renamePresetFile (folder, "002_RadioVoice.tnl", "RADIO VOICE");
+    ASSERT_TRUE (renamed.result.wasOk()) << renamed.result.getErrorMessage();
+    EXPECT_EQ (renamed.newFileName, "002_RADIOVOICE.tnl");
+
+    juce::StringArray names;
+    for (const auto& entry : juce::RangedDirectoryIterator (temporary.root, false, "*", juce::File::findFilesAndDirectories))
+        names.add (entry.getFile().getFileName());
+
+    EXPECT_EQ (names, juce::StringArray { "002_RADIOVOICE.tnl" }) << "spelt anew, and nothing left beside it";
+    const auto read = readPresetFile (folder, "002_RADIOVOICE.tnl");
+    ASSERT_TRUE (read.has_value());
+    EXPECT_EQ (read->name, "RADIO VOICE");
+    EXPECT_TRUE (read->parameters == preset.parameters);
+}
+
 TEST_F (RenamePreset, SlotIsReadWholeRenamedAndSentBackWithItsSnapshotAndVerify)
 {
     openConnectedPanel();
