@@ -13,18 +13,11 @@ set_target_properties(tonarel-tests PROPERTIES
 # - symbolic links (SnapshotSafety.LinkNamed..., SnapshotFolderPruning.Neither...): the tests make
 #   one, which Windows allows only to administrators or in developer mode and Wine does not make;
 # - FuzzRegressions.* replay whole corpora (preset files, device frames), one Wine call at a time,
-#   past their limit; the Linux suite replays them through the same code;
-# - TransferJobs.CancelEnds... bounds a cancel by two seconds of wall time, which Wine on a busy
-#   machine overran (10 s); to be checked on real Windows;
-# - PresetFolder.RememberedFolderListsItsReadablePresetFilesOnly renames a file to another case of
-#   its own name, which Wine's case-insensitive files handle differently; to be checked on real
-#   Windows.
+#   past their limit; the Linux suite replays them through the same code.
 set(TONAREL_NOT_UNDER_WINE
     SnapshotSafety.LinkNamedLikeASnapshotAndFutureDatedFoldersLeaveEveryFileWhereItWas
     SnapshotFolderPruning.NeitherTheNewFolderNorTheOneInUseNorLinksNorFoldersWithoutARecordGo
-    FuzzRegressions.*
-    TransferJobs.CancelEndsTheExchangeAndTheWorkerAtOnceAndNoJobWaitsForItsNextLook
-    PresetFolder.RememberedFolderListsItsReadablePresetFilesOnly)
+    FuzzRegressions.*)
 list(JOIN TONAREL_NOT_UNDER_WINE ":" TONAREL_NOT_UNDER_WINE)
 
 # Listed when CTest starts rather than after linking: the build itself then needs no Wine.
