@@ -357,6 +357,8 @@ protected:
             if (! status.startsWith ("Moving preset") || ++writesShown != write)
                 return;
 
+            // A click is handled by a message of its own, posted behind this one: the job goes on
+            // only once the message after it has come, so the click has taken effect by then.
             juce::WaitableEvent pressed;
             juce::MessageManager::callAsync (
                 [this, &pressed]
@@ -364,7 +366,7 @@ protected:
                     if (auto* cancel = cancelButtonOf (panel->getAlertWindow()))
                         cancel->triggerClick();
 
-                    pressed.signal();
+                    juce::MessageManager::callAsync ([&pressed] { pressed.signal(); });
                 });
             pressed.wait();
         };
