@@ -24,6 +24,34 @@ inline juce::Button* cancelButtonOf (juce::Component* window)
     return nullptr;
 }
 
+/** Presses the progress window's Cancel button once a condition holds, as a user would, and
+    notes when (for tests that time how soon the job ends).
+*/
+struct CancelWhen final : private juce::Timer
+{
+    CancelWhen (PresetLibrarianManager& panelToCancel, std::function<bool()> conditionToWaitFor)
+        : panel (panelToCancel), condition (std::move (conditionToWaitFor))
+    {
+        startTimer (5);
+    }
+
+    void timerCallback() override
+    {
+        auto* cancel = cancelButtonOf (panel.getAlertWindow());
+
+        if (! panel.isThreadRunning() || cancel == nullptr || ! condition())
+            return;
+
+        stopTimer();
+        pressedAt = juce::Time::getMillisecondCounterHiRes();
+        cancel->triggerClick();
+    }
+
+    PresetLibrarianManager& panel;
+    std::function<bool()> condition;
+    double pressedAt = 0.0;
+};
+
 /** A librarian panel as the program builds it, over in-process ports, with scripted dialogs and
     a documents folder of its own. The device is plugged in only when a test asks for it.
 */

@@ -5,30 +5,6 @@
 
 namespace
 {
-    /** Presses the progress window's Cancel once a condition holds, as a user would. */
-    struct CancelWhen final : private juce::Timer
-    {
-        CancelWhen (PresetLibrarianManager& panelToCancel, std::function<bool()> conditionToWaitFor)
-            : panel (panelToCancel), condition (std::move (conditionToWaitFor))
-        {
-            startTimer (5);
-        }
-
-        void timerCallback() override
-        {
-            auto* cancel = cancelButtonOf (panel.getAlertWindow());
-
-            if (panel.isThreadRunning() && cancel != nullptr && condition())
-            {
-                stopTimer();
-                cancel->triggerClick();
-            }
-        }
-
-        PresetLibrarianManager& panel;
-        std::function<bool()> condition;
-    };
-
     constexpr int undoButton = 1, okButton = 0, confirmed = 1;
 } // namespace
 

@@ -6,6 +6,20 @@
 
 #include <filesystem>
 
+namespace
+{
+    /** A small preset of version 3 for the file-level renames. */
+    PresetData presetOf (int number, const juce::String& name, std::vector<PresetParameter> parameters)
+    {
+        PresetData preset;
+        preset.number = (juce::int16) number;
+        preset.name = name;
+        preset.version = 3;
+        preset.parameters = std::move (parameters);
+        return preset;
+    }
+} // namespace
+
 class RenamePreset : public LibrarianFixture
 {
 protected:
@@ -74,11 +88,7 @@ TEST (PresetFileRenaming, NeverReplacesAnEntryAndKeepsWhatTheFileRecords)
 {
     TemporaryFolder temporary;
     const auto folder = temporary.root.getFullPathName();
-    PresetData preset;
-    preset.number = 5;
-    preset.name = "A";
-    preset.version = 3;
-    preset.parameters = { { 0, 12 }, { 1, -5 } };
+    auto preset = presetOf (5, "A", { { 0, 12 }, { 1, -5 } });
     ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::Overwrite));
     ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::CreateCopy));
 
@@ -131,11 +141,7 @@ TEST (PresetFileRenaming, ANameThatDiffersInCaseOnlyIsTakenAlsoWhereTheFileSyste
     // file of that name, nor the move be left a no-op.
     TemporaryFolder temporary;
     const auto folder = temporary.root.getFullPathName();
-    PresetData preset;
-    preset.number = 2;
-    preset.name = "Radio Voice";
-    preset.version = 3;
-    preset.parameters = { { 0, 7 } };
+    const auto preset = presetOf (2, "Radio Voice", { { 0, 7 } });
     ASSERT_TRUE (writePresetFile (folder, preset, PresetWriteMode::Overwrite));
 
     const auto renamed = renamePresetFile (folder, "002_RadioVoice.tnl", "RADIO VOICE");

@@ -9,36 +9,6 @@
 #include <map>
 #include <mutex>
 
-namespace
-{
-
-    /** Presses the progress window's Cancel button once a condition holds, as a user would. */
-    struct CancelWhen final : private juce::Timer
-    {
-        CancelWhen (PresetLibrarianManager& panelToCancel, std::function<bool()> conditionToWaitFor)
-            : panel (panelToCancel), condition (std::move (conditionToWaitFor))
-        {
-            startTimer (5);
-        }
-
-        void timerCallback() override
-        {
-            auto* cancel = cancelButtonOf (panel.getAlertWindow());
-
-            if (! panel.isThreadRunning() || cancel == nullptr || ! condition())
-                return;
-
-            stopTimer();
-            pressedAt = juce::Time::getMillisecondCounterHiRes();
-            cancel->triggerClick();
-        }
-
-        PresetLibrarianManager& panel;
-        std::function<bool()> condition;
-        double pressedAt = 0.0;
-    };
-} // namespace
-
 class TransferJobs : public LibrarianFixture
 {
 protected:
