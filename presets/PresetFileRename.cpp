@@ -104,10 +104,11 @@ PresetFileRename renamePresetFile (const juce::String& folder, const juce::Strin
         return written ? PresetFileRename { juce::Result::ok(), newFileName } : failed (written.failure);
     }
 
-    const auto caseOnly = newFileName.equalsIgnoreCase (fileName) && anythingAt (target) &&
+    const auto taken = anythingAt (target);
+    const auto caseOnly = taken && newFileName.equalsIgnoreCase (fileName) &&
                           ! hasEntrySpelt (source.getParentDirectory(), newFileName);
 
-    if (! caseOnly && anythingAt (target))
+    if (taken && ! caseOnly)
         return failed (newFileName + " is there already", newFileName);
 
     juce::MemoryBlock before;
