@@ -19,6 +19,7 @@ void TonarelApplication::initialise (const juce::String&)
 {
     messageLoopWake = std::make_unique<MessageLoopWake>();
     wineRepaint = std::make_unique<WineRepaint>();
+    x11EventQueueWatch = std::make_unique<X11EventQueueWatch>();
 
     if (! moreThanOneInstanceAllowed())
     {
@@ -57,6 +58,7 @@ void TonarelApplication::shutdown()
     showRequests.reset();
     messageLoopWake.reset();
     wineRepaint.reset();
+    x11EventQueueWatch.reset();
 }
 
 void TonarelApplication::refuseToStart (const juce::String& reason)

@@ -7,6 +7,7 @@
 #include "app/MessageLoopWake.h"
 #include "app/ShowRequests.h"
 #include "app/WineRepaint.h"
+#include "app/X11EventQueueWatch.h"
 #include "device/JuceMidiPorts.h"
 #include "librarian/AppServices.h"
 
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<ShowRequests> showRequests; // only while no other instance may run
     std::unique_ptr<MessageLoopWake> messageLoopWake;
     std::unique_ptr<WineRepaint> wineRepaint;
+    std::unique_ptr<X11EventQueueWatch> x11EventQueueWatch;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TonarelApplication)
 };

@@ -1,0 +1,59 @@
+// Xlib's own headers and JUCE's X11 layer are needed to look into the queue; they stay in here.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
+#include "app/X11EventQueueWatch.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#if JUCE_LINUX || JUCE_BSD
+ #include <juce_events/native/juce_linux_EventLoopInternal.h>
+
+bool X11EventQueueWatch::handleQueuedEvents()
+{
+    auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+
+    if (display == nullptr)
+        return false;
+
+    auto& x11 = *juce::X11Symbols::getInstance();
+    int queued = 0;
+
+    {
+        const juce::XWindowSystemUtilities::ScopedXLock xLock;
+        queued = x11.xEventsQueued (display, QueuedAlready);
+    }
+
+    if (queued <= 0)
+        return false;
+
+    // What JUCE runs when the socket has data: it handles every event Xlib holds.
+    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11.xConnectionNumber (display));
+    return true;
+}
+
+X11EventQueueWatch::X11EventQueueWatch()
+{
+    startTimerHz (60);
+}
+
+#else
+
+bool X11EventQueueWatch::handleQueuedEvents()
+{
+    return false;
+}
+
+X11EventQueueWatch::X11EventQueueWatch() = default;
+
+#endif
+
+X11EventQueueWatch::~X11EventQueueWatch()
+{
+    stopTimer();
+}
+
+void X11EventQueueWatch::timerCallback()
+{
+    handleQueuedEvents();
+}
