@@ -8,13 +8,18 @@
 #if JUCE_LINUX || JUCE_BSD
  #include <juce_events/native/juce_linux_EventLoopInternal.h>
 
-bool X11EventQueueWatch::handleQueuedEvents()
+X11EventQueueWatch::X11EventQueueWatch()
+{
+    startTimerHz (60);
+}
+
+void X11EventQueueWatch::timerCallback()
 {
     auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
     auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
 
     if (display == nullptr)
-        return false;
+        return;
 
     auto& x11 = *juce::X11Symbols::getInstance();
     int queued = 0;
@@ -24,36 +29,20 @@ bool X11EventQueueWatch::handleQueuedEvents()
         queued = x11.xEventsQueued (display, QueuedAlready);
     }
 
-    if (queued <= 0)
-        return false;
-
     // What JUCE runs when the socket has data: it handles every event Xlib holds.
-    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11.xConnectionNumber (display));
-    return true;
-}
-
-X11EventQueueWatch::X11EventQueueWatch()
-{
-    startTimerHz (60);
+    if (queued > 0)
+        juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11.xConnectionNumber (display));
 }
 
 #else
 
-bool X11EventQueueWatch::handleQueuedEvents()
-{
-    return false;
-}
-
 X11EventQueueWatch::X11EventQueueWatch() = default;
+
+void X11EventQueueWatch::timerCallback() {}
 
 #endif
 
 X11EventQueueWatch::~X11EventQueueWatch()
 {
     stopTimer();
-}
-
-void X11EventQueueWatch::timerCallback()
-{
-    handleQueuedEvents();
 }

@@ -21,9 +21,6 @@ public:
     X11EventQueueWatch();
     ~X11EventQueueWatch() override;
 
-    /** Has JUCE handle the events waiting in Xlib's queue, if there are any; true if there were. */
-    static bool handleQueuedEvents();
-
 private:
     void timerCallback() override;
 
