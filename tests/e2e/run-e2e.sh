@@ -272,12 +272,6 @@ answer_question()
         xdotool mousemove $((X + WIDTH / 2 + $2)) $((Y + HEIGHT - $3)) click 1
     else
         xdotool key "$2"
-        # On a loaded machine the key has once come before the box was ready for it, though the
-        # window system had given it the keyboard; a user presses again, and so does this, saying so.
-        if ! wait_until 5 window_gone "$answered" && question_box_has_focus; then
-            log "the box took no $2 within 5 s: pressed again"
-            xdotool key "$2"
-        fi
     fi
     wait_for "$limit" "closing of the question box" window_gone "$answered"
 }
